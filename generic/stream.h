@@ -1,0 +1,83 @@
+// Streams: every byte the program writes or reads, from log text to packet
+// bodies, goes through a record whose first member is its put (or get) procedure.
+// The writers and readers here work on any of them.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+#include "runtime/string.h"
+
+struct Stream {
+  void (*put)(Stream* stream, uint8_t c);
+};
+
+// Calls a plain procedure for each byte (how the log streams are built).
+struct AdapterStream : Stream {
+  explicit AdapterStream(void (*sink)(uint8_t c));
+  void (*sink)(uint8_t c);
+};
+
+// Appends each byte to a string variable.
+struct StringStream : Stream {
+  explicit StringStream(String& target);
+  String* target;
+};
+
+// Stores each byte at a pointer and advances it; the text variant keeps a zero after it.
+struct PointerStream : Stream {
+  PointerStream(uint8_t* at, bool terminate);
+  uint8_t* at;
+  bool terminate;
+};
+
+struct InputRecord {
+  uint8_t (*get)(InputRecord* record);
+};
+
+// Reads the characters of a string; 0 at the end.
+struct StringReader : InputRecord {
+  explicit StringReader(const String& source);
+  int16_t position;
+  const String* source;
+};
+
+// Reads from memory; the caller keeps it within the buffer.
+struct PointerReader : InputRecord {
+  explicit PointerReader(const uint8_t* at);
+  const uint8_t* at;
+};
+
+inline void PutChar(Stream& stream, uint8_t c) { stream.put(&stream, c); }
+// width > 0 right-aligns in width, width < 0 left-aligns in -width; truncate cuts to |width|.
+void PutText(Stream& stream, std::string_view text, int width = 0, bool truncate = false);
+void PutString(Stream& stream, const String& text, int width = 0);
+void PutInt(Stream& stream, int64_t value);
+void PutHex2(Stream& stream, uint64_t value);
+void PutHex4(Stream& stream, uint64_t value);
+void PutHex8(Stream& stream, uint64_t value);
+void PutByte(Stream& stream, uint8_t value);
+void PutWord(Stream& stream, uint16_t value);
+void PutLong(Stream& stream, uint32_t value);
+void PutQuad(Stream& stream, uint64_t value);
+void PutFloatBits(Stream& stream, float value);
+void PutDoubleBits(Stream& stream, double value);
+// Every byte, zero bytes included.
+void PutRaw(Stream& stream, std::string_view bytes);
+
+inline uint8_t GetByte(InputRecord& record) { return record.get(&record); }
+uint16_t GetWord(InputRecord& record);
+uint32_t GetLong(InputRecord& record);
+uint64_t GetQuad(InputRecord& record);
+float GetFloatBits(InputRecord& record);
+double GetDoubleBits(InputRecord& record);
+// Skips spaces and tabs, an optional '-', digits; the first non-digit is consumed.
+int64_t ReadInt(InputRecord& record);
+// Skips spaces and tabs, an optional '$' and "0x", then at most 2 × bytes hex digits.
+uint64_t ReadHex(InputRecord& record, int bytes);
+// Skips spaces and tabs, '-', digits, '.' digits, 'E' exponent; the ending character is consumed.
+double ReadReal(InputRecord& record);
+
+// The same readers on a text.
+int64_t ReadInt(const String& text);
+double ReadReal(const String& text);

@@ -1,0 +1,46 @@
+// Buffered files: 32768-byte buffers for the log, INI files, templates and the
+// files the program generates. Records come from the guarded record heap.
+#pragma once
+
+#include <cstdint>
+
+#include "generic/stream.h"
+#include "runtime/string.h"
+
+inline constexpr int FileBufferSize = 32768;
+
+struct BufferedFile {
+  int descriptor;
+  char name[1024];
+  uint8_t buffer[FileBufferSize];
+  int position;
+  int fill;
+  bool endOfFile;
+  bool writing;
+  bool failed;  // a write failed; the rest of the file is dropped and FileClose reports it
+};
+
+// Each returns 0 or the system's error number; on failure the standard-error stream
+// gets "\r\nCannot create file: <name>\r\n" (or "Cannot open file for append: ",
+// "Cannot open file: ") and the record stays null.
+int FileCreate(BufferedFile*& file, const String& name);
+int FileAppend(BufferedFile*& file, const String& name);
+int FileOpen(BufferedFile*& file, const String& name);
+
+void FilePutByte(BufferedFile* file, uint8_t c);
+// The next byte; 0 and the end-of-file flag once the file is used up.
+uint8_t FileGetByte(BufferedFile* file);
+bool FileEnd(const BufferedFile* file);
+// Writes what is buffered, closes, releases the record and clears the reference.
+// False when any write of the file failed.
+bool FileClose(BufferedFile*& file);
+
+// A stream into a buffered file, and a reader from one.
+struct FileStream : Stream {
+  explicit FileStream(BufferedFile* file);
+  BufferedFile* file;
+};
+struct FileReader : InputRecord {
+  explicit FileReader(BufferedFile* file);
+  BufferedFile* file;
+};

@@ -1,0 +1,147 @@
+#include "runtime/console_streams.h"
+
+#include <atomic>
+#include <mutex>
+#include <unistd.h>
+
+#include "runtime/clock.h"
+#include "runtime/log.h"
+#include "runtime/program_state.h"
+#include "runtime/trace.h"
+
+namespace {
+
+constexpr size_t BufferSize = 4096;
+char outputBuffer[BufferSize];
+size_t outputFill = 0;
+
+std::atomic<void (*)(uint8_t)> consoleSink{nullptr};
+
+void WriteBuffer() {
+  size_t done = 0;
+  while (done < outputFill) {
+    ssize_t written = write(1, outputBuffer + done, outputFill - done);
+    if (written <= 0) break;  // a closed standard output drops the text
+    done += static_cast<size_t>(written);
+  }
+  outputFill = 0;
+}
+
+void DefaultConsolePut(uint8_t c) {
+  std::lock_guard guard(ConsoleLock);
+  outputBuffer[outputFill++] = static_cast<char>(c);
+  if (c == '\n' || outputFill == BufferSize) WriteBuffer();
+}
+
+// Standard output defers line breaks, so that "\r\n", "\n\r", "\r" and "\n" each
+// make one break, written when the next line's text starts.
+bool crPending = false;
+bool lfPending = false;
+
+void EmitLineBreak() {
+  for (uint8_t c : {uint8_t{'\r'}, uint8_t{'\n'}}) {
+    ConsolePutChar(c);
+    if (StdoutHook != nullptr) StdoutHook(static_cast<char>(c));
+  }
+}
+
+void StdoutSink(Stream*, uint8_t c) {
+  std::lock_guard guard(ConsoleLock);
+  if (c == '\r' || c == '\n') {
+    bool& pending = c == '\r' ? crPending : lfPending;
+    if (pending) EmitLineBreak();
+    pending = true;
+    return;
+  }
+  if (crPending || lfPending) {
+    crPending = lfPending = false;
+    EmitLineBreak();
+  }
+  ConsolePutChar(c);
+  if (StdoutHook != nullptr) StdoutHook(static_cast<char>(c));
+}
+
+bool stderrLineStart = false;
+bool stderrLastWasCr = false;
+
+// "\r\n", then the accumulated clock as seconds with three decimals ("07.123: ").
+void WriteStderrStamp() {
+  uint32_t milliseconds = (AccumulatedClock() % 100'000'000) / 1000;
+  char stamp[16];
+  int seconds = static_cast<int>(milliseconds / 1000);
+  int length = 0;
+  stamp[length++] = '\r';
+  stamp[length++] = '\n';
+  if (seconds < 10) stamp[length++] = '0';
+  char digits[8];
+  int count = 0;
+  do {
+    digits[count++] = static_cast<char>('0' + seconds % 10);
+    seconds /= 10;
+  } while (seconds != 0);
+  while (count > 0) stamp[length++] = digits[--count];
+  stamp[length++] = '.';
+  stamp[length++] = static_cast<char>('0' + milliseconds / 100 % 10);
+  stamp[length++] = static_cast<char>('0' + milliseconds / 10 % 10);
+  stamp[length++] = static_cast<char>('0' + milliseconds % 10);
+  stamp[length++] = ':';
+  stamp[length++] = ' ';
+  for (int i = 0; i < length; ++i) {
+    ConsolePutChar(static_cast<uint8_t>(stamp[i]));
+    LogPut(static_cast<uint8_t>(stamp[i]));
+  }
+}
+
+void StderrSink(Stream*, uint8_t c) {
+  std::lock_guard guard(ConsoleLock);
+  if (c == '\n') return;
+  if (c == '\r') {
+    if (stderrLastWasCr) WriteStderrStamp();
+    DebugOutputPut(c);
+    stderrLineStart = true;
+    stderrLastWasCr = true;
+    return;
+  }
+  stderrLastWasCr = false;
+  if (stderrLineStart) WriteStderrStamp();
+  stderrLineStart = false;
+  ConsolePutChar(c);
+  LogPut(c);
+  DebugOutputPut(c);
+}
+
+}  // namespace
+
+Stream StandardOutput{StdoutSink};
+Stream StandardError{StderrSink};
+
+void ConsolePutChar(uint8_t c) {
+  auto* sink = consoleSink.load();
+  if (sink != nullptr) sink(c);
+  else DefaultConsolePut(c);
+}
+
+void InstallConsoleSink(void (*sink)(uint8_t c)) {
+  FlushStandardStreams();
+  consoleSink.store(sink);
+}
+
+void FlushStandardStreams() {
+  std::lock_guard guard(ConsoleLock);
+  WriteBuffer();
+}
+
+void EndStandardOutput() {
+  std::lock_guard guard(ConsoleLock);
+  if (crPending || lfPending) {
+    crPending = lfPending = false;
+    EmitLineBreak();
+  }
+  WriteBuffer();
+}
+
+void ResetStandardStreams() {
+  std::lock_guard guard(ConsoleLock);
+  crPending = lfPending = false;
+  stderrLineStart = stderrLastWasCr = false;
+}

@@ -1,0 +1,25 @@
+// The standard-output and standard-error streams of the run-time. Both end in
+// ConsolePutChar, the console's character input; the standard-error stream also
+// stamps its lines into the log, and the standard-output stream feeds StdoutHook.
+#pragma once
+
+#include <cstdint>
+
+#include "generic/stream.h"
+
+extern Stream StandardOutput;
+extern Stream StandardError;
+
+// Where console characters go. Until a console window takes them, they are written
+// to the process's standard output, a line at a time.
+void ConsolePutChar(uint8_t c);
+void InstallConsoleSink(void (*sink)(uint8_t c));  // nullptr restores the default
+
+// Writes out what the default sink holds (before the process ends, before a wait).
+void FlushStandardStreams();
+
+// The process is ending: writes a pending line break and flushes.
+void EndStandardOutput();
+
+// Line state of the two sinks back to "start of output" (for tests).
+void ResetStandardStreams();

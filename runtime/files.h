@@ -1,0 +1,44 @@
+// Files, folders, the environment and the local time, over the Linux system calls.
+// Nothing here ends the program: a failure returns false or -1 and leaves the
+// system's text in LastOsError() for the caller to report.
+#pragma once
+
+#include <cstdint>
+
+#include "runtime/string.h"
+
+// The text of the most recent failure (strerror text, or "Invalid Filename").
+String LastOsError();
+void SetLastOsError(int errorNumber);
+
+// Turns a name that may use '\' separators into the name Linux opens.
+String NativeName(const String& name);
+
+bool FileExists(const String& name);
+bool MakeFolder(const String& name);
+// A file without write permission has it added and is deleted again.
+bool DeleteFile(const String& name);
+bool RenameFile(const String& oldName, const String& newName);
+// A busy target (EBUSY/ETXTBSY, the sharing violation of other systems) costs one
+// second and one retry. Every failure is reported.
+bool CopyFile(const String& from, const String& to, bool overwrite);
+
+int OpenRead(const String& name);
+// overwrite: create or truncate; otherwise create and fail if it exists. Owner read-write.
+int CreateWrite(const String& name, bool overwrite);
+int ReadBytes(int descriptor, void* buffer, int count);
+int WriteBytes(int descriptor, const void* buffer, int count);
+void CloseDescriptor(int descriptor);
+
+// Empty when not set.
+String GetEnvironment(const String& name);
+
+struct LocalDateTime {
+  int8_t year;  // since 2000
+  int8_t month;  // 1 to 12
+  int8_t day;
+  int8_t hour;
+  int8_t minute;
+  int8_t second;
+};
+LocalDateTime Now();

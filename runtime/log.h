@@ -1,0 +1,56 @@
+// The log file of one run: "LogFiles" beside the program, named after the start
+// time, every line stamped with the milliseconds since the log was opened. Also the
+// report streams, the comm trace writer, the fatal-error exit, the progress dots
+// and the version texts.
+#pragma once
+
+#include <cstdint>
+
+#include "generic/stream.h"
+#include "runtime/files.h"
+#include "runtime/string.h"
+
+// To the log file only. Everything the operator sees is also here.
+extern Stream LogStream;
+// To the console and the log: results, warnings, failures.
+extern Stream ReportStream;
+// To the log; to the console too with -d. The step-by-step account of every operation.
+extern Stream DebugStream;
+// To the log; to the console too with -dd. Byte-level link detail.
+extern Stream DetailStream;
+
+// The character sink behind LogStream.
+void LogPut(uint8_t c);
+
+// Raised around the exchanges whose traffic is traced.
+extern int8_t CommTraceLevel;
+void CommTraceWriter(const String& text);
+
+// Creates the log folder, cleans up old logs (days 22 to 31), opens the log and
+// writes its header. A log that cannot be created ends the program.
+void PrepareLog();
+void PrepareLogAt(const String& folder, const LocalDateTime& now);
+// Safe to call more than once.
+void CloseLog();
+bool LogIsOpen();
+
+// The log folder for a program file: its folder plus "\LogFiles".
+String LogFolderFor(const String& programFile);
+// "<folder>\20yy-mm-dd hh-mm-ss.log"
+String LogFileName(const String& folder, const LocalDateTime& now);
+// Deletes the log files older than the current month and the two before it,
+// under "Cleanup.lck" so that two copies never clean up at once.
+void CleanUpLogs(const String& folder, const LocalDateTime& now);
+// Whether a file name of the "20*.log" scan is old at `now`.
+bool IsOldLogName(const String& name, const LocalDateTime& now);
+
+[[noreturn]] void FatalError(const String& message);
+// Installed by the link layer: closes the port and deletes its lock file.
+extern void (*ClosePortHook)();
+
+// A row of 60 dots for done out of total.
+void ProgressDots(uint32_t done, uint32_t total);
+void ProgressDotsEnd();
+
+String VersionText(int version);
+String VersionReleaseText(int version, int release);

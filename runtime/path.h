@@ -1,0 +1,23 @@
+// Path names as text. '\', '/' and ':' all end a segment, so names written for the
+// original platform and Linux names both work; FullPath writes every separator as '/'.
+#pragma once
+
+#include "runtime/string.h"
+
+bool IsPathSeparator(char c);
+// Index of the last separator, or -1.
+int LastSeparator(const String& path);
+// The text before the last separator; empty when there is none.
+String DirectoryPart(const String& path);
+// The text after the last separator; the whole path when there is none or it is the first character.
+String FileNamePart(const String& path);
+// The text after the last '.' that follows the last separator; empty when there is none.
+String Extension(const String& path);
+String StripExtension(const String& path);
+String ChangeExtension(const String& path, const String& extension);
+// path followed by '\', unless it already ends with a separator.
+String AddSeparator(const String& path);
+// The working folder; empty on failure.
+String CurrentDirectory();
+// Absolute and normalised: "." dropped, ".." removes the previous segment, separators '/'.
+String FullPath(const String& path);
