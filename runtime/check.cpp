@@ -34,7 +34,7 @@ namespace {
 
 [[noreturn]] void Report(const char* message, const char* module, uint32_t line) {
   WriteCheckReport(message, module, line);
-  FlushStandardStreams();
+  EndStandardOutput();
   std::exit(1);
 }
 

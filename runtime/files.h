@@ -4,11 +4,14 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 
 #include "runtime/string.h"
 
 // The text of the most recent failure (strerror text, or "Invalid Filename").
 String LastOsError();
+// The error number behind LastOsError(); EINVAL for "Invalid Filename".
+int LastOsErrorNumber();
 void SetLastOsError(int errorNumber);
 
 // Turns a name that may use '\' separators into the name Linux opens.
@@ -22,6 +25,9 @@ bool RenameFile(const String& oldName, const String& newName);
 // A busy target (EBUSY/ETXTBSY, the sharing violation of other systems) costs one
 // second and one retry. Every failure is reported.
 bool CopyFile(const String& from, const String& to, bool overwrite);
+// The retry rule of CopyFile: attempt returns 0 or an error number; a busy failure
+// waits one second and is tried once more. The last attempt's result is returned.
+int RetryOnceIfBusy(const std::function<int()>& attempt);
 
 int OpenRead(const String& name);
 // overwrite: create or truncate; otherwise create and fail if it exists. Owner read-write.
@@ -42,3 +48,9 @@ struct LocalDateTime {
   int8_t second;
 };
 LocalDateTime Now();
+
+// "Error: " and the text of errno (at most 255 characters), read right after a failed call.
+String SystemErrorText();
+// Hands SystemErrorText() to CommTraceHook when one is installed, so that the
+// failures of the port calls reach the comm trace.
+void ReportSystemError();

@@ -218,8 +218,16 @@ void String::Splice(int position, int count, std::string_view text, std::source_
     copy.assign(text);
     text = copy;
   }
-  int room = MaxStringLength - (old - Clip(count, 0, old - position));
-  int newCount = static_cast<int>(std::min(text.size(), static_cast<size_t>(room)));
+  count = Clip(count, 0, old - position);
+  // A result over the maximum keeps its first characters: the end of the old text
+  // goes first, then the end of the new text.
+  int tail = old - position - count;
+  size_t over = old - count + text.size() > MaxStringLength
+                    ? old - count + text.size() - MaxStringLength : 0;
+  int dropTail = static_cast<int>(std::min(over, static_cast<size_t>(tail)));
+  if (dropTail > 0) ReplaceRange(old - dropTail, dropTail, 0, where);
+  text = text.substr(0, text.size() - (over - static_cast<size_t>(dropTail)));
+  int newCount = static_cast<int>(text.size());
   ReplaceRange(position, count, newCount, where);
   if (newCount > 0) std::memcpy(BlockOf(word_) + position, text.data(), static_cast<size_t>(newCount));
 }

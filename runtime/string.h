@@ -67,7 +67,6 @@ class String {
 
   // -1, 0 or 1: byte-wise over the shorter length, then the shorter is less.
   static int Compare(std::string_view a, std::string_view b);
-  friend bool operator==(const String& a, const String& b) { return Compare(a, b) == 0; }
   friend bool operator==(const String& a, std::string_view b) { return Compare(a, b) == 0; }
   friend bool operator<(const String& a, const String& b) { return Compare(a, b) < 0; }
 
