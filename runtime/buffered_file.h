@@ -11,7 +11,7 @@ inline constexpr int FileBufferSize = 32768;
 
 struct BufferedFile {
   int descriptor;
-  char name[1024];
+  char name[1024];  // for messages; a longer name keeps its first 1023 characters
   uint8_t buffer[FileBufferSize];
   int position;
   int fill;
@@ -26,6 +26,10 @@ struct BufferedFile {
 int FileCreate(BufferedFile*& file, const String& name);
 int FileAppend(BufferedFile*& file, const String& name);
 int FileOpen(BufferedFile*& file, const String& name);
+// FileCreate and FileOpen without the standard-error message, for callers whose
+// failures stay silent (the user settings).
+int FileCreateQuietly(BufferedFile*& file, const String& name);
+int FileOpenQuietly(BufferedFile*& file, const String& name);
 
 void FilePutByte(BufferedFile* file, uint8_t c);
 // The next byte; 0 and the end-of-file flag once the file is used up.

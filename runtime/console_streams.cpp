@@ -49,7 +49,10 @@ void StdoutSink(Stream*, uint8_t c) {
   std::lock_guard guard(ConsoleLock);
   if (c == '\r' || c == '\n') {
     bool& pending = c == '\r' ? crPending : lfPending;
-    if (pending) EmitLineBreak();
+    if (pending) {
+      crPending = lfPending = false;
+      EmitLineBreak();
+    }
     pending = true;
     return;
   }

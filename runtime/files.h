@@ -19,7 +19,8 @@ String NativeName(const String& name);
 
 bool FileExists(const String& name);
 bool MakeFolder(const String& name);
-// A file without write permission has it added and is deleted again.
+// A read-only file is deleted too: on Linux the folder's permission decides, so a
+// failure is never mended by changing the file's own mode.
 bool DeleteFile(const String& name);
 bool RenameFile(const String& oldName, const String& newName);
 // A busy target (EBUSY/ETXTBSY, the sharing violation of other systems) costs one

@@ -1,1 +1,35 @@
-int main() { return 0; }
+// The program entry: one command-line text split by the program's own rules, the
+// main program, and the exit code.
+#include <climits>
+#include <string>
+#include <unistd.h>
+
+#include "runtime/clock.h"
+#include "runtime/command_line.h"
+#include "runtime/main_program.h"
+#include "runtime/program_state.h"
+#include "runtime/trace.h"
+
+namespace {
+
+// Item 0 is the program file itself, so that the log folder sits beside it however
+// the program was started.
+std::string ProgramPath(const char* argv0) {
+  char path[PATH_MAX];
+  ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
+  if (length <= 0) return argv0;
+  return std::string(path, static_cast<size_t>(length));
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  StartTraceClock();
+  Trace("Main Program Started");
+  std::string programPath = ProgramPath(argv[0]);
+  SplitCommandLine(BuildCommandLine(programPath.c_str(), argc, argv).c_str());
+  MainProgram(ArgCount, ArgList);
+  Trace("Main Program Stopped");
+  Trace("Main Program exit=%d", ExitCode.load());
+  return ExitCode;
+}

@@ -15,7 +15,8 @@ String FileNamePart(const String& path);
 String Extension(const String& path);
 String StripExtension(const String& path);
 String ChangeExtension(const String& path, const String& extension);
-// path followed by '\', unless it already ends with a separator.
+// path followed by '/', unless it already ends with a separator. Names read from
+// elsewhere may still use '\', which every file operation accepts.
 String AddSeparator(const String& path);
 // The working folder; empty on failure.
 String CurrentDirectory();

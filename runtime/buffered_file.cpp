@@ -1,0 +1,118 @@
+#include "runtime/buffered_file.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include "runtime/console_streams.h"
+#include "runtime/files.h"
+#include "runtime/record_heap.h"
+
+namespace {
+
+void FillBuffer(BufferedFile* file) {
+  file->position = 0;
+  file->fill = ReadBytes(file->descriptor, file->buffer, FileBufferSize);
+  if (file->fill <= 0) {
+    file->fill = 0;
+    file->endOfFile = true;
+  }
+}
+
+// After a failed write the rest of the file is dropped: what follows a gap is of no use.
+void WriteBuffer(BufferedFile* file) {
+  for (int done = 0; !file->failed && done < file->fill;) {
+    int written = WriteBytes(file->descriptor, file->buffer + done, file->fill - done);
+    if (written <= 0) file->failed = true;
+    else done += written;
+  }
+  file->fill = 0;
+}
+
+// failureText nullptr: a quiet opener.
+int OpenBuffered(BufferedFile*& file, const String& name, int flags, const char* failureText) {
+  file = nullptr;
+  int descriptor = open(NativeName(name).Data(), flags | O_CLOEXEC, 0600);
+  if (descriptor < 0) {
+    int error = errno;
+    SetLastOsError(error);
+    if (failureText != nullptr) {
+      PutText(StandardError, "\r\n");
+      PutText(StandardError, failureText);
+      PutString(StandardError, name);
+      PutText(StandardError, "\r\n");
+    }
+    return error;
+  }
+  // The record comes zeroed, so every flag starts clear and the name stays terminated.
+  file = static_cast<BufferedFile*>(AllocateRecord(sizeof(BufferedFile)));
+  file->descriptor = descriptor;
+  std::string_view kept = name.View().substr(0, sizeof file->name - 1);
+  std::memcpy(file->name, kept.data(), kept.size());
+  file->writing = (flags & O_ACCMODE) != O_RDONLY;
+  if (!file->writing) FillBuffer(file);
+  return 0;
+}
+
+constexpr int CreateFlags = O_WRONLY | O_CREAT | O_TRUNC;
+
+}  // namespace
+
+int FileCreate(BufferedFile*& file, const String& name) {
+  return OpenBuffered(file, name, CreateFlags, "Cannot create file: ");
+}
+
+int FileAppend(BufferedFile*& file, const String& name) {
+  return OpenBuffered(file, name, O_WRONLY | O_CREAT | O_APPEND, "Cannot open file for append: ");
+}
+
+int FileOpen(BufferedFile*& file, const String& name) {
+  return OpenBuffered(file, name, O_RDONLY, "Cannot open file: ");
+}
+
+int FileCreateQuietly(BufferedFile*& file, const String& name) {
+  return OpenBuffered(file, name, CreateFlags, nullptr);
+}
+
+int FileOpenQuietly(BufferedFile*& file, const String& name) {
+  return OpenBuffered(file, name, O_RDONLY, nullptr);
+}
+
+void FilePutByte(BufferedFile* file, uint8_t c) {
+  file->buffer[file->fill++] = c;
+  if (file->fill == FileBufferSize) WriteBuffer(file);
+}
+
+uint8_t FileGetByte(BufferedFile* file) {
+  if (file->position >= file->fill) {
+    if (file->endOfFile) return 0;
+    FillBuffer(file);
+    if (file->endOfFile) return 0;
+  }
+  return file->buffer[file->position++];
+}
+
+bool FileEnd(const BufferedFile* file) { return file->endOfFile; }
+
+bool FileClose(BufferedFile*& file) {
+  if (file == nullptr) return true;
+  if (file->writing) WriteBuffer(file);
+  bool good = !file->failed;
+  // A file system may report a write error only at the close.
+  if (close(file->descriptor) != 0 && file->writing) {
+    SetLastOsError(errno);
+    good = false;
+  }
+  FreeRecord(file);
+  file = nullptr;
+  return good;
+}
+
+FileStream::FileStream(BufferedFile* target)
+    : Stream{[](Stream* stream, uint8_t c) { FilePutByte(static_cast<FileStream*>(stream)->file, c); }},
+      file(target) {}
+
+FileReader::FileReader(BufferedFile* source)
+    : InputRecord{[](InputRecord* record) { return FileGetByte(static_cast<FileReader*>(record)->file); }},
+      file(source) {}

@@ -1,0 +1,151 @@
+#include "runtime/buffered_file.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "runtime/console_streams.h"
+#include "runtime/path.h"
+
+namespace {
+
+std::string console;
+
+class BufferedFileTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char name[] = "/tmp/quarnet-buffered-XXXXXX";
+    ASSERT_NE(mkdtemp(name), nullptr);
+    root = name;
+    console.clear();
+    ResetStandardStreams();
+    InstallConsoleSink([](uint8_t c) { console += static_cast<char>(c); });
+  }
+  void TearDown() override {
+    InstallConsoleSink(nullptr);
+    std::filesystem::remove_all(root);
+  }
+
+  String Name(const std::string& relative) const { return String::Copy(root + "/" + relative); }
+  std::string Read(const std::string& relative) const {
+    std::ifstream file(root + "/" + relative, std::ios::binary);
+    std::ostringstream content;
+    content << file.rdbuf();
+    return content.str();
+  }
+  // Every byte up to the end, the end-of-file flag checked after each get.
+  static std::string ReadAll(BufferedFile* file) {
+    std::string content;
+    FileReader reader(file);
+    for (;;) {
+      uint8_t c = GetByte(reader);
+      if (FileEnd(file)) return content;
+      content += static_cast<char>(c);
+    }
+  }
+
+  std::string root;
+};
+
+// Over two buffer boundaries, zero bytes included, and through a '\' name.
+TEST_F(BufferedFileTest, WhatIsWrittenReadsBackByteForByte) {
+  std::string content(2 * FileBufferSize + 100, '\0');
+  for (size_t i = 0; i < content.size(); ++i) content[i] = static_cast<char>(i % 251);
+  String name = Concatenate(AddSeparator(String::Copy(root)), "data.bin");
+  BufferedFile* file = nullptr;
+  ASSERT_EQ(FileCreate(file, name), 0);
+  FileStream stream(file);
+  PutRaw(stream, content);
+  EXPECT_TRUE(FileClose(file));
+  EXPECT_EQ(file, nullptr);
+  EXPECT_EQ(Read("data.bin"), content);
+
+  ASSERT_EQ(FileOpen(file, name), 0);
+  EXPECT_FALSE(file->writing);
+  EXPECT_EQ(ReadAll(file), content);
+  EXPECT_EQ(FileGetByte(file), 0);
+  EXPECT_TRUE(FileEnd(file));
+  EXPECT_TRUE(FileClose(file));
+  EXPECT_TRUE(console.empty()) << console;
+}
+
+TEST_F(BufferedFileTest, CreateTruncatesAppendAddsAndAnEmptyFileEndsAtOnce) {
+  BufferedFile* file = nullptr;
+  ASSERT_EQ(FileAppend(file, Name("log")), 0);
+  FilePutByte(file, 'a');
+  EXPECT_TRUE(FileClose(file));
+  ASSERT_EQ(FileAppend(file, Name("log")), 0);
+  FilePutByte(file, 'b');
+  EXPECT_TRUE(FileClose(file));
+  EXPECT_EQ(Read("log"), "ab");
+
+  ASSERT_EQ(FileCreate(file, Name("log")), 0);
+  EXPECT_TRUE(FileClose(file));
+  EXPECT_EQ(Read("log"), "");
+  ASSERT_EQ(FileOpen(file, Name("log")), 0);
+  EXPECT_TRUE(FileEnd(file));
+  EXPECT_EQ(FileGetByte(file), 0);
+  EXPECT_TRUE(FileClose(file));
+}
+
+TEST_F(BufferedFileTest, OpenFailuresAreWrittenAndGiveTheErrorNumber) {
+  struct Case {
+    int (*opener)(BufferedFile*&, const String&);
+    const char* text;
+  };
+  for (auto [opener, text] : {Case{FileCreate, "Cannot create file: "},
+                              Case{FileAppend, "Cannot open file for append: "},
+                              Case{FileOpen, "Cannot open file: "}}) {
+    console.clear();
+    static BufferedFile stale{};
+    BufferedFile* file = &stale;
+    EXPECT_EQ(opener(file, Name("missing/x.txt")), ENOENT) << text;
+    EXPECT_EQ(file, nullptr);
+    EXPECT_NE(console.find(text + root + "/missing/x.txt"), std::string::npos) << console;
+  }
+  console.clear();
+  BufferedFile* file = nullptr;
+  EXPECT_EQ(FileCreateQuietly(file, Name("missing/x.txt")), ENOENT);
+  EXPECT_EQ(FileOpenQuietly(file, Name("missing/x.txt")), ENOENT);
+  EXPECT_EQ(file, nullptr);
+  EXPECT_TRUE(console.empty()) << console;
+}
+
+// A full disk: the close must not report the file as good, whether the failure
+// came with a full buffer or only with the final flush.
+TEST_F(BufferedFileTest, AFailedWriteMakesTheCloseFail) {
+  for (size_t size : {size_t{100}, size_t{3 * FileBufferSize}}) {
+    BufferedFile* file = nullptr;
+    ASSERT_EQ(FileCreate(file, "/dev/full"), 0);
+    FileStream stream(file);
+    PutRaw(stream, std::string(size, 'x'));
+    EXPECT_FALSE(FileClose(file)) << size;
+    EXPECT_EQ(file, nullptr);
+  }
+}
+
+// The record keeps 1023 characters of a longer name; the file itself gets its whole name.
+TEST_F(BufferedFileTest, ALongNameIsCutInTheRecordOnly) {
+  std::string folder = root;
+  for (int i = 0; i < 5; ++i) {
+    folder += "/" + std::string(200, static_cast<char>('a' + i));
+    std::filesystem::create_directory(folder);
+  }
+  std::string name = folder + "/file.txt";
+  ASSERT_GT(name.size(), 1023u);
+  BufferedFile* file = nullptr;
+  ASSERT_EQ(FileCreate(file, String::Copy(name)), 0);
+  EXPECT_EQ(std::strlen(file->name), 1023u);
+  EXPECT_EQ(std::string(file->name), name.substr(0, 1023));
+  FilePutByte(file, 'z');
+  EXPECT_TRUE(FileClose(file));
+  EXPECT_TRUE(std::filesystem::exists(name));
+}
+
+}  // namespace

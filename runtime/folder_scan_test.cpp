@@ -1,0 +1,123 @@
+#include "runtime/folder_scan.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+#include "runtime/files.h"
+
+namespace {
+
+struct Found {
+  std::string name;
+  uint64_t size;
+  uint8_t attributes;
+  bool operator==(const Found&) const = default;
+};
+
+void PrintTo(const Found& found, std::ostream* out) {
+  *out << found.name << " " << found.size << " " << int{found.attributes};
+}
+
+class FolderScanTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char name[] = "/tmp/quarnet-scan-XXXXXX";
+    ASSERT_NE(mkdtemp(name), nullptr);
+    root = name;
+    Write("a.log", "0123456789");
+    Write("b.log", "");
+    chmod((root + "/b.log").c_str(), 0400);
+    Write(".hidden.log", "x");
+    Write("c.txt", "abc");
+    Write("cc.txt", "");
+    Write("README", "");
+    std::filesystem::create_directory(root + "/sub.log");
+    mkfifo((root + "/pipe.log").c_str(), 0600);
+  }
+  void TearDown() override { std::filesystem::remove_all(root); }
+
+  void Write(const std::string& relative, const std::string& content) const {
+    std::ofstream(root + "/" + relative, std::ios::binary) << content;
+  }
+
+  // Every entry of a scan, sorted by name (the system gives no order). Folder sizes
+  // depend on the file system and count as 0.
+  static std::vector<Found> Scan(const std::string& pattern) {
+    FolderScan* scan = ScanFirst(String::Copy(pattern));
+    EXPECT_NE(scan, nullptr) << pattern;
+    std::vector<Found> found;
+    ScanEntry entry;
+    while (scan != nullptr && ScanNext(scan, entry)) {
+      uint64_t size = (uint64_t{entry.sizeHigh} << 32) | entry.sizeLow;
+      if (entry.attributes & AttributeFolder) size = 0;
+      found.push_back({std::string(entry.name.View()), size, entry.attributes});
+    }
+    ScanClose(scan);
+    EXPECT_EQ(scan, nullptr);
+    std::sort(found.begin(), found.end(), [](const Found& a, const Found& b) { return a.name < b.name; });
+    return found;
+  }
+
+  std::string root;
+};
+
+TEST_F(FolderScanTest, EntriesCarrySizesAndAttributes) {
+  EXPECT_EQ(Scan(root + "/*.log"), (std::vector<Found>{
+                                       {".hidden.log", 1, AttributeHidden},
+                                       {"a.log", 10, 0},
+                                       {"b.log", 0, AttributeReadOnly},
+                                       {"pipe.log", 0, AttributeSystem},
+                                       {"sub.log", 0, AttributeFolder},
+                                   }));
+}
+
+TEST_F(FolderScanTest, WildcardsMatchOnlyInTheLastSegment) {
+  auto names = [](const std::vector<Found>& found) {
+    std::vector<std::string> result;
+    for (const Found& entry : found) result.push_back(entry.name);
+    return result;
+  };
+  using Names = std::vector<std::string>;
+  EXPECT_EQ(names(Scan(root + "/?.txt")), Names{"c.txt"});
+  EXPECT_EQ(names(Scan(root + "\\c*.txt")), (Names{"c.txt", "cc.txt"}));
+  EXPECT_EQ(names(Scan(root + "/README")), Names{"README"});
+  EXPECT_EQ(names(Scan(root + "/.*")), Names{".hidden.log"});
+  EXPECT_EQ(Scan(root + "/*.*").size(), 8u);
+}
+
+TEST_F(FolderScanTest, NoMatchIsAFinishedScanAndAMissingFolderNone) {
+  FolderScan* scan = ScanFirst(String::Copy(root + "/*.bin"));
+  ASSERT_NE(scan, nullptr);
+  ScanEntry entry;
+  EXPECT_FALSE(ScanNext(scan, entry));
+  EXPECT_FALSE(ScanNext(scan, entry));
+  ScanClose(scan);
+
+  EXPECT_EQ(ScanFirst(String::Copy(root + "/missing/*.log")), nullptr);
+  EXPECT_EQ(LastOsErrorNumber(), ENOENT);
+}
+
+TEST_F(FolderScanTest, APatternWithoutFolderScansTheWorkingFolder) {
+  std::filesystem::path previous = std::filesystem::current_path();
+  std::filesystem::current_path(root);
+  std::vector<Found> found = Scan("*.txt");
+  std::filesystem::current_path(previous);
+  EXPECT_EQ(found, (std::vector<Found>{{"c.txt", 3, 0}, {"cc.txt", 0, 0}}));
+}
+
+// Sizes above 4 GiB split into the high and low words (a sparse file takes no space).
+TEST_F(FolderScanTest, LargeSizesSplitIntoTwoWords) {
+  std::filesystem::resize_file(root + "/a.log", (uint64_t{5} << 32) + 7);
+  EXPECT_EQ(Scan(root + "/a.log"), (std::vector<Found>{{"a.log", (uint64_t{5} << 32) + 7, 0}}));
+}
+
+}  // namespace

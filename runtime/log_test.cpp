@@ -1,0 +1,251 @@
+#include "runtime/log.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "generic/ini_file.h"
+#include "runtime/console_streams.h"
+#include "runtime/program_state.h"
+#include "runtime/virtual_clock.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+LocalDateTime Date(int year, int month, int day) {
+  return LocalDateTime{static_cast<int8_t>(year - 2000), static_cast<int8_t>(month),
+                       static_cast<int8_t>(day), 12, 0, 0};
+}
+
+std::string console;
+void CaptureConsole(uint8_t c) { console += static_cast<char>(c); }
+
+class LogFolder : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char name[] = "/tmp/quarnet-log-XXXXXX";
+    ASSERT_NE(mkdtemp(name), nullptr);
+    folder = name;
+    console.clear();
+    ResetStandardStreams();
+    InstallConsoleSink(CaptureConsole);
+    InstallClock(&clock);
+  }
+  void TearDown() override {
+    CloseLog();
+    InstallClock(nullptr);
+    InstallConsoleSink(nullptr);
+    fs::remove_all(folder);
+  }
+  void Touch(const std::string& name) { std::ofstream(folder + "/" + name) << "x"; }
+  bool Exists(const std::string& name) { return fs::exists(folder + "/" + name); }
+  static std::string Read(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    std::stringstream text;
+    text << file.rdbuf();
+    return text.str();
+  }
+
+  std::string folder;
+  VirtualClock clock;
+};
+
+TEST(LogNames, OldFilesByMonthRule) {
+  struct Case {
+    const char* name;
+    LocalDateTime now;
+    bool old;
+  };
+  const Case cases[] = {
+      {"2026-12-30 10-00-00.log", Date(2027, 3, 22), true},
+      {"2026-12-30 10-00-00.log", Date(2027, 2, 22), false},
+      {"2026-03-01 10-00-00.log", Date(2026, 5, 22), false},
+      {"2026-02-28 10-00-00.log", Date(2026, 5, 22), true},
+      {"2026-05-01 10-00-00.log", Date(2026, 5, 22), false},
+      {"2026-07-01 10-00-00.log", Date(2026, 5, 22), true},  // from the future
+      {"2026-01-15 10-00-00.log", Date(2026, 1, 22), false},
+  };
+  for (const Case& c : cases) EXPECT_EQ(IsOldLogName(String::Constant(c.name), c.now), c.old) << c.name;
+}
+
+TEST(LogNames, FileNameFromTheStartTime) {
+  LocalDateTime now{26, 12, 8, 22, 57, 9};
+  EXPECT_EQ(LogFileName("/x/LogFiles", now), "/x/LogFiles/2026-12-08 22-57-09.log");
+  EXPECT_EQ(LogFolderFor("/opt/quarnet/bin/quarnet"), "/opt/quarnet/bin/LogFiles");
+}
+
+TEST_F(LogFolder, CleanUpOnlyFromDay22AndNotUnderAnotherCopysLock) {
+  Touch("2026-01-10 10-00-00.log");
+  Touch("2026-05-10 10-00-00.log");
+  Touch("notes.txt");
+  fs::create_directory(folder + "/2026-02-01 00-00-00.log");
+
+  PrepareLogAt(String::Copy(folder), Date(2026, 5, 21));
+  CloseLog();
+  EXPECT_TRUE(Exists("2026-01-10 10-00-00.log"));
+
+  Touch("Cleanup.lck");
+  PrepareLogAt(String::Copy(folder), Date(2026, 5, 22));
+  CloseLog();
+  EXPECT_TRUE(Exists("2026-01-10 10-00-00.log"));
+
+  fs::remove(folder + "/Cleanup.lck");
+  PrepareLogAt(String::Copy(folder), Date(2026, 5, 23));
+  CloseLog();
+  EXPECT_FALSE(Exists("2026-01-10 10-00-00.log"));
+  EXPECT_TRUE(Exists("2026-05-10 10-00-00.log"));
+  EXPECT_TRUE(Exists("notes.txt"));
+  EXPECT_TRUE(Exists("2026-02-01 00-00-00.log"));
+  EXPECT_FALSE(Exists("Cleanup.lck"));
+  EXPECT_NE(console.find("Deleting old log file: " + folder + "/2026-01-10 10-00-00.log\r\n"),
+            std::string::npos);
+}
+
+// A file the clean-up may not delete used to make it scan for ever.
+TEST_F(LogFolder, CleanUpPassesOverFilesItCannotDelete) {
+  if (geteuid() != 0) GTEST_SKIP() << "needs root to act as another user";
+  Touch("2026-01-10 10-00-00.log");
+  Touch("2026-01-11 10-00-00.log");
+  chmod(folder.c_str(), 01777);  // sticky: another user may add files but not delete ours
+  std::string name = folder;
+  EXPECT_EXIT(
+      {
+        dup2(2, 1);
+        InstallConsoleSink(nullptr);
+        if (setuid(65534) != 0) std::exit(3);
+        CleanUpLogs(String::Copy(name), Date(2026, 5, 25));
+        FlushStandardStreams();
+        std::exit(fs::exists(name + "/Cleanup.lck") ? 4 : 0);
+      },
+      ::testing::ExitedWithCode(0),
+      "Cannot delete old log file: .*Operation not permitted.*"
+      "Cannot delete old log file: .*Operation not permitted");
+}
+
+TEST_F(LogFolder, HeaderAndLineStamps) {
+  const char* items[] = {"/opt/quarnet", "-d", "COM3"};
+  ArgCount = 3;
+  for (int i = 0; i < 3; ++i) ArgList[i] = items[i];
+  setenv("COMPUTERNAME", "BENCH-7", 1);
+  setenv("USERNAME", "engineer", 1);
+  LocalDateTime now{26, 12, 8, 22, 57, 9};
+  PrepareLogAt(String::Copy(folder), now);
+  clock.Sleep(4'512'000);
+  PutText(LogStream, "Disconnected\r\n");
+  PutText(DebugStream, "debug\r\n");
+  bool debug = DebugOn;
+  DebugOn = true;
+  PutText(DebugStream, "shown\r\n");
+  DebugOn = debug;
+  PutText(ReportStream, "report\r\n");
+  clock.Sleep(1'000'000'000);
+  PutText(LogStream, "late\r\n");
+  CloseLog();
+  PutText(LogStream, "after close\r\n");
+  ArgCount = 0;
+
+  std::string log = Read(folder + "/2026-12-08 22-57-09.log");
+  EXPECT_EQ(log,
+            "/opt/quarnet -d COM3 \r\n"
+            "000000: COMPUTERNAME=BENCH-7\r\n"
+            "000000: USERNAME=engineer\r\n"
+            "000000: Disconnected\r\n"  // a stamp is taken when the line before it ends
+            "004512: debug\r\n"
+            "004512: shown\r\n"
+            "004512: report\r\n"
+            "004512: late\r\n"
+            "1004512: \r\n");
+  EXPECT_NE(console.find("   LogFile         : " + folder), std::string::npos);
+  EXPECT_NE(console.find("shown\r\nreport"), std::string::npos);
+  EXPECT_EQ(console.find("debug"), std::string::npos);
+  unsetenv("COMPUTERNAME");
+  unsetenv("USERNAME");
+}
+
+TEST_F(LogFolder, LongLogNameIsShownOnTwoLines) {
+  std::string deep = folder + "/" + std::string(40, 'd');
+  fs::create_directory(deep);
+  PrepareLogAt(String::Copy(deep), LocalDateTime{26, 12, 8, 22, 57, 9});
+  CloseLog();
+  std::string name = deep + "/2026-12-08 22-57-09.log";
+  ASSERT_GT(name.size(), 58u);
+  std::string expected = "   LogFile         : " + name.substr(0, 58) + "\r\n" + std::string(21, ' ') +
+                         name.substr(58) + "\r\n";
+  EXPECT_EQ(console.substr(0, expected.size()), expected.substr(0, expected.size() - 2));
+}
+
+TEST_F(LogFolder, ProgressDotsAndVersionTexts) {
+  ProgressDots(5, 10);
+  EXPECT_EQ(console, std::string(30, '.'));
+  ProgressDots(10, 10);
+  EXPECT_EQ(console, std::string(60, '.'));
+  ProgressDots(1, 3);
+  EXPECT_EQ(console, std::string(80, '.'));
+  ProgressDots(7, 0);
+  ProgressDots(9, 3);
+  EXPECT_EQ(console, std::string(120, '.'));
+  ProgressDotsEnd();
+  PutText(StandardOutput, "x");
+  EXPECT_EQ(console, std::string(120, '.') + "\r\nx");
+
+  EXPECT_EQ(VersionText(610), "6.10");
+  EXPECT_EQ(VersionText(1005), "10.05");
+  EXPECT_EQ(VersionReleaseText(610, 57), "6.10r57");
+  EXPECT_EQ(VersionReleaseText(600, 3), "6.00r03");
+}
+
+TEST_F(LogFolder, CommTraceOnlyWhileRaised) {
+  PrepareLogAt(String::Copy(folder), LocalDateTime{26, 12, 8, 22, 57, 9});
+  CommTraceWriter("not traced");
+  ++CommTraceLevel;
+  CommTraceWriter("traced");
+  --CommTraceLevel;
+  CloseLog();
+  std::string log = Read(folder + "/2026-12-08 22-57-09.log");
+  EXPECT_NE(log.find("traced\r\n"), std::string::npos);
+  EXPECT_EQ(log.find("not traced"), std::string::npos);
+  EXPECT_EQ(console.find("traced\r\n"), std::string::npos);  // the console only with -d
+}
+
+using LogDeathTest = LogFolder;
+
+TEST_F(LogDeathTest, FatalErrorExitCodesAndJobFile) {
+  EXPECT_EXIT(
+      {
+        dup2(2, 1);
+        InstallConsoleSink(nullptr);
+        FatalError("No unit found");
+      },
+      ::testing::ExitedWithCode(1), "Fatal Error: No unit found\r\n");
+
+  std::string job = folder + "/job.ini";
+  EXPECT_EXIT(
+      {
+        dup2(2, 1);
+        InstallConsoleSink(nullptr);
+        JobFile = String::Copy(job);
+        FatalError("No unit found");
+      },
+      ::testing::ExitedWithCode(2), "Fatal Error: No unit found");
+  EXPECT_EQ(Read(job), "Message=No unit found\r\n");
+}
+
+TEST_F(LogDeathTest, LogThatCannotBeCreatedEndsTheProgram) {
+  Touch("blocked");
+  std::string notAFolder = folder + "/blocked";
+  EXPECT_EXIT(
+      {
+        dup2(2, 1);
+        InstallConsoleSink(nullptr);
+        PrepareLogAt(String::Copy(notAFolder), LocalDateTime{26, 12, 8, 22, 57, 9});
+      },
+      ::testing::ExitedWithCode(1), "Cannot create file: .*blocked/2026-12-08 22-57-09.log.*Fatal error: Not a directory");
+}
+
+}  // namespace

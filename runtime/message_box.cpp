@@ -1,0 +1,32 @@
+#include "runtime/message_box.h"
+
+#include <atomic>
+
+#include "generic/stream.h"
+#include "runtime/console_streams.h"
+
+namespace {
+
+// Without a window system nobody can answer, so the box is written where the
+// operator reads and the first button is taken, as a default button would be.
+int HeadlessResponder(const String& text, const String& caption, int style) {
+  PutText(StandardError, "\r\n");
+  PutString(StandardError, caption);
+  PutText(StandardError, ": ");
+  PutString(StandardError, text);
+  PutText(StandardError, "\r\n");
+  int buttons = style & 0x0F;
+  return buttons == MessageYesNoCancel || buttons == MessageYesNo ? ButtonYes : ButtonOk;
+}
+
+std::atomic<int (*)(const String&, const String&, int)> installedResponder{HeadlessResponder};
+
+}  // namespace
+
+int ShowMessage(const String& text, const String& caption, int style) {
+  return installedResponder.load()(text, caption, style);
+}
+
+void InstallMessageResponder(int (*responder)(const String& text, const String& caption, int style)) {
+  installedResponder.store(responder != nullptr ? responder : HeadlessResponder);
+}
