@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "generic/number_format.h"
+#include "link/port_control.h"
 #include "runtime/clock.h"
 #include "runtime/command_line.h"
 #include "runtime/console_streams.h"
@@ -48,6 +49,7 @@ void InitialiseModules() {
   std::setvbuf(stdout, nullptr, _IONBF, 0);
   std::setvbuf(stderr, nullptr, _IONBF, 0);
   std::atexit(ExitHook);
+  ClosePortHook = ClosePort;
 }
 
 void InstallSignalHandlers() {

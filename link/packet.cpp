@@ -1,0 +1,358 @@
+#include "link/packet.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "generic/checksum.h"
+#include "runtime/clock.h"
+#include "runtime/log.h"
+#include "runtime/program_state.h"
+
+uint8_t SendBuffer[PacketBufferSize + 1];
+uint32_t SendPacketSize = 0;
+uint32_t SendPacketPos = 0;
+uint8_t RecvBuffer[PacketBufferSize + 1];
+uint32_t RecvPacketSize = 0;
+uint32_t RecvPacketFill = 0;
+uint32_t RecvPacketPos = 0;
+uint32_t TotalBytesSent = 0;
+uint32_t TotalBytesReceived = 0;
+uint32_t PacketTimeout = 1000;
+
+Stream PacketStream{[](Stream*, uint8_t c) { PutPacketByte(c); }};
+InputRecord PacketReader{[](InputRecord*) { return GetPacketByte(); }};
+
+namespace {
+
+constexpr uint32_t StagingSize = 65536;
+constexpr uint32_t ReceivePollMs = 10;
+constexpr uint32_t SlideLimitMs = 100;
+
+uint8_t transmitBuffer[StagingSize];
+uint32_t transmitCount = 0;
+uint8_t receiveStaging[StagingSize];
+uint32_t receiveCount = 0;
+
+void Put(Stream& stream, std::string_view text) { PutText(stream, text); }
+void PutCount(Stream& stream, uint32_t value) { PutInt(stream, value); }
+
+bool Tracing() { return ReportLevel > 0; }
+
+uint16_t CrcRegisterOver(const uint8_t* bytes, uint32_t count) {
+  CrcTake();
+  for (uint32_t i = 0; i < count; ++i) CrcAdd(bytes[i]);
+  return CrcTake();
+}
+
+bool CrcCorrect() { return RecvPacketSize >= 2 && CrcRegisterOver(RecvBuffer, RecvPacketSize) == 0; }
+
+void TraceDiscard() {
+  Put(DetailStream, "[DISCARD (");
+  PutCount(DetailStream, RecvPacketSize);
+  Put(DetailStream, ") ");
+  PutString(DetailStream, PacketHexDump(RecvBuffer, RecvPacketSize));
+  Put(DetailStream, "]\r\n");
+}
+
+void TraceBadCrc() {
+  Put(DetailStream, "[BAD CRC (");
+  PutCount(DetailStream, RecvPacketSize);
+  Put(DetailStream, ") ");
+  PutString(DetailStream, PacketHexDump(RecvBuffer, RecvPacketSize));
+  Put(DetailStream, "] {");
+  PutString(DetailStream, PacketTextDump(RecvBuffer, RecvPacketSize));
+  Put(DetailStream, "}\r\n");
+}
+
+void TransmitBlock(const uint8_t* bytes, uint32_t count) {
+  uint32_t free = StagingSize - transmitCount;
+  if (count > free) {
+    Put(DebugStream, "<TRANSMIT BUFFER OVERFLOW>\r\n");
+    count = free;
+  }
+  std::memcpy(transmitBuffer + transmitCount, bytes, count);
+  transmitCount += count;
+}
+
+void FlushTransmit(OverlappedPort& port) {
+  int accepted = WriteCommPortOverlapped(port, transmitBuffer, static_cast<int>(transmitCount));
+  if (accepted < static_cast<int>(transmitCount)) {
+    Put(DebugStream, "<TRANSMIT FAIL>\r\n");
+    return;
+  }
+  TotalBytesSent += transmitCount;
+  transmitCount = 0;
+}
+
+void FillReceiveBuffer(OverlappedPort& port) {
+  int got = ReadCommPortOverlapped(port, receiveStaging + receiveCount,
+                                   static_cast<int>(StagingSize - receiveCount));
+  if (got < 0) {
+    Put(DebugStream, "[RECEIVE FAIL]\r\n");
+    return;
+  }
+  receiveCount += static_cast<uint32_t>(got);
+  TotalBytesReceived += static_cast<uint32_t>(got);
+}
+
+// Waits for the bytes by waiting for input on the port rather than sleeping a fixed
+// 10 ms, so an exchange costs its line time; the time limit is the same.
+uint32_t ReceiveBlock(OverlappedPort& port, uint8_t* destination, uint32_t count) {
+  uint32_t start = TickMilliseconds();
+  FillReceiveBuffer(port);
+  while (receiveCount < count) {
+    if (TickMilliseconds() - start > PacketTimeout || !IsOpen(port)) {
+      count = receiveCount;
+      break;
+    }
+    port.device->WaitForInput(ReceivePollMs);
+    FillReceiveBuffer(port);
+  }
+  std::memcpy(destination, receiveStaging, count);
+  std::memmove(receiveStaging, receiveStaging + count, receiveCount - count);
+  receiveCount -= count;
+  return count;
+}
+
+void SlidePacket(OverlappedPort& port) {
+  uint32_t start = TickMilliseconds();
+  do {
+    std::memmove(RecvBuffer, RecvBuffer + 1, RecvPacketSize - 1);
+    if (ReceiveBlock(port, RecvBuffer + RecvPacketSize - 1, 1) == 0) {
+      Put(DetailStream, "[NO MORE DATA FOR SLIDE PACKET (");
+      PutCount(DetailStream, RecvPacketSize - 1);
+      Put(DetailStream, ") ");
+      PutString(DetailStream, PacketHexDump(RecvBuffer, RecvPacketSize - 1));
+      Put(DetailStream, "]\r\n");
+      ResetPacketCache();
+      return;
+    }
+    if (CrcCorrect()) {
+      Put(DetailStream, "[SLIDE PACKET GOOD CRC (");
+      PutCount(DetailStream, RecvPacketSize);
+      Put(DetailStream, ") ");
+      PutString(DetailStream, PacketHexDump(RecvBuffer, RecvPacketSize));
+      Put(DetailStream, "]\r\n");
+      return;
+    }
+  } while (TickMilliseconds() - start <= SlideLimitMs);
+  Put(DetailStream, "[SLIDE PACKET TIMEOUT (");
+  PutCount(DetailStream, RecvPacketSize);
+  Put(DetailStream, ") ");
+  PutString(DetailStream, PacketHexDump(RecvBuffer, RecvPacketSize));
+  Put(DetailStream, "]\r\n");
+  ResetPacketCache();
+  FlushCommPortOverlapped(port);
+}
+
+void Send(OverlappedPort& port, uint32_t size, bool lengthHeader) {
+  if (size != SendPacketPos) {
+    Put(ReportStream, "ERROR: SendPacket(");
+    PutCount(ReportStream, size);
+    Put(ReportStream, "): Write size error:");
+    PutCount(ReportStream, SendPacketPos);
+    Put(ReportStream, "\r\n");
+    return;
+  }
+  if (SendPacketPos != SendPacketSize) {
+    SendPacketSize = SendPacketPos;
+    if (RecvPacketSize != 0) {
+      TraceDiscard();
+      RecvPacketSize = 0;
+    }
+  }
+  if (RecvPacketSize != 0) {
+    Put(DetailStream, "<SUPPRESS (");
+    PutCount(DetailStream, SendPacketSize);
+    Put(DetailStream, ") ");
+    PutString(DetailStream, PacketHexDump(SendBuffer, SendPacketSize));
+    Put(DetailStream, ">\r\n");
+  } else {
+    if (lengthHeader) {
+      uint8_t header[2] = {LengthHeaderMark, static_cast<uint8_t>((SendPacketSize + 2) % 256)};
+      TransmitBlock(header, 2);
+      if (Tracing()) {
+        Put(DetailStream, "<LENGTH HEADER ");
+        PutString(DetailStream, PacketHexDump(header, 2));
+        Put(DetailStream, "> ");
+      }
+    }
+    TransmitBlock(SendBuffer, SendPacketSize);
+    uint16_t crc = CrcRegisterOver(SendBuffer, SendPacketSize);
+    uint8_t crcBytes[2] = {static_cast<uint8_t>(crc >> 8), static_cast<uint8_t>(crc)};
+    TransmitBlock(crcBytes, 2);
+    if (Tracing()) {
+      Put(DetailStream, "<SEND (");
+      PutCount(DetailStream, size);
+      Put(DetailStream, ") ");
+      PutString(DetailStream, PacketHexDump(SendBuffer, SendPacketSize));
+      Put(DetailStream, "> <CRC ");
+      PutString(DetailStream, PacketHexDump(crcBytes, 2));
+      Put(DetailStream, ">\r\n");
+    }
+  }
+  FlushTransmit(port);
+  SendPacketPos = 0;
+  RecvPacketFill = 0;
+  RecvPacketPos = 0;
+}
+
+bool ReceiveReplyBytes(OverlappedPort& port, uint32_t count) {
+  if (RecvPacketFill == 0) count += 2;
+  uint32_t held = std::min(RecvPacketSize - std::min(RecvPacketFill, RecvPacketSize), count);
+  RecvPacketFill += held;
+  count -= held;
+  while (count > 0) {
+    // A reply can never be longer than the buffer; the rest of such a reply is not read.
+    uint32_t room = PacketBufferSize - RecvPacketFill;
+    uint32_t got = ReceiveBlock(port, RecvBuffer + RecvPacketFill, std::min(count, room));
+    if (got == 0) {
+      if (RecvPacketSize == 0) {
+        Put(DebugStream, "[NO DATA]\r\n");
+      } else {
+        Put(DebugStream, "[INCOMPLETE RECV (");
+        PutCount(DebugStream, RecvPacketSize);
+        Put(DebugStream, ") ");
+        PutString(DebugStream, PacketHexDump(RecvBuffer, RecvPacketSize));
+        Put(DebugStream, "] - missing ");
+        PutCount(DebugStream, count);
+        Put(DebugStream, " bytes\r\n");
+      }
+      ResetPacketCache();
+      return false;
+    }
+    if (got < count) {
+      uint32_t soFar = RecvPacketFill + got;
+      Put(DebugStream, "[PARTIAL RECV (");
+      PutCount(DebugStream, RecvPacketSize);
+      Put(DebugStream, ") ");
+      PutString(DebugStream, PacketHexDump(RecvBuffer, soFar));
+      Put(DebugStream, "]");
+      Put(DetailStream, " {");
+      PutString(DetailStream, PacketTextDump(RecvBuffer, soFar));
+      Put(DetailStream, "}");
+      Put(DebugStream, " - missing ");
+      PutCount(DebugStream, count - got);
+      Put(DebugStream, " bytes\r\n");
+      ResetPacketCache();
+      return false;
+    }
+    if (RecvPacketFill == 0 && got >= 2 && RecvBuffer[0] == LengthHeaderMark) {
+      if (Tracing()) {
+        Put(DetailStream, "[LENGTH HEADER ");
+        PutString(DetailStream, PacketHexDump(RecvBuffer, 2));
+        Put(DetailStream, "] ");
+      }
+      std::memmove(RecvBuffer, RecvBuffer + 2, got - 2);
+      got -= 2;
+    }
+    RecvPacketFill += got;
+    RecvPacketSize = RecvPacketFill;
+    count -= got;
+  }
+  return true;
+}
+
+}  // namespace
+
+String PacketHexDump(const uint8_t* bytes, uint32_t count) {
+  String text;
+  StringStream out(text);
+  for (uint32_t i = 0; i < std::min<uint32_t>(count, 17); ++i) {
+    if (i > 0) PutChar(out, ' ');
+    PutHex2(out, bytes[i]);
+  }
+  if (count > 17) PutText(out, "...");
+  return text;
+}
+
+String PacketTextDump(const uint8_t* bytes, uint32_t count) {
+  String text;
+  for (uint32_t i = 0; i < std::min<uint32_t>(count, 17); ++i) {
+    text.Append(bytes[i] < 32 || bytes[i] > 127 ? '_' : static_cast<char>(bytes[i]));
+  }
+  if (count > 17) text.Append("...");
+  return text;
+}
+
+void BeginPacket() { SendPacketPos = 0; }
+
+void PutPacketByte(uint8_t byte) {
+  if (SendPacketPos < SendPacketSize && SendBuffer[SendPacketPos] == byte) {
+    ++SendPacketPos;
+    return;
+  }
+  if (SendPacketPos < PacketBufferSize) {
+    SendBuffer[SendPacketPos++] = byte;
+    SendPacketSize = SendPacketPos;
+  }
+  if (RecvPacketSize >= 1) {
+    TraceDiscard();
+    RecvPacketSize = 0;
+  }
+}
+
+uint8_t GetPacketByte() {
+  if (RecvPacketPos >= RecvPacketSize) return 0;
+  return RecvBuffer[RecvPacketPos++];
+}
+
+void SendPacket(OverlappedPort& port, uint32_t size) { Send(port, size, false); }
+
+void SendLengthFramePacket(OverlappedPort& port, uint32_t size) { Send(port, size, true); }
+
+bool RecvPacket(OverlappedPort& port, uint32_t size) {
+  if (!ReceiveReplyBytes(port, size)) return false;
+  if (!CrcCorrect()) {
+    TraceBadCrc();
+    SlidePacket(port);
+  }
+  SendPacketPos = 0;
+  RecvPacketFill = 0;
+  return true;
+}
+
+bool RecvPartialPacket(OverlappedPort& port, uint32_t size) { return ReceiveReplyBytes(port, size); }
+
+bool EndRecvPacket(OverlappedPort& port) {
+  if (RecvPacketSize < 4) return false;
+  uint32_t end = RecvPacketSize - 2;
+  bool result = false;
+  if (CrcCorrect()) {
+    if (Tracing()) {
+      Put(DetailStream, "[RECV (");
+      PutCount(DetailStream, end);
+      Put(DetailStream, ") ");
+      PutString(DetailStream, PacketHexDump(RecvBuffer, end));
+      Put(DetailStream, "] [CRC ");
+      PutString(DetailStream, PacketHexDump(RecvBuffer + end, 2));
+      Put(DetailStream, "]\r\n");
+    }
+    if (RecvPacketPos != end) {
+      Put(DebugStream, "READ ERROR: final position=");
+      PutCount(DebugStream, RecvPacketPos);
+      Put(DebugStream, ", should be at=");
+      PutCount(DebugStream, end);
+      Put(DebugStream, "\r\n");
+    } else {
+      result = true;
+    }
+    ResetPacketCache();
+  } else {
+    TraceBadCrc();
+    SlidePacket(port);
+  }
+  SendPacketPos = 0;
+  RecvPacketFill = 0;
+  RecvPacketPos = 0;
+  return result;
+}
+
+void ResetPacketCache() {
+  SendPacketSize = 0;
+  RecvPacketSize = 0;
+}
+
+uint32_t ReceiveStagingCount() { return receiveCount; }
+
+void ClearReceiveStaging() { receiveCount = 0; }

@@ -1,0 +1,19 @@
+// The one link port of the program: opened at the connection speed under a lock
+// file that tells cooperating tools on the PC that the port is in use, retried while
+// another program still holds it, and closed however the program ends.
+#pragma once
+
+#include "link/comm_port.h"
+#include "runtime/string.h"
+
+extern OverlappedPort LinkPort;
+// The lock file this program made; empty when none.
+extern String LockFileName;
+
+// Opens LinkPort on PortNumber at BaudRate with EvenParity.
+bool OpenPort();
+// Closes LinkPort (queued writes are waited for first) and deletes the lock file.
+void ClosePort();
+// Closes and reopens LinkPort at BaudRate; after 20 failed attempts the program ends.
+bool ChangeBaudRate();
+bool IsPortOpen();

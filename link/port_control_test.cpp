@@ -1,0 +1,126 @@
+#include "link/port_control.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+
+#include "link/link_speed.h"
+#include "link/virtual_link_fixture.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class LockFolder {
+ public:
+  LockFolder() {
+    char name[] = "/tmp/quarnet-lock-XXXXXX";
+    path = mkdtemp(name);
+  }
+  ~LockFolder() { fs::remove_all(path); }
+  std::string path;
+};
+
+using PortControl = VirtualLink;
+
+TEST_F(PortControl, LockFileLivesWhileThePortIsOpen) {
+  ClosePort();
+  for (const char* suffix : {"", "/"}) {
+    LockFolder folder;
+    setenv("VELANTORLOCKDIR", (folder.path + suffix).c_str(), 1);
+    captured.clear();
+    ASSERT_TRUE(OpenPort());
+    EXPECT_EQ(LockFileName, (folder.path + "/lockVelantorCommPort1").c_str());
+    EXPECT_TRUE(fs::exists(folder.path + "/lockVelantorCommPort1"));
+    EXPECT_TRUE(Said("OpenPort creating lock file: " + folder.path + suffix + "\r\n"));
+    ClosePort();
+    EXPECT_FALSE(fs::exists(folder.path + "/lockVelantorCommPort1"));
+    EXPECT_TRUE(LockFileName.Empty());
+    EXPECT_TRUE(Said("ClosePort deleting lock file: " + folder.path + "/lockVelantorCommPort1\r\n"));
+  }
+  unsetenv("VELANTORLOCKDIR");
+  captured.clear();
+  ASSERT_TRUE(OpenPort());
+  EXPECT_FALSE(Said("lock file"));
+}
+
+TEST_F(PortControl, MissingPortAndPortHeldElsewhere) {
+  LockFolder folder;
+  setenv("VELANTORLOCKDIR", folder.path.c_str(), 1);
+  ClosePort();
+  PortNumber = 7;
+  captured.clear();
+  EXPECT_FALSE(OpenPort());
+  EXPECT_TRUE(Said("COM7 is not present on this computer\r\n"));
+  EXPECT_FALSE(fs::exists(folder.path + "/lockVelantorCommPort7"));
+
+  // Another program holds COM1 for the whole ten seconds.
+  PortNumber = 1;
+  CommHandle other = OpenCommPort(1, 9600, 2, false, false, false, 0);
+  ASSERT_NE(other, nullptr);
+  captured.clear();
+  DetailedDebugOn = false;  // what the operator sees
+  uint64_t start = clock.Now();
+  EXPECT_FALSE(OpenPort());
+  EXPECT_TRUE(Said(std::string(100, '.') + "\r\n")) << captured;
+  EXPECT_EQ(std::count(captured.begin(), captured.end(), '.'), 100);
+  EXPECT_FALSE(Said("COM1"));
+  EXPECT_GE(clock.Now() - start, 9'900'000u);
+  EXPECT_FALSE(fs::exists(folder.path + "/lockVelantorCommPort1"));
+  CloseCommPort(other);
+  unsetenv("VELANTORLOCKDIR");
+}
+
+TEST_F(PortControl, ReopeningAtAnotherSpeed) {
+  BaudRate = 115200;
+  ASSERT_TRUE(ChangeBaudRate());
+  EXPECT_EQ(line.Tool().Settings().baud, 115200u);
+  EXPECT_TRUE(IsPortOpen());
+  EXPECT_TRUE(Said("ChangeBaudRate closing comm port: 1\r\n"));
+  EXPECT_TRUE(Said("ChangeBaudRate opening comm port: 1 115200\r\n"));
+}
+
+using LinkSpeed = VirtualLink;
+
+TEST_F(LinkSpeed, SameSpeedLeavesThePortButForgetsPackets) {
+  RecvPacketSize = 8;
+  SendPacketSize = 3;
+  SerialDevice* device = LinkPort.device.get();
+  EXPECT_TRUE(ChangePacketBaudRate(19200, false, 250, false));
+  EXPECT_EQ(LinkPort.device.get(), device);
+  EXPECT_EQ(PacketTimeout, 250u);
+  EXPECT_EQ(RecvPacketSize, 0u);
+  EXPECT_EQ(SendPacketSize, 0u);
+  EXPECT_TRUE(Said("baud rate = 19200 (no change) timeout=250ms\r\n"));
+}
+
+TEST_F(LinkSpeed, DirectAndReopeningChanges) {
+  SerialDevice* device = LinkPort.device.get();
+  EXPECT_TRUE(ChangePacketBaudRate(57600, true, 100, true));
+  EXPECT_EQ(LinkPort.device.get(), device) << "a direct change keeps the port open";
+  EXPECT_TRUE(Said("ChangePacketBaudRate: direct call to comm port\r\n"
+                   "baud rate = 57600 timeout=100ms (direct baud rate setting)\r\n"));
+  EXPECT_TRUE(EvenParity);
+
+  SaveConnectionBaudRate();
+  EXPECT_TRUE(ChangePacketBaudRate(115200, true, 50, false));
+  EXPECT_TRUE(Said("ChangePacketBaudRate: re-opening comm port to change baud rate\r\n"));
+  EXPECT_TRUE(Said("baud rate = 115200 timeout=50ms (even parity)\r\n"));
+  EXPECT_EQ(BaudRate, 115200u);
+
+  RestoreConnectionBaudRate(1000);
+  EXPECT_EQ(BaudRate, 57600u);
+  EXPECT_TRUE(EvenParity);
+  EXPECT_TRUE(Said("-- saved connection baud rate = 57600\r\n"));
+  EXPECT_TRUE(Said("-- restoring saved connection baud rate = 57600\r\n"));
+}
+
+TEST(TransmitTime, ElevenBitTimesPerByte) {
+  EXPECT_EQ(TransmitTimeMs(1000, 115200), 95u);
+  EXPECT_EQ(TransmitTimeMs(100, 9600), 114u);
+  EXPECT_EQ(TransmitTimeMs(1, 0), 11000u);
+}
+
+}  // namespace

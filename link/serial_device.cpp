@@ -1,0 +1,39 @@
+#include "link/serial_device.h"
+
+#include <cerrno>
+#include <cstring>
+
+#include "platform/tty_device.h"
+
+namespace {
+
+// Per thread, like the system's own last error: it belongs to the call that failed.
+thread_local PortError lastError = PortOk;
+thread_local int lastErrorNumber = 0;
+
+SerialDeviceOpener installedOpener = nullptr;
+
+}  // namespace
+
+PortError LastPortError() { return lastError; }
+
+int LastPortErrorNumber() { return lastErrorNumber; }
+
+void SetLastPortError(PortError error, int systemErrorNumber) {
+  lastError = error;
+  lastErrorNumber = systemErrorNumber;
+  // SystemErrorText() reads errno: left at this number, it words this failure.
+  errno = systemErrorNumber;
+}
+
+std::unique_ptr<SerialDevice> OpenSerialDevice(int port) {
+  return installedOpener != nullptr ? installedOpener(port) : OpenTtyDevice(port);
+}
+
+void InstallSerialDeviceOpener(SerialDeviceOpener opener) { installedOpener = opener; }
+
+String PortErrorText() {
+  String text = "Error: ";
+  text.Append(std::strerror(lastErrorNumber));
+  return text;
+}

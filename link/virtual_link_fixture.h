@@ -1,0 +1,64 @@
+// A test fixture: LinkPort open on COM1, the far end of a paced virtual line in the
+// test's hands, virtual time, and every report line captured.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "link/packet.h"
+#include "link/port_control.h"
+#include "link/virtual_line.h"
+#include "runtime/console_streams.h"
+#include "runtime/program_state.h"
+#include "runtime/virtual_clock.h"
+
+class VirtualLink : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    InstallClock(&clock);
+    captured.clear();
+    ResetStandardStreams();
+    InstallConsoleSink([](uint8_t c) { captured += static_cast<char>(c); });
+    DebugOn = DetailedDebugOn = true;
+    ReportLevel = 1;
+    PortNumber = 1;
+    BaudRate = 19200;
+    EvenParity = false;
+    PacketTimeout = 100;
+    ResetPacketCache();
+    ClearReceiveStaging();
+    peer().Configure(LineSettings{19200, 2, false, false, false});
+    AttachVirtualLine(1, &line);
+    ASSERT_TRUE(OpenPort());
+  }
+  void TearDown() override {
+    ClosePort();
+    AttachVirtualLine(1, nullptr);
+    InstallConsoleSink(nullptr);
+    InstallClock(nullptr);
+    DebugOn = DetailedDebugOn = false;
+    ReportLevel = 0;
+  }
+
+  VirtualLine::End& peer() { return line.Peer(); }
+  void PeerSends(const std::vector<uint8_t>& bytes) {
+    peer().Write(bytes.data(), static_cast<int>(bytes.size()));
+  }
+  // Everything that has reached the peer so far.
+  std::vector<uint8_t> PeerReceived() {
+    std::vector<uint8_t> bytes(static_cast<size_t>(peer().Available()));
+    peer().Read(bytes.data(), static_cast<int>(bytes.size()));
+    return bytes;
+  }
+  // Line breaks are written when the next line starts; a check wants them now.
+  bool Said(const std::string& text) const {
+    EndStandardOutput();
+    return captured.find(text) != std::string::npos;
+  }
+
+  static inline std::string captured;
+  VirtualClock clock;
+  VirtualLine line{clock, true};
+};

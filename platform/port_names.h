@@ -1,0 +1,16 @@
+// Where COM port n lives on Linux. Operators and the unit documentation number ports
+// COM1, COM2, ...; Linux names ttys by their driver. Port n is, first match wins:
+//   1. $VELANTORDEVDIR/com<n> when VELANTORDEVDIR is set: a folder of links to ttys or
+//      pseudo-terminals, which the tests and the demo use;
+//   2. the link com<n> in the per-user folder quarnet/ports beside the settings file
+//      ($XDG_CONFIG_HOME/quarnet/ports, default ~/.config/quarnet/ports), when it exists;
+//   3. the built-in numbering: COM1..COM32 are /dev/ttyS0..ttyS31 (on-board UARTs),
+//      COM33..COM64 /dev/ttyUSB0..ttyUSB31 (USB serial adapters), COM65..COM96
+//      /dev/ttyACM0..ttyACM31 (USB modem-class devices).
+#pragma once
+
+#include "runtime/string.h"
+
+// Empty when the number has no device (0, negative, above COM96 without a link):
+// opening it finds no port.
+String DevicePathForPort(int port);
