@@ -168,7 +168,7 @@ void Increment(std::string& digits) {
     }
     digits[i] = '0';
   }
-  digits.insert(0, 1, '1');
+  digits.insert(digits.begin(), '1');
 }
 
 // A real's magnitude as integer digits times ten to the power of lastExponent.
@@ -194,7 +194,7 @@ Mantissa RoundAt(double magnitude, int lastExponent) {
   if (kept < 0) return rounded;
   rounded.digits = expansion.digits.substr(0, static_cast<size_t>(kept));
   if (expansion.digits[static_cast<size_t>(kept)] >= '5') Increment(rounded.digits);
-  if (rounded.digits.empty()) rounded.digits = "0";
+  if (rounded.digits.empty()) rounded.digits.assign(1, '0');
   return rounded;
 }
 
@@ -295,7 +295,7 @@ void PutRealNumber(Stream& stream, double value, int significantDigits, uint8_t 
     FitDecimals(magnitude, notation, wanted, mantissa, exponent);
   }
   std::string exponentText;
-  if (notation != Notation::Plain && exponent != 0) exponentText = "E" + std::to_string(exponent);
+  if (notation != Notation::Plain && exponent != 0) exponentText.append("E").append(std::to_string(exponent));
 
   uint8_t writerFlags = flags & (NumberZeroFill | NumberStripZeros | NumberDecimalComma |
                                  NumberGroupThousands | NumberWholeWidth);

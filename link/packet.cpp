@@ -84,29 +84,31 @@ void FlushTransmit(OverlappedPort& port) {
   transmitCount = 0;
 }
 
-void FillReceiveBuffer(OverlappedPort& port) {
+bool FillReceiveBuffer(OverlappedPort& port) {
   int got = ReadCommPortOverlapped(port, receiveStaging + receiveCount,
                                    static_cast<int>(StagingSize - receiveCount));
   if (got < 0) {
     Put(DebugStream, "[RECEIVE FAIL]\r\n");
-    return;
+    return false;
   }
   receiveCount += static_cast<uint32_t>(got);
   TotalBytesReceived += static_cast<uint32_t>(got);
+  return true;
 }
 
 // Waits for the bytes by waiting for input on the port rather than sleeping a fixed
-// 10 ms, so an exchange costs its line time; the time limit is the same.
+// 10 ms, so an exchange costs its line time; the time limit is the same. A failed
+// read ends the wait: a device that has gone will not deliver the rest.
 uint32_t ReceiveBlock(OverlappedPort& port, uint8_t* destination, uint32_t count) {
   uint32_t start = TickMilliseconds();
-  FillReceiveBuffer(port);
+  bool readable = FillReceiveBuffer(port);
   while (receiveCount < count) {
-    if (TickMilliseconds() - start > PacketTimeout || !IsOpen(port)) {
+    if (!readable || TickMilliseconds() - start > PacketTimeout) {
       count = receiveCount;
       break;
     }
     port.device->WaitForInput(ReceivePollMs);
-    FillReceiveBuffer(port);
+    readable = FillReceiveBuffer(port);
   }
   std::memcpy(destination, receiveStaging, count);
   std::memmove(receiveStaging, receiveStaging + count, receiveCount - count);

@@ -132,6 +132,17 @@ TEST_F(Packets, MissingAndShortReplies) {
   EXPECT_EQ(RecvPacketSize, 0u);
 }
 
+TEST_F(Packets, AVanishedDeviceFailsTheReplyAtOnce) {
+  PacketTimeout = 60'000;
+  BuildRequest({0x05, 0x45});
+  SendPacket(LinkPort, 2);
+  line.Unplug();
+  uint64_t start = clock.Now();
+  EXPECT_FALSE(RecvPacket(LinkPort, 4));
+  EXPECT_TRUE(Said("[RECEIVE FAIL]\r\n[NO DATA]\r\n"));
+  EXPECT_LT(clock.Now() - start, 1'000u);
+}
+
 TEST_F(Packets, BadCrcWithNothingAfterItFails) {
   Bytes reply = Frame({0x05, 0x45, 0x12, 0x34});
   reply.back() ^= 0xFF;

@@ -121,6 +121,12 @@ const char* String::Data() const {
   return BlockOf(word_);
 }
 
+std::string_view String::View() const {
+  if (!IsHandle(word_)) return std::string_view(DataOf(word_), static_cast<size_t>(LengthOf(word_)));
+  Guard guard(StringHeapLock());
+  return std::string_view(BlockOf(word_), static_cast<size_t>(HeapLength(word_)));
+}
+
 char String::operator[](int index) const {
   std::string_view view = View();
   return index >= 0 && static_cast<size_t>(index) < view.size() ? view[index] : '\0';
@@ -232,7 +238,21 @@ void String::Splice(int position, int count, std::string_view text, std::source_
   if (newCount > 0) std::memcpy(BlockOf(word_) + position, text.data(), static_cast<size_t>(newCount));
 }
 
-void String::Append(char c, std::source_location where) { Append(std::string_view(&c, 1), where); }
+void String::Append(char c, std::source_location where) {
+  // Building text a character at a time is the common case: stay within the block.
+  if (IsHandle(word_)) {
+    Guard guard(StringHeapLock());
+    StringEntry& entry = EntryOf(word_);
+    int length = entry.length - 1;
+    if (entry.references == 1 && length < MaxStringLength && BlockSizeFor(length) == BlockSizeFor(length + 1)) {
+      char* block = reinterpret_cast<char*>(entry.data);
+      block[length] = c;
+      entry.length = static_cast<int16_t>(length + 2);
+      return;
+    }
+  }
+  Append(std::string_view(&c, 1), where);
+}
 
 void String::Append(std::string_view text, std::source_location where) {
   if (text.empty()) return;

@@ -35,7 +35,7 @@ class String {
   bool Empty() const { return word_ == 0 || Length() == 0; }
   // Always followed by a zero byte. Valid until this string is next changed.
   const char* Data() const;
-  std::string_view View() const { return {Data(), static_cast<size_t>(Length())}; }
+  std::string_view View() const;
   operator std::string_view() const { return View(); }
   // The character at index, or 0 outside the string.
   char operator[](int index) const;
