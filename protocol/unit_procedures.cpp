@@ -1,0 +1,184 @@
+#include "protocol/unit_procedures.h"
+
+#include "link/link_speed.h"
+#include "link/packet.h"
+#include "link/port_control.h"
+#include "protocol/remote_call.h"
+#include "runtime/clock.h"
+#include "runtime/console_streams.h"
+#include "runtime/log.h"
+
+namespace {
+
+constexpr uint16_t GotoBootLoaderCode = 0x1011;
+constexpr uint16_t ListRemoteUnitsCode = 0x1017;
+constexpr uint16_t ResetSystemCode = 0x1018;
+constexpr uint16_t GetModbusAddressCode = 0x101B;
+constexpr uint16_t IsVComPortCode = 0x101C;
+constexpr uint16_t ResetCode = 0x1032;
+constexpr uint16_t WaitForUnitCode = 0x1033;
+constexpr uint16_t GetDebugLogsCode = 0x1034;
+
+void Put(Stream& stream, std::string_view text) { PutText(stream, text); }
+
+// A reply of a head, a count byte and `itemSize` bytes per item, read in two parts.
+// Every item is read so that the link stays in step; `keep` receives them.
+bool CountedCall(uint8_t address, uint16_t code, int itemSize, int& count,
+                 const std::function<void(int index, uint32_t item)>& keep) {
+  BeginCall(address, code);
+  SendPacket(LinkPort, 4);
+  RecvPartialPacket(LinkPort, 5);
+  ReplyHead head = ReadReplyHead();
+  count = GetByte(PacketReader);
+  if (count > 0) RecvPartialPacket(LinkPort, static_cast<uint32_t>(count * itemSize));
+  for (int i = 0; i < count; ++i) keep(i, itemSize == 1 ? GetByte(PacketReader) : GetWord(PacketReader));
+  return EndCall(head, address, code);
+}
+
+bool ResetAttempts(int attempts, uint8_t address) {
+  for (int attempt = 0; attempt < attempts; ++attempt) {
+    AnnounceCall("Reset");
+    if (CallOnce(address, ResetCode, "", 4)) {
+      CallComplete();
+      return true;
+    }
+  }
+  CallFailed();
+  return false;
+}
+
+}  // namespace
+
+bool GotoBootLoader() {
+  return CallRepeated(800 / MediumPacketTimeout, LocalUnitAddress, GotoBootLoaderCode, "", 4);
+}
+
+bool ListRemoteUnits(RemoteUnitList& list) {
+  AnnounceCall("ListRemoteUnits");
+  RemoteUnitList read{};
+  int count = 0;
+  bool ok = false;
+  for (int attempt = 0; attempt < 8 && !ok; ++attempt) {
+    ok = CountedCall(LocalUnitAddress, ListRemoteUnitsCode, 1, count, [&](int index, uint32_t address) {
+      if (index < MaxRemoteUnits) read.addresses[index] = static_cast<uint8_t>(address);
+    });
+  }
+  if (!ok) {
+    CallFailed();
+    return false;
+  }
+  if (count <= MaxRemoteUnits) {
+    read.count = count;
+    list = read;
+  }
+  Put(DebugStream, "COMPLETE: ");
+  PutInt(DebugStream, count);
+  Put(DebugStream, " unit(s) found\r\n");
+  return true;
+}
+
+bool ResetSystem(const UnitInfo& unit) {
+  if (unit.unitmode != ModeSoftware) FatalError("Unable to restart system");
+  for (int attempt = 0; attempt < 8; ++attempt) {
+    AnnounceCall("ResetSystem");
+    if (CallOnce(unit.SlaveAddress, ResetSystemCode, "", 4)) {
+      CallComplete();
+      return true;
+    }
+  }
+  CallFailed();
+  return false;
+}
+
+bool GetModbusAddress(const UnitInfo& unit) {
+  AnnounceCall("GetModbusAddress");
+  uint8_t address = 0;
+  if (!CallRepeated(4, unit.SlaveAddress, GetModbusAddressCode, "", 5,
+                    [&] { address = GetByte(PacketReader); })) {
+    CallFailed();
+    return false;
+  }
+  LocalUnitAddress = address;
+  Put(DebugStream, "COMPLETE: ModbusAddress=");
+  PutInt(DebugStream, address);
+  Put(DebugStream, " (");
+  PutHex2(DebugStream, address);
+  Put(DebugStream, ")\r\n");
+  return true;
+}
+
+bool IsVComPort(const UnitInfo& unit) {
+  if (unit.unitmode != ModeSoftware || unit.softwareversion <= 605) return false;
+  AnnounceCall("IsVComPort");
+  uint8_t flag = 0;
+  if (!CallRepeated(8, unit.SlaveAddress, IsVComPortCode, "", 5, [&] { flag = GetByte(PacketReader); })) {
+    CallFailed();
+    return false;
+  }
+  Put(DebugStream, flag != 0 ? "COMPLETE: Result=1\r\n" : "COMPLETE: Result=0\r\n");
+  return flag != 0;
+}
+
+bool ResetUnit(UnitInfo& unit) {
+  switch (unit.unitmode) {
+    case ModeSoftware: {
+      bool ok = ResetAttempts(8, unit.SlaveAddress);
+      // A local unit is restarting now; one behind it stays reachable through the local unit.
+      if (unit.SlaveAddress == LocalUnitAddress) unit.unitmode = ModeUnknown;
+      return ok;
+    }
+    case ModeBootLoader:
+    case ModeProgrammer:
+      if (!ResetAttempts(4, LoaderAddress)) return false;
+      unit.unitmode = ModeUnknown;
+      return true;
+    default:
+      Put(DebugStream, "Unknown unit mode\r\n");
+      return false;
+  }
+}
+
+bool WaitForUnit(const UnitInfo& unit) {
+  if (unit.unitmode != ModeSoftware || unit.softwareversion < 600) return false;
+  Put(ReportStream, "Waiting for unit...\r\n");
+  uint32_t start = TickMilliseconds();
+  while (TickMilliseconds() - start <= 10000) {
+    uint8_t ready = 0;
+    if (CallOnce(unit.SlaveAddress, WaitForUnitCode, "", 5, [&] { ready = GetByte(PacketReader); }) &&
+        ready != 0) {
+      Put(ReportStream, "\r\n");
+      return true;
+    }
+    SleepMilliseconds(200);
+    Put(ReportStream, ".");
+  }
+  CallFailed();
+  return false;
+}
+
+bool GetDebugLogs(const UnitInfo& unit, DebugLogIds& logs) {
+  if (unit.unitmode != ModeSoftware) return false;
+  AnnounceCall("GetDebugLogs");
+  DebugLogIds read{};
+  int count = 0;
+  bool ok = false;
+  for (int attempt = 0; attempt < 4 && !ok; ++attempt) {
+    ok = CountedCall(unit.SlaveAddress, GetDebugLogsCode, 2, count, [&](int index, uint32_t id) {
+      if (index < MaxDebugLogIds) read.ids[index] = static_cast<uint16_t>(id);
+    });
+  }
+  if (!ok) {
+    CallFailed();
+    return false;
+  }
+  if (count > MaxDebugLogIds) {
+    Put(ReportStream, "Too many file ids\r\n");
+    return false;
+  }
+  read.count = count;
+  logs = read;
+  Put(DebugStream, "COMPLETE: ");
+  PutInt(DebugStream, count);
+  Put(DebugStream, " id(s) found\r\n");
+  return true;
+}
