@@ -31,12 +31,19 @@ class ScriptedUnit : public VirtualLink {
   }
 
   std::function<std::optional<Bytes>(const Bytes& request)> answer;
+  // When set, every arriving byte goes here instead: for text protocols such as the
+  // MCU boot ROM's.
+  std::function<void(uint8_t byte)> raw;
   std::vector<Bytes> requests;
 
  private:
   void Collect() {
     uint8_t byte;
     while (peer().Read(&byte, 1) == 1) {
+      if (raw) {
+        raw(byte);
+        continue;
+      }
       pending_.push_back(byte);
       // A frame may follow garbage heard at another speed: try every start.
       for (size_t start = 0; start + 4 <= pending_.size(); ++start) {
