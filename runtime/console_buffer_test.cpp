@@ -1,0 +1,197 @@
+#include "runtime/console_buffer.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <string>
+#include <thread>
+
+#include "runtime/program_state.h"
+#include "runtime/virtual_clock.h"
+
+namespace {
+
+class ConsoleText : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ResetConsole();
+    Console.visibleRows = 25;
+  }
+  void Write(std::string_view text) {
+    for (char c : text) ConsoleWrite(static_cast<uint8_t>(c));
+  }
+  const ConsoleLine& Row(int row) { return Console.lines[static_cast<size_t>(row)]; }
+};
+
+TEST_F(ConsoleText, TabsStopEveryEightColumnsAndAlwaysMove) {
+  Write("a\tb");
+  EXPECT_EQ(ConsoleRowText(0), "a       b");
+  Write("\r\n12345678\tX");
+  EXPECT_EQ(ConsoleRowText(1), "12345678        X");
+  EXPECT_EQ(Console.cursorColumn, 17);
+}
+
+TEST_F(ConsoleText, LongLinesWrapAndTheViewFollowsAtTheBottom) {
+  Write(std::string(120, 'x') + "y");
+  EXPECT_EQ(ConsoleRowText(0), std::string(120, 'x'));
+  EXPECT_EQ(ConsoleRowText(1), "y");
+  for (int i = 0; i < 30; ++i) Write("\r\nline");
+  EXPECT_EQ(Console.lineCount, 32);
+  // The last visible row may be cut by the window's edge: a row stays free below the cursor.
+  EXPECT_EQ(Console.topLine, Console.cursorRow - Console.visibleRows + 2);
+
+  Console.topLine = 2;  // the operator scrolled back
+  Write("\r\nmore");
+  EXPECT_EQ(Console.topLine, 2);
+}
+
+TEST_F(ConsoleText, OldestLineGoesAtTheLimitAndTheSelectionMovesWithTheText) {
+  for (int i = 0; i < ConsoleMaxLines - 1; ++i) Write("line " + std::to_string(i) + "\r\n");
+  Console.selection = ConsoleSelection{5, 0, 6, 3};
+  Write("last\r\n");
+  EXPECT_EQ(Console.lineCount, ConsoleMaxLines);
+  EXPECT_EQ(ConsoleRowText(0), "line 1");
+  EXPECT_EQ(ConsoleRowText(ConsoleMaxLines - 2), "last");
+  EXPECT_EQ(Console.selection.firstRow, 4);
+  EXPECT_EQ(ConsoleSelectionText(), "line\r\nline\r\n");
+
+  Console.selection = ConsoleSelection{0, 0, 1, 3};
+  Write("one more\r\n");
+  EXPECT_TRUE(Console.selection.Empty());
+}
+
+TEST_F(ConsoleText, Colours) {
+  struct Case {
+    const char* sequence;
+    Colour fore;
+    Colour back;
+    uint16_t attributes;
+  };
+  const Case cases[] = {
+      {"\x1b[31m", 0x000080, 0x000000, 0},
+      {"\x1b[1m\x1b[31m", 0x0000FF, 0x000000, AttributeBold},
+      {"\x1b[38;5;196m", 0x0000FF, 0x000000, 0},
+      {"\x1b[48;5;232m", 0xFFFFFF, 0x080808, 0},
+      {"\x1b[38;5;16;44m", 0x000000, 0x800000, 0},
+      {"\x1b[4;7m\x1b[24m", 0xFFFFFF, 0x000000, AttributeInverse},
+      {"\x1b[5;123;126m", 0xFFFFFF, 0x000000, AttributeBlink | AttributeEdgeTop | AttributeEdgeRight},
+  };
+  for (const Case& c : cases) {
+    ResetConsole();
+    Write(c.sequence);
+    Write("T");
+    const ConsoleLine& line = Row(0);
+    ASSERT_EQ(line.length, 1) << c.sequence + 1;
+    EXPECT_EQ(line.fore[0], c.fore) << c.sequence + 1;
+    EXPECT_EQ(line.back[0], c.back) << c.sequence + 1;
+    EXPECT_EQ(line.attributes[0], c.attributes) << c.sequence + 1;
+  }
+  EXPECT_TRUE(Console.blinkInUse);
+  Write("\x1b[m");
+  EXPECT_EQ(Console.attributes, 0);
+  EXPECT_EQ(ExtendedColour(21), 0xFF0000u);
+  EXPECT_EQ(ExtendedColour(231), 0xFFFFFFu);
+  EXPECT_EQ(BasicColour(16, false), 0xFFFFFFu);
+}
+
+TEST_F(ConsoleText, Utf8) {
+  Write("\xc3\xa9|\xa9|\xe2\x82\xac|\xf8|\xc3x");
+  const ConsoleLine& line = Row(0);
+  std::vector<uint16_t> codes(line.characters, line.characters + line.length);
+  EXPECT_EQ(codes, (std::vector<uint16_t>{0xE9, '|', 0xA9, '|', 0x20AC, '|', 0xF8, '|', 'x'}));
+}
+
+TEST_F(ConsoleText, CursorCommandsAndErasing) {
+  Write("abcdef\x1b[1;3HX");
+  EXPECT_EQ(ConsoleRowText(0), "abXdef");
+  Write("\x1b[6n");
+  EXPECT_EQ(KeyRingGet(), 0x1b);
+  std::string reply;
+  for (int key = KeyRingGet(); key >= 0; key = KeyRingGet()) reply += static_cast<char>(key);
+  EXPECT_EQ(reply, "[1;4R");
+
+  Write("\x1b[K");
+  EXPECT_EQ(ConsoleRowText(0), "abX" + std::string(117, ' '));
+  ResetConsole();
+  Write("abcdef\x1b[1;3H\x1b[1K");
+  EXPECT_EQ(ConsoleRowText(0), "   def");
+  Write("\x1b[2K");
+  EXPECT_EQ(ConsoleRowText(0), std::string(120, ' '));
+
+  ResetConsole();
+  Write("\x1b[5;10Hz\x1b[s\x1b[2A\x1b[3D*\x1b[uy\x1b[99;999H!");
+  EXPECT_EQ(ConsoleRowText(4), std::string(9, ' ') + "zy");
+  EXPECT_EQ(ConsoleRowText(2), std::string(7, ' ') + "*");
+  EXPECT_EQ(ConsoleRowText(98), std::string(119, ' ') + "!");
+  EXPECT_EQ(Console.cursorRow, 99) << "the character in the last column wraps";
+}
+
+TEST_F(ConsoleText, SequencesAreCutDroppedOrSwallowed) {
+  Write("\x1b(Bab");  // ESC and another character: only that character goes
+  EXPECT_EQ(ConsoleRowText(0), "Bab");
+  ResetConsole();
+  Write("\x1b" "cXab");  // ESC and a letter swallow one more character
+  EXPECT_EQ(ConsoleRowText(0), "ab");
+  Write("\x1b[" + std::string(100, '1') + "mc");
+  EXPECT_EQ(ConsoleRowText(0), "abc");
+  std::string many = "\x1b[";
+  for (int i = 0; i < 40; ++i) many += "31;";
+  Write(many + "32md");
+  EXPECT_EQ(Row(0).fore[3], 0xFFFFFFu) << "a sequence of more than 32 parameters is dropped";
+  Write("\x1b[?25l");
+  EXPECT_EQ(Console.caretShape, CaretShape::None);
+  Write("\x1b[zzze");  // the first final character ends the sequence
+  EXPECT_EQ(ConsoleRowText(0), "abcdzze");
+}
+
+TEST_F(ConsoleText, EscapeStateBelongsToEachWritingThread) {
+  Write("\x1b[3");  // this thread is inside a colour sequence
+  std::thread other([&] { Write("other"); });
+  other.join();
+  Write("1mX");
+  EXPECT_EQ(ConsoleRowText(0), "otherX");
+  EXPECT_EQ(Row(0).fore[5], 0x000080u);
+  EXPECT_EQ(Row(0).fore[0], 0xFFFFFFu);
+}
+
+TEST_F(ConsoleText, BellBeepsOnceInTenSeconds) {
+  VirtualClock clock;
+  InstallClock(&clock);
+  static int beeps = 0;
+  beeps = 0;
+  ConsoleHooks.beep = [] { ++beeps; };
+  Write("\a\a");
+  EXPECT_EQ(beeps, 1);
+  clock.Sleep(10'001'000);
+  Write("\a");
+  EXPECT_EQ(beeps, 2);
+  ConsoleHooks.beep = nullptr;
+  InstallClock(nullptr);
+}
+
+TEST_F(ConsoleText, PausedOutputHoldsWritersUntilReleased) {
+  Console.paused = true;
+  std::atomic<bool> written{false};
+  std::thread writer([&] {
+    Write("held");
+    written = true;
+  });
+  std::this_thread::sleep_for(std::chrono::milliseconds(30));
+  EXPECT_FALSE(written);
+  {
+    std::lock_guard guard(ConsoleLock);
+    Console.paused = false;
+  }
+  WakeConsoleWriters();
+  writer.join();
+  EXPECT_EQ(ConsoleRowText(0), "held");
+}
+
+TEST_F(ConsoleText, FormFeedClearsAndTakesTheCurrentColours) {
+  Write("text\r\nmore\x1b[44m\f");
+  EXPECT_EQ(Console.lineCount, 1);
+  EXPECT_EQ(ConsoleRowText(0), "");
+  EXPECT_EQ(Console.defaultBackColour, 0x800000u);
+}
+
+}  // namespace
