@@ -12,6 +12,7 @@
 #include "runtime/log.h"
 #include "runtime/program_state.h"
 #include "runtime/string_heap.h"
+#include "ui/toolkit/window_toolkit.h"
 
 namespace {
 
@@ -50,6 +51,7 @@ void InitialiseModules() {
   std::setvbuf(stderr, nullptr, _IONBF, 0);
   std::atexit(ExitHook);
   ClosePortHook = ClosePort;
+  InitialiseWindowToolkit();
 }
 
 void InstallSignalHandlers() {

@@ -1,0 +1,15 @@
+// The four device description files a PLC engineer loads for a unit fitted with an
+// Anybus CompactCom 40: an EtherNet/IP EDS, a PROFINET GSDML, a PROFIBUS GSD and a
+// CANopen EDS, generated from the unit's data table into the table's folder.
+#pragma once
+
+#include "runtime/string.h"
+
+// The PROFINET file is also copied under the name the GSDML standard gives it.
+inline constexpr const char* GsdmlFileName = "GSDML-V2.35-Corvane Instruments Ltd-Velantor-20240101.xml";
+
+// Each file is named after the table: "01 KD5 123456 Fieldbus.csv" gives
+// "01 KD5 123456 Fieldbus EthernetIP.EDS" and so on. False when the table cannot be
+// read (nothing is written then) or any of the four failed; the others are still
+// generated.
+bool GenerateFieldbusFiles(const String& tableFileName);

@@ -1,0 +1,59 @@
+// For the fieldbus tests: a temporary folder, data tables written into it and read,
+// and the console text (report and standard-error streams) captured.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "fieldbus/data_table.h"
+#include "runtime/console_streams.h"
+
+inline std::string& CapturedConsole() {
+  static std::string text;
+  return text;
+}
+
+// The header line every well-formed table starts with.
+inline constexpr const char* TableHeader =
+    "Data Address,Data Name,Scope,Size,Type,Min,Max,Default,Decimal Places,Units,Bit Names\r\n";
+
+class TableFixture : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char name[] = "/tmp/quarnet-fieldbus-XXXXXX";
+    ASSERT_NE(mkdtemp(name), nullptr);
+    root = name;
+    CapturedConsole().clear();
+    ResetStandardStreams();
+    InstallConsoleSink([](uint8_t c) { CapturedConsole() += static_cast<char>(c); });
+  }
+  void TearDown() override {
+    InstallConsoleSink(nullptr);
+    ReleaseDataTable();
+    std::filesystem::remove_all(root);
+  }
+
+  std::string Path(const std::string& relative) const { return root + "/" + relative; }
+  void Write(const std::string& relative, const std::string& content) const {
+    std::ofstream(Path(relative), std::ios::binary) << content;
+  }
+  std::string Read(const std::string& relative) const {
+    std::ifstream file(Path(relative), std::ios::binary);
+    std::ostringstream content;
+    content << file.rdbuf();
+    return content.str();
+  }
+  // Writes the table under the standard header and reads it.
+  void Load(const std::string& rows) {
+    Write("table.csv", std::string(TableHeader) + rows);
+    ASSERT_TRUE(ReadDataTable(String::Copy(Path("table.csv"))));
+  }
+  static const std::string& Console() { return CapturedConsole(); }
+
+  std::string root;
+};

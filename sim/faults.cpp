@@ -1,0 +1,112 @@
+#include "sim/faults.h"
+
+#include <charconv>
+
+void Faults::Order(const FaultOrder& order) { orders_.push_back(Active{order}); }
+
+bool Faults::Mutes(uint8_t unit, uint32_t baud) const {
+  for (const Active& active : orders_) {
+    const FaultOrder& order = active.order;
+    if (order.kind == FaultKind::Mute && order.after == 0 && (order.unit == 0 || order.unit == unit) &&
+        (order.speed == 0 || order.speed == baud)) {
+      return true;
+    }
+  }
+  return false;
+}
+
+ReplyFate Faults::Apply(uint8_t unit, Bytes reply) {
+  ReplyFate fate;
+  fate.bytes = std::move(reply);
+  for (Active& active : orders_) {
+    FaultOrder& order = active.order;
+    if (active.done || (order.unit != 0 && order.unit != unit)) continue;
+    if (order.after > 0) {
+      --order.after;
+      continue;
+    }
+    switch (order.kind) {
+      case FaultKind::StrayBytes:
+        fate.bytes.insert(fate.bytes.begin(), static_cast<size_t>(order.bytes), 0x00);
+        fate.notes.push_back("fault: " + std::to_string(order.bytes) + " stray byte(s) before the reply");
+        active.done = true;
+        break;
+      case FaultKind::DropReply:
+        fate.sent = false;
+        fate.notes.push_back("fault: reply dropped");
+        active.done = order.count == 1;
+        if (order.count > 1) --order.count;
+        break;
+      case FaultKind::CorruptReply: {
+        size_t middle = fate.bytes.size() / 2;
+        fate.bytes[middle] ^= 0xFF;
+        fate.notes.push_back("fault: reply byte " + std::to_string(middle) + " corrupted");
+        active.done = order.count == 1;
+        if (order.count > 1) --order.count;
+        break;
+      }
+      case FaultKind::Mute: break;  // counted down above; from now on Mutes() holds
+      case FaultKind::Vanish:
+        fate.sent = false;
+        fate.vanish = true;
+        fate.notes.push_back("fault: the link vanishes");
+        active.done = true;
+        break;
+    }
+  }
+  return fate;
+}
+
+namespace {
+
+bool ParseNumber(std::string_view text, int& value) {
+  auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  return error == std::errc() && end == text.data() + text.size() && value >= 0;
+}
+
+}  // namespace
+
+bool ParseFaultOrder(const std::string& text, FaultOrder& order, std::string& error) {
+  order = FaultOrder{};
+  std::string_view rest = text;
+  size_t at = rest.find('@');
+  if (at != std::string_view::npos) {
+    if (!ParseNumber(rest.substr(at + 1), order.after)) {
+      error = "fault '" + text + "': after '@' comes the number of replies to let pass";
+      return false;
+    }
+    rest = rest.substr(0, at);
+  }
+  std::string_view kind = rest.substr(0, rest.find(':'));
+  std::string_view argument;
+  bool hasArgument = rest.size() > kind.size();
+  if (hasArgument) argument = rest.substr(kind.size() + 1);
+
+  int number = 0;
+  if (hasArgument && !ParseNumber(argument, number)) {
+    error = "fault '" + text + "': '" + std::string(argument) + "' is not a number";
+    return false;
+  }
+  if (kind == "stray") {
+    order.kind = FaultKind::StrayBytes;
+    order.bytes = hasArgument ? number : 1;
+    if (order.bytes < 1 || order.bytes > 255) {
+      error = "fault '" + text + "': stray bytes are 1 to 255";
+      return false;
+    }
+  } else if (kind == "drop" || kind == "corrupt") {
+    order.kind = kind == "drop" ? FaultKind::DropReply : FaultKind::CorruptReply;
+    order.count = hasArgument ? number : 1;
+  } else if (kind == "mute") {
+    order.kind = FaultKind::Mute;
+    order.speed = static_cast<uint32_t>(number);
+  } else if (kind == "vanish" && !hasArgument) {
+    order.kind = FaultKind::Vanish;
+  } else {
+    error = "fault '" + text +
+            "': expected stray[:BYTES], drop[:COUNT], corrupt[:COUNT], mute[:SPEED] or vanish, each with an "
+            "optional @AFTER";
+    return false;
+  }
+  return true;
+}

@@ -1,0 +1,275 @@
+#include "sim/simulator.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <iterator>
+
+#include "runtime/check.h"
+#include "sim/procedures.h"
+#include "sim/virtual_line_end.h"
+
+namespace {
+
+constexpr uint64_t Millisecond = 1000;
+// How long a unit takes from the end of a request to the start of its reply, and
+// what the round trip over the system network adds for a unit behind the local one.
+constexpr uint64_t ReplyDelay = 1 * Millisecond;
+constexpr uint64_t NetworkDelay = 5 * Millisecond;
+constexpr uint64_t BootWindow = 250 * Millisecond;
+constexpr uint64_t SpeedConfirmTime = 2000 * Millisecond;
+constexpr uint32_t FallbackSpeed = 115200;
+// The LPC boot ROM finds the speed from the "?" itself; Quarnet only ever syncs at 115200.
+constexpr uint32_t BootRomSpeed = 115200;
+
+LineSettings NoParity(uint32_t baud) { return LineSettings{baud, 1, false, false, false}; }
+
+std::string UnitName(const SimUnit& unit) { return "unit " + std::to_string(unit.Address()); }
+
+std::string SpeedText(const LineSettings& settings) {
+  std::string text = std::to_string(settings.baud);
+  if (settings.parityOn) text += settings.even ? " even parity" : " odd parity";
+  return text;
+}
+
+std::string Hex4(uint16_t value) {
+  char text[8];
+  std::snprintf(text, sizeof text, "%04X", value);
+  return text;
+}
+
+}  // namespace
+
+Simulator::Simulator(VirtualClock& clock, const SystemDescription& system)
+    : clock_(clock),
+      receiver_([this](uint64_t when, std::function<void()> event) { Later(when, std::move(event)); },
+                [this](Bytes chunk) { ChunkHeard(std::move(chunk)); }) {
+  units_.reserve(system.units.size());  // the units stay where they are: events refer to them
+  for (const UnitDescription& description : system.units) {
+    units_.emplace_back().description = description;
+    if (description.attached) attached_ = &units_.back();
+  }
+  Assert(attached_ != nullptr);
+  for (SimUnit& unit : units_) {
+    Start(unit, unit.description.program);
+    unit.readyAt = Now();  // it has been running since before the simulation began
+  }
+}
+
+Simulator::~Simulator() {
+  if (line_ != nullptr) line_->onByte = nullptr;
+}
+
+void Simulator::Attach(VirtualLine& line) {
+  ownedLine_.reset();  // lets go of the line before the new end takes it over
+  ownedLine_ = std::make_unique<VirtualLineEnd>(line);
+  Attach(*ownedLine_);
+}
+
+void Simulator::Attach(SimulatorLine& line) {
+  line_ = &line;
+  line.onByte = [this](uint8_t byte) { receiver_.Take(byte, Now(), attached_->listening.baud); };
+  line.Listen(attached_->listening);
+}
+
+SimUnit* Simulator::Unit(uint8_t address) {
+  for (SimUnit& unit : units_) {
+    if (unit.Address() == address) return &unit;
+  }
+  return nullptr;
+}
+
+void Simulator::SetProgram(uint8_t address, Program program) {
+  if (SimUnit* unit = Unit(address)) {
+    ++unit->epoch;
+    Start(*unit, program);
+  }
+}
+
+void Simulator::SetListening(uint8_t address, const LineSettings& settings) {
+  if (SimUnit* unit = Unit(address)) {
+    unit->speedUnconfirmed = false;
+    Listen(*unit, settings);
+    Note(UnitName(*unit) + ": listens at " + SpeedText(settings));
+  }
+}
+
+void Simulator::PowerCycle(uint8_t address, bool bootButton) {
+  if (SimUnit* unit = Unit(address)) {
+    Note(UnitName(*unit) + ": power off and on" + (bootButton ? " with the boot button held" : ""));
+    Restart(*unit, bootButton ? Program::BootRom : Program::Software);
+  }
+}
+
+void Simulator::Restart(SimUnit& unit, Program into) {
+  uint64_t epoch = ++unit.epoch;
+  unit.program = Program::Off;
+  unit.bootWindowOpen = false;
+  unit.speedUnconfirmed = false;
+  Note(UnitName(unit) + ": restarting into its " + ProgramName(into) + " (" +
+       std::to_string(unit.description.restartTime) + " ms)");
+  Later(Now() + unit.description.restartTime * Millisecond, [this, &unit, epoch, into] {
+    if (unit.epoch != epoch) return;
+    if (into != Program::Software) {
+      Start(unit, into);
+      return;
+    }
+    Start(unit, Program::BootLoader);
+    unit.bootWindowOpen = true;
+    Later(Now() + BootWindow, [this, &unit, epoch] {
+      if (unit.epoch == epoch && unit.bootWindowOpen) Start(unit, Program::Software);
+    });
+  });
+}
+
+void Simulator::RestartSystem() {
+  for (SimUnit& unit : units_) Restart(unit, Program::Software);
+}
+
+std::vector<uint8_t> Simulator::RunningUnitsOtherThan(uint8_t address) const {
+  std::vector<uint8_t> addresses;
+  for (const SimUnit& unit : units_) {
+    if (unit.Address() != address && unit.program == Program::Software) addresses.push_back(unit.Address());
+  }
+  std::sort(addresses.begin(), addresses.end());
+  return addresses;
+}
+
+void Simulator::ChangeSpeed(SimUnit& unit, uint32_t baud, bool confirm) {
+  if (unit.listening.baud == baud && !unit.listening.parityOn) return;
+  uint64_t epoch = ++unit.epoch;
+  Listen(unit, NoParity(baud));
+  Note(UnitName(unit) + ": " + ProgramName(unit.program) + " now at " + std::to_string(baud));
+  if (!confirm) return;
+  unit.speedUnconfirmed = true;
+  Later(Now() + SpeedConfirmTime, [this, &unit, epoch, baud] {
+    if (unit.epoch != epoch || !unit.speedUnconfirmed) return;
+    unit.speedUnconfirmed = false;
+    Listen(unit, NoParity(FallbackSpeed));
+    Note(UnitName(unit) + ": heard nothing at " + std::to_string(baud) + ", back at " +
+         std::to_string(FallbackSpeed));
+  });
+}
+
+void Simulator::Note(const std::string& text) { traffic_.Note(Now(), text); }
+
+void Simulator::Later(uint64_t when, std::function<void()> event) {
+  clock_.Schedule(when, [alive = std::weak_ptr<bool>(alive_), event = std::move(event)] {
+    if (alive.lock()) event();
+  });
+}
+
+void Simulator::Start(SimUnit& unit, Program program) {
+  unit.program = program;
+  unit.bootWindowOpen = false;
+  unit.speedUnconfirmed = false;
+  switch (program) {
+    case Program::Off: break;
+    case Program::Software:
+      Listen(unit, unit.description.speed);
+      unit.readyAt = Now() + unit.description.readyAfter * Millisecond;
+      break;
+    case Program::BootLoader: Listen(unit, NoParity(unit.description.bootLoaderSpeed)); break;
+    case Program::BootRom:
+      unit.rom = BootRom{};
+      Listen(unit, NoParity(BootRomSpeed));
+      break;
+  }
+  Note(UnitName(unit) + ": " + ProgramName(program) +
+       (program == Program::Off ? "" : " at " + SpeedText(unit.listening)));
+}
+
+void Simulator::Listen(SimUnit& unit, const LineSettings& settings) {
+  unit.listening = settings;
+  if (&unit == attached_ && line_ != nullptr) line_->Listen(settings);
+}
+
+void Simulator::ChunkHeard(Bytes chunk) {
+  traffic_.Received(Now(), chunk);
+  SimUnit& local = *attached_;
+  if (local.program == Program::BootRom) {
+    std::string answer = BootRomHears(local.rom, std::string(chunk.begin(), chunk.end()));
+    if (!answer.empty()) Reply(local, Bytes(answer.begin(), answer.end()), ReplyDelay, nullptr);
+  } else if (local.program != Program::Off) {
+    if (std::optional<Request> request = Unframe(chunk)) RequestHeard(*request);
+  }
+}
+
+void Simulator::RequestHeard(const Request& request) {
+  SimUnit& local = *attached_;
+  uint32_t baud = local.listening.baud;
+  // A muted local unit hears nothing: it neither answers nor passes requests on.
+  if (local.program == Program::Software && faults_.Mutes(local.Address(), baud)) {
+    Note(UnitName(local) + ": muted");
+    return;
+  }
+  local.speedUnconfirmed = false;
+  const Bytes& body = request.body;
+  SimUnit* unit = Route(body[0]);
+  if (unit == nullptr) {
+    Note("no unit answers address " + std::to_string(body[0]));
+    return;
+  }
+  if (unit != &local && faults_.Mutes(unit->Address(), baud)) {
+    Note(UnitName(*unit) + ": muted");
+    return;
+  }
+  if (unit->bootWindowOpen) {
+    unit->bootWindowOpen = false;
+    Note(UnitName(*unit) + ": boot loader stays");
+  }
+  std::function<void()> afterReply;
+  std::optional<Bytes> reply = Answer(*unit, body, afterReply);
+  if (!reply) return;
+  uint64_t delay = unit == attached_ ? ReplyDelay : ReplyDelay + NetworkDelay;
+  Reply(*unit, Frame(*reply, request.lengthHeader), delay, std::move(afterReply));
+}
+
+SimUnit* Simulator::Route(uint8_t address) {
+  SimUnit& local = *attached_;
+  if (local.program == Program::BootLoader) return address == LoaderAddress ? &local : nullptr;
+  if (address == local.Address() || address == ProbeAddress) return &local;
+  SimUnit* remote = Unit(address);
+  return remote != nullptr && remote->program == Program::Software ? remote : nullptr;
+}
+
+std::optional<Bytes> Simulator::Answer(SimUnit& unit, const Bytes& body, std::function<void()>& afterReply) {
+  constexpr uint8_t Ping = 0x41, PingReply = 0x42, ProcedureCall = 0x45;
+  uint8_t function = body[1];
+  if (function == Ping && body.size() == 2) return Bytes{body[0], PingReply};
+  std::string who = UnitName(unit) + " (" + ProgramName(unit.program) + ")";
+  if (function != ProcedureCall || body.size() < 4) {
+    Note(who + ": no answer to function " + std::to_string(function));
+    return std::nullopt;
+  }
+  uint16_t code = WordAt(body, 2);
+  const Procedure* procedure = FindProcedure(unit, code);
+  if (procedure == nullptr) {
+    Note(who + ": no procedure " + Hex4(code));
+    return std::nullopt;
+  }
+  if (body.size() != 4 + procedure->argumentBytes) {
+    Note(who + ": " + procedure->name + " with " + std::to_string(body.size() - 4) + " argument bytes");
+    return std::nullopt;
+  }
+  Call call{*this, unit, std::span<const uint8_t>(body).subspan(4), {}, {}};
+  if (!procedure->answer(call)) return std::nullopt;
+  Bytes reply(body.begin(), body.begin() + 4);
+  std::copy(call.results.begin(), call.results.end(), std::back_inserter(reply));
+  afterReply = std::move(call.afterReply);
+  return reply;
+}
+
+void Simulator::Reply(SimUnit& from, Bytes reply, uint64_t delay, std::function<void()> afterReply) {
+  uint64_t epoch = attached_->epoch;
+  Later(Now() + delay, [this, &from, reply = std::move(reply), epoch, afterReply = std::move(afterReply)] {
+    if (attached_->epoch != epoch) return;  // the unit on the port restarted meanwhile
+    ReplyFate fate = faults_.Apply(from.Address(), reply);
+    for (const std::string& note : fate.notes) Note(note);
+    if (fate.sent) {
+      line_->Send(fate.bytes);
+      traffic_.Sent(Now(), fate.bytes);
+    }
+    if (afterReply) afterReply();
+    if (fate.vanish) line_->Vanish();
+  });
+}

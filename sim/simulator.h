@@ -1,0 +1,115 @@
+// The simulated weighing system at run time: the unit attached to the PC's serial
+// port and the units behind it on the system network, serving one line end. The
+// same simulator runs in-process on a virtual line (virtual time, for fast tests)
+// and in quarnet-sim on a pseudo-terminal (real time, pty_server.h).
+//
+// In-process use, from a test of the tool's protocol code:
+//
+//   VirtualClock clock;
+//   VirtualLine line(clock, true);                // paced: bytes take their line time
+//   Simulator simulator(clock, DemoSystem());     // or a system from ReadSystemText
+//   simulator.Attach(line);                       // serves line.Peer(); the line
+//                                                 // must outlive the simulator
+//   AttachVirtualLine(1, &line);                  // the tool opens COM1 on line.Tool()
+//   simulator.OrderFault({.kind = FaultKind::DropReply, .after = 2});
+//   ... run the tool's code; virtual time moves as it waits ...
+//   simulator.Traffic().Of(TrafficKind::Received) // the requests heard, in hex
+//   simulator.Unit(5)->program, ->listening       // what the unit does now
+//   simulator.PowerCycle(5);                      // the operator switches it off and on
+//
+// What a unit does:
+// - It hears the PC only when the PC's speed and parity are those its running
+//   program listens at; a request ends at a pause of 3.5 characters.
+// - Its software answers on its own address and, as the unit on the PC's port, on
+//   0xF0; requests for the other units are passed on over the system network and
+//   their replies come back through it (5 ms later). Its boot loader answers on
+//   address 1 at the boot loader speed; the MCU boot ROM speaks its text handshake
+//   at 115200.
+// - A reply leaves 1 ms after the request has ended. Requests it does not know, or
+//   refuses, get no reply at all.
+// - A restart (Reset, GotoBootLoader, ResetSystem, a power cycle) silences the unit
+//   for its restart time. Into the software, the boot loader then listens 250 ms for
+//   the tool before the software starts; a request for it keeps it there.
+// - A speed change (0x1030) holds only when a request is heard at the new speed
+//   within 2 s; otherwise the unit falls back to 115200.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "link/virtual_line.h"
+#include "runtime/virtual_clock.h"
+#include "sim/chunk_receiver.h"
+#include "sim/faults.h"
+#include "sim/simulator_line.h"
+#include "sim/system_file.h"
+#include "sim/traffic_log.h"
+#include "sim/unit.h"
+
+class Simulator {
+ public:
+  Simulator(VirtualClock& clock, const SystemDescription& system);
+  ~Simulator();
+  Simulator(const Simulator&) = delete;
+  Simulator& operator=(const Simulator&) = delete;
+
+  // Serves the far end (Peer) of a virtual line.
+  void Attach(VirtualLine& line);
+  // Serves any line end; it must outlive the simulator.
+  void Attach(SimulatorLine& line);
+
+  // nullptr when the system has no unit at the address.
+  SimUnit* Unit(uint8_t address);
+  SimUnit& AttachedUnit() { return *attached_; }
+  std::span<SimUnit> Units() { return units_; }
+
+  // Runs `program` at once, at that program's speed, cancelling any restart.
+  void SetProgram(uint8_t address, Program program);
+  // The unit listens at other settings from now on (as if it had been told to).
+  void SetListening(uint8_t address, const LineSettings& settings);
+  // The operator switches the unit off and on; with the boot button held the MCU's
+  // boot ROM runs instead of the boot loader.
+  void PowerCycle(uint8_t address, bool bootButton = false);
+
+  void OrderFault(const FaultOrder& order) { faults_.Order(order); }
+  void ClearFaults() { faults_.Clear(); }
+  TrafficLog& Traffic() { return traffic_; }
+
+  // For the procedures of the units' programs.
+  uint64_t Now() const { return clock_.Now(); }
+  void Restart(SimUnit& unit, Program into);
+  void RestartSystem();
+  // The addresses of the units running their software, other than `address`, in order.
+  std::vector<uint8_t> RunningUnitsOtherThan(uint8_t address) const;
+  // Once the reply has gone: the unit listens at `baud`, no parity; with `confirm`, it
+  // falls back to 115200 unless it hears a request at the new speed in time.
+  void ChangeSpeed(SimUnit& unit, uint32_t baud, bool confirm);
+  void Note(const std::string& text);
+
+ private:
+  void Later(uint64_t when, std::function<void()> event);
+  // The unit starts running `program` now.
+  void Start(SimUnit& unit, Program program);
+  void Listen(SimUnit& unit, const LineSettings& settings);
+  void ChunkHeard(Bytes chunk);
+  void RequestHeard(const Request& request);
+  // The unit that handles a request for `address`, as the attached unit's program routes it.
+  SimUnit* Route(uint8_t address);
+  std::optional<Bytes> Answer(SimUnit& unit, const Bytes& body, std::function<void()>& afterReply);
+  // Sends the reply of `from` after `delay`, unless the attached unit restarted meanwhile.
+  void Reply(SimUnit& from, Bytes reply, uint64_t delay, std::function<void()> afterReply);
+
+  VirtualClock& clock_;
+  std::vector<SimUnit> units_;
+  SimUnit* attached_ = nullptr;
+  std::unique_ptr<SimulatorLine> ownedLine_;
+  SimulatorLine* line_ = nullptr;
+  ChunkReceiver receiver_;
+  Faults faults_;
+  TrafficLog traffic_;
+  // Events on the clock hold a weak reference: once the simulator is gone they do nothing.
+  std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
+};

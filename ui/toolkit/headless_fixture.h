@@ -1,0 +1,42 @@
+// The toolkit's tests run on the headless window system, in virtual time, with what the
+// console would show collected for reading.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "runtime/clock.h"
+#include "runtime/console_streams.h"
+#include "runtime/program_state.h"
+#include "runtime/virtual_clock.h"
+#include "ui/toolkit/message_pump.h"
+#include "ui/toolkit/operator_actions.h"
+#include "ui/toolkit/window_toolkit.h"
+
+class HeadlessToolkit : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ExitRequested = false;
+    InstallClock(&clock);
+    StartHeadlessWindowSystem();
+    InitialiseWindowToolkit();
+    Console().clear();
+    InstallConsoleSink([](uint8_t c) { Console() += static_cast<char>(c); });
+    ResetStandardStreams();
+  }
+
+  void TearDown() override {
+    InstallConsoleSink(nullptr);
+    StopWindowSystem();
+    InstallClock(nullptr);
+    ExitRequested = false;
+  }
+
+  static std::string& Console() {
+    static std::string text;
+    return text;
+  }
+
+  VirtualClock clock;
+};
