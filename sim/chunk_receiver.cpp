@@ -24,7 +24,7 @@ void ChunkReceiver::Take(uint8_t byte, uint64_t now, uint32_t baud) {
 
 bool ChunkReceiver::CountComplete() const {
   // The count is kept modulo 256, so the CRC decides between its possible ends.
-  return chunk_.size() >= 6 && chunk_[0] == LengthHeaderMark && (chunk_.size() - 2) % 256 == chunk_[1] &&
+  return chunk_.size() >= 6 && chunk_[0] == FrameLengthMark && (chunk_.size() - 2) % 256 == chunk_[1] &&
          FrameCrc(std::span<const uint8_t>(chunk_).subspan(2)) == 0;
 }
 

@@ -16,7 +16,7 @@ std::optional<Request> Unframe(std::span<const uint8_t> chunk) {
   Request request;
   // The header is recognised by its count; an address of 0xF1 would otherwise be
   // mistaken for one (no unit uses it).
-  if (chunk.size() >= 2 && chunk[0] == LengthHeaderMark && chunk[1] == ((chunk.size() - 2) & 0xFF)) {
+  if (chunk.size() >= 2 && chunk[0] == FrameLengthMark && chunk[1] == ((chunk.size() - 2) & 0xFF)) {
     chunk = chunk.subspan(2);
     request.lengthHeader = true;
   }
@@ -29,7 +29,7 @@ std::optional<Request> Unframe(std::span<const uint8_t> chunk) {
 Bytes Frame(std::span<const uint8_t> body, bool lengthHeader) {
   Bytes frame;
   if (lengthHeader) {
-    frame.push_back(LengthHeaderMark);
+    frame.push_back(FrameLengthMark);
     frame.push_back(static_cast<uint8_t>(body.size() + 2));
   }
   std::copy(body.begin(), body.end(), std::back_inserter(frame));

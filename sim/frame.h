@@ -11,7 +11,7 @@
 
 using Bytes = std::vector<uint8_t>;
 
-inline constexpr uint8_t LengthHeaderMark = 0xF1;
+inline constexpr uint8_t FrameLengthMark = 0xF1;
 
 // The CRC register after the bytes (reflected 0xA001, start 0xFFFF, no final XOR).
 // Kept free of program-wide state: in tests the simulator runs inside the tool's

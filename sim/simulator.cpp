@@ -226,7 +226,7 @@ void Simulator::RequestHeard(const Request& request) {
 
 SimUnit* Simulator::Route(uint8_t address) {
   SimUnit& local = *attached_;
-  if (local.program == Program::BootLoader) return address == LoaderAddress ? &local : nullptr;
+  if (local.program == Program::BootLoader) return address == BootLoaderAddress ? &local : nullptr;
   if (address == local.Address() || address == ProbeAddress) return &local;
   SimUnit* remote = Unit(address);
   return remote != nullptr && remote->program == Program::Software ? remote : nullptr;

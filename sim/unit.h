@@ -20,7 +20,7 @@ const char* ProgramName(Program program);
 // PC's port (the tool finds it there before it knows the real address), and the
 // address of the boot loader.
 inline constexpr uint8_t ProbeAddress = 0xF0;
-inline constexpr uint8_t LoaderAddress = 1;
+inline constexpr uint8_t BootLoaderAddress = 1;
 
 struct UnitIdentity {
   uint16_t card = 0;
