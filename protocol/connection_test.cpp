@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdio>
 
 #include "link/link_speed.h"
 #include "link/virtual_link_fixture.h"
@@ -130,6 +131,83 @@ TEST_F(DemoSystemLink, FlakyRepliesAreRepeated) {
   ASSERT_TRUE(ReadUnitInfo(unit));
   ASSERT_TRUE(ReadExtendedInfo(unit));
   EXPECT_EQ(unit.serialnumber, 2318842);
+}
+
+// Systems of their own for the cases the demo does not have.
+class SystemLink : public VirtualLink {
+ protected:
+  void Serve(std::string_view text) {
+    DetailedDebugOn = false;
+    std::string error;
+    ASSERT_TRUE(ReadSystemText(text, system, error)) << error;
+    simulator = std::make_unique<Simulator>(clock, system);
+    simulator->Attach(line);
+  }
+  void TearDown() override {
+    VirtualLink::TearDown();
+    simulator.reset();
+  }
+  SystemDescription system;
+  std::unique_ptr<Simulator> simulator;
+};
+
+constexpr std::string_view DisplayAt5 =
+    "[unit 5]\nAttached = yes\nCard = 653\nSoftware = 6.12r41\nSerialNumber = 100\n"
+    "BootLoaderSpeed = 115200\nBootLoaderVersion = 2\nBootLoaderRelease = 18\n";
+
+TEST_F(SystemLink, APowerCycledUnitIsCaughtAt115200WhenItsBootLoaderRunsThere) {
+  Serve(DisplayAt5);
+  UnitInfo unit{};
+  ASSERT_TRUE(FindUnitOnPort(unit));
+  simulator->OrderFault({.kind = FaultKind::Mute, .unit = 5});
+  // Switched off and on once the minute of calls at 9600 (and their line time) is over.
+  clock.Schedule(clock.Now() + 80'000'000, [this] {
+    simulator->ClearFaults();
+    simulator->PowerCycle(5);
+  });
+  ASSERT_TRUE(Connect(unit));
+  EXPECT_EQ(unit.unitmode, ModeBootLoader);
+  EXPECT_EQ(BaudRate, 115200u);
+  EXPECT_TRUE(Said("Attempting to connect to boot loader at 115200 baud, please turn the unit power off and on now\r\n"));
+}
+
+TEST_F(SystemLink, TheTestJigsControlDisplayIsPassedOver) {
+  Serve(std::string(DisplayAt5) +
+        "[unit 7]\nCard = 653\nSoftware = 6.12r41\nSerialNumber = 200\n"
+        "[unit 60]\nCard = 653\nSoftware = 6.12r41\nSerialNumber = 300\n");
+  UnitInfo unit = {};
+  ASSERT_TRUE(FindUnitOnPort(unit));
+  UnitInfo remote{};
+  remote.unitmode = ModeSoftware;
+  remote.SlaveAddress = 8;  // the display came back at another address
+  remote.unittype = UnitDisplay;
+  remote.mcu = 6;
+  remote.serialnumber = 200;
+  ASSERT_TRUE(Reconnect(remote));
+  EXPECT_EQ(remote.SlaveAddress, 7);
+  EXPECT_TRUE(Said("-- TestJig control display (ignored)\r\n"));
+  EXPECT_TRUE(Said("-- found matching unit: 7\r\n"));
+}
+
+using SystemLinkDeathTest = SystemLink;
+
+TEST_F(SystemLinkDeathTest, TwoMatchingUnitsEndTheUpdate) {
+  Serve(std::string(DisplayAt5) + "[unit 2]\nCard = 659\nSoftware = 6.12r41\n"
+                                  "[unit 3]\nCard = 659\nSoftware = 6.12r41\n");
+  UnitInfo unit = {};
+  ASSERT_TRUE(FindUnitOnPort(unit));
+  UnitInfo remote{};
+  remote.unitmode = ModeSoftware;
+  remote.SlaveAddress = 4;
+  remote.unittype = UnitTransmitter;
+  remote.mcu = 6;
+  EXPECT_EXIT(
+      {
+        InstallConsoleSink([](uint8_t c) { std::fputc(c, stderr); });
+        Reconnect(remote);
+      },
+      ::testing::ExitedWithCode(1),
+      "Found more than one unit that matches the product type, unable to complete update");
 }
 
 }  // namespace
