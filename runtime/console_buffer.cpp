@@ -263,7 +263,10 @@ void RunSequence(const char* text, int length) {
       at = std::min(end + 1, length);
     } else if (c >= '0' && c <= '9') {
       int value = 0;
-      while (at < length && text[at] >= '0' && text[at] <= '9') value = value * 10 + (text[at++] - '0');
+      // A run of digits longer than any screen position saturates instead of overflowing.
+      while (at < length && text[at] >= '0' && text[at] <= '9') {
+        value = std::min(value * 10 + (text[at++] - '0'), 9'999'999);
+      }
       parameters.numbers[parameters.count++] = value;
     } else if (c == ';') {
       if (parameters.count >= MaxParameters) return;

@@ -1,5 +1,7 @@
 #include "ui/toolkit/control_drawing.h"
 
+#include <algorithm>
+
 void DrawButtonEdge(DrawingSurface& surface, Rect box, bool pressed) {
   int right = box.Right() - 1, bottom = box.Bottom() - 1;
   if (pressed) {

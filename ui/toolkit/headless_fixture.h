@@ -18,11 +18,15 @@ class HeadlessToolkit : public ::testing::Test {
  protected:
   void SetUp() override {
     ExitRequested = false;
+    // Each test's time lies past every earlier test's, as one program's time would.
+    static uint64_t start = 0;
+    start += 1'000'000'000'000;
+    clock.AdvanceTo(start);
     InstallClock(&clock);
     StartHeadlessWindowSystem();
     InitialiseWindowToolkit();
-    Console().clear();
-    InstallConsoleSink([](uint8_t c) { Console() += static_cast<char>(c); });
+    ConsoleText().clear();
+    InstallConsoleSink([](uint8_t c) { ConsoleText() += static_cast<char>(c); });
     ResetStandardStreams();
   }
 
@@ -33,7 +37,7 @@ class HeadlessToolkit : public ::testing::Test {
     ExitRequested = false;
   }
 
-  static std::string& Console() {
+  static std::string& ConsoleText() {
     static std::string text;
     return text;
   }

@@ -10,7 +10,7 @@
 
 namespace {
 
-constexpr uint32_t ThrottleMicroseconds = 1000;
+constexpr uint64_t ThrottleMicroseconds = 1000;
 
 std::atomic<bool> throttledDispatched{false};
 
@@ -34,16 +34,17 @@ bool PumpMessages() {
 
 bool PumpMessagesThrottled() {
   thread_local bool pumpedBefore = false;
-  thread_local uint32_t lastPump = 0;
+  thread_local uint64_t lastPump = 0;
   bool dispatched = false;
   while (!ExitRequested) {
     bool held = ConsoleHoldsOutput();
-    if (!held && pumpedBefore && Elapsed(lastPump) <= ThrottleMicroseconds) break;
+    uint64_t now = TheClock().Now();
+    if (!held && pumpedBefore && now >= lastPump && now - lastPump <= ThrottleMicroseconds) break;
     if (PumpMessages()) {
       dispatched = true;
       throttledDispatched = true;
     }
-    lastPump = Microseconds();
+    lastPump = TheClock().Now();
     pumpedBefore = true;
     // Held by the operator: wait for the pause to end without spinning a core.
     if (held) SleepMilliseconds(1);
