@@ -379,9 +379,14 @@ void WriteLocked(uint8_t c) {
 
 }  // namespace
 
-void ConsoleWrite(uint8_t c) {
+std::unique_lock<std::recursive_mutex> LockConsoleForWriting() {
   std::unique_lock guard(ConsoleLock);
   writersWait.wait(guard, [] { return ExitRequested || !(Console.paused || Console.selecting); });
+  return guard;
+}
+
+void ConsoleWrite(uint8_t c) {
+  auto guard = LockConsoleForWriting();
   WriteLocked(c);
 }
 

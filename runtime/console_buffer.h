@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -84,6 +85,11 @@ extern ConsoleWindowHooks ConsoleHooks;
 // The terminal writer: one byte of output, from any thread. Waits while the operator
 // has paused the output or drags a selection.
 void ConsoleWrite(uint8_t c);
+// Takes ConsoleLock for a writer, once the operator no longer holds the output. A
+// writer must wait before it holds the lock: the console window needs the lock to
+// paint the pause and to end it. Writers that take the lock themselves before
+// writing (the standard streams) take it this way.
+std::unique_lock<std::recursive_mutex> LockConsoleForWriting();
 // Starts a fresh buffer (and the calling thread's escape state).
 void ResetConsole();
 // Lets held writers go on (after a pause or a selection ends, or at exit).

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include "runtime/clock.h"
+#include "runtime/console_buffer.h"
 #include "runtime/log.h"
 #include "runtime/program_state.h"
 #include "runtime/trace.h"
@@ -33,10 +34,33 @@ void DefaultConsolePut(uint8_t c) {
   if (c == '\n' || outputFill == BufferSize) WriteBuffer();
 }
 
-// Standard output defers line breaks, so that "\r\n", "\n\r", "\r" and "\n" each
-// make one break, written when the next line's text starts.
-bool crPending = false;
-bool lfPending = false;
+// Standard output and the pipes defer line breaks, so that "\r\n", "\n\r", "\r" and
+// "\n" each make one break, written when the next line's text starts.
+struct DeferredBreaks {
+  bool crPending = false;
+  bool lfPending = false;
+
+  // True when `c` is text to write now; a break that has become due is emitted first.
+  template <class EmitBreak>
+  bool Take(uint8_t c, EmitBreak emitBreak) {
+    if (c == '\r' || c == '\n') {
+      bool& pending = c == '\r' ? crPending : lfPending;
+      if (pending) Emit(emitBreak);
+      pending = true;
+      return false;
+    }
+    if (crPending || lfPending) Emit(emitBreak);
+    return true;
+  }
+
+  template <class EmitBreak>
+  void Emit(EmitBreak emitBreak) {
+    crPending = lfPending = false;
+    emitBreak();
+  }
+};
+
+DeferredBreaks stdoutBreaks;
 
 void EmitLineBreak() {
   for (uint8_t c : {uint8_t{'\r'}, uint8_t{'\n'}}) {
@@ -46,20 +70,8 @@ void EmitLineBreak() {
 }
 
 void StdoutSink(Stream*, uint8_t c) {
-  std::lock_guard guard(ConsoleLock);
-  if (c == '\r' || c == '\n') {
-    bool& pending = c == '\r' ? crPending : lfPending;
-    if (pending) {
-      crPending = lfPending = false;
-      EmitLineBreak();
-    }
-    pending = true;
-    return;
-  }
-  if (crPending || lfPending) {
-    crPending = lfPending = false;
-    EmitLineBreak();
-  }
+  auto guard = LockConsoleForWriting();
+  if (!stdoutBreaks.Take(c, EmitLineBreak)) return;
   ConsolePutChar(c);
   if (StdoutHook != nullptr) StdoutHook(static_cast<char>(c));
 }
@@ -96,7 +108,7 @@ void WriteStderrStamp() {
 }
 
 void StderrSink(Stream*, uint8_t c) {
-  std::lock_guard guard(ConsoleLock);
+  auto guard = LockConsoleForWriting();
   if (c == '\n') return;
   if (c == '\r') {
     if (stderrLastWasCr) WriteStderrStamp();
@@ -124,6 +136,18 @@ void ConsolePutChar(uint8_t c) {
   else DefaultConsolePut(c);
 }
 
+void PipeCharFilter(uint8_t c) {
+  // Each pipe has its own reader thread and keeps its own line state, so the breaks of
+  // one pipe's lines are not taken for the other's.
+  thread_local DeferredBreaks breaks;
+  if (breaks.Take(c, [] {
+        ConsolePutChar('\r');
+        ConsolePutChar('\n');
+      })) {
+    ConsolePutChar(c);
+  }
+}
+
 void InstallConsoleSink(void (*sink)(uint8_t c)) {
   FlushStandardStreams();
   consoleSink.store(sink);
@@ -136,15 +160,12 @@ void FlushStandardStreams() {
 
 void EndStandardOutput() {
   std::lock_guard guard(ConsoleLock);
-  if (crPending || lfPending) {
-    crPending = lfPending = false;
-    EmitLineBreak();
-  }
+  if (stdoutBreaks.crPending || stdoutBreaks.lfPending) stdoutBreaks.Emit(EmitLineBreak);
   WriteBuffer();
 }
 
 void ResetStandardStreams() {
   std::lock_guard guard(ConsoleLock);
-  crPending = lfPending = false;
+  stdoutBreaks = DeferredBreaks{};
   stderrLineStart = stderrLastWasCr = false;
 }

@@ -15,6 +15,10 @@ extern Stream StandardError;
 void ConsolePutChar(uint8_t c);
 void InstallConsoleSink(void (*sink)(uint8_t c));  // nullptr restores the default
 
+// What the readers of the pipes over descriptors 1 and 2 hand on: line breaks deferred
+// as on the standard output, written to ConsolePutChar only (not logged, no hook).
+void PipeCharFilter(uint8_t c);
+
 // Writes out what the default sink holds (before the process ends, before a wait).
 void FlushStandardStreams();
 

@@ -1,0 +1,17 @@
+// The console thread and the console's two steps in the program entry: start-up before
+// the main program, keep-alive after it.
+#pragma once
+
+#include <string>
+
+// Starts the console thread with its window (titled `title`), sends every console
+// character into it and turns descriptors 1 and 2 into pipes that feed it too
+// (runtime/console_pipes.h); on the headless backend each console character is also
+// written to the standard output the process started with. False (with ExitCode set) when there is no console:
+// the entry then ends without running the main program.
+bool StartConsole(const std::string& title);
+
+// Keeps the program up, showing its log, until the operator closes the console; then
+// waits for the console thread. On the headless backend no operator can close it, so
+// the console thread is ended at once.
+void KeepConsoleAlive();
