@@ -7,6 +7,11 @@ program=$1
 shot=$2
 output=$(mktemp)
 trap 'rm -f "$output"' EXIT
+# A busy machine may hand over the display before the server takes connections.
+for _ in $(seq 100); do
+  xdotool getdisplaygeometry >/dev/null 2>&1 && break
+  sleep 0.05
+done
 "$program" >"$output" 2>&1 &
 pid=$!
 wait_for() {
@@ -14,7 +19,7 @@ wait_for() {
     grep -q "^$1" "$output" && return 0
     sleep 0.05
   done
-  echo "no '$1' from the form"; cat "$output"; kill "$pid"; exit 1
+  echo "no '$1' from the form"; cat "$output"; kill "$pid" 2>/dev/null || true; exit 1
 }
 wait_for ready
 read -r _ x y < <(grep '^ready' "$output")
