@@ -2,28 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include "runtime/saved_variable.h"
+
 #include <cstdlib>
 #include <filesystem>
 #include <optional>
 #include <string>
 
 namespace {
-
-// Keeps an environment variable for the test and puts it back afterwards.
-class SavedVariable {
- public:
-  explicit SavedVariable(const char* name) : name_(name) {
-    if (const char* value = std::getenv(name)) saved_ = value;
-  }
-  ~SavedVariable() {
-    if (saved_) setenv(name_, saved_->c_str(), 1);
-    else unsetenv(name_);
-  }
-
- private:
-  const char* name_;
-  std::optional<std::string> saved_;
-};
 
 class PortNamesTest : public ::testing::Test {
  protected:
