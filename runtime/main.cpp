@@ -1,5 +1,5 @@
 // The program entry: one command-line text split by the program's own rules, the
-// main program, and the exit code.
+// console log window around the main program, and the exit code.
 #include <climits>
 #include <string>
 #include <unistd.h>
@@ -9,6 +9,7 @@
 #include "runtime/main_program.h"
 #include "runtime/program_state.h"
 #include "runtime/trace.h"
+#include "ui/toolkit/console_thread.h"
 
 namespace {
 
@@ -28,8 +29,10 @@ int main(int argc, char** argv) {
   Trace("Main Program Started");
   std::string programPath = ProgramPath(argv[0]);
   SplitCommandLine(BuildCommandLine(programPath.c_str(), argc, argv).c_str());
+  if (!StartConsole(ArgList[0])) return ExitCode;
   MainProgram(ArgCount, ArgList);
   Trace("Main Program Stopped");
+  KeepConsoleAlive();
   Trace("Main Program exit=%d", ExitCode.load());
   return ExitCode;
 }

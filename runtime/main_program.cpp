@@ -12,6 +12,8 @@
 #include "runtime/log.h"
 #include "runtime/program_state.h"
 #include "runtime/string_heap.h"
+#include "ui/toolkit/console_thread.h"
+#include "ui/toolkit/console_window.h"
 #include "ui/toolkit/window_toolkit.h"
 
 namespace {
@@ -31,11 +33,13 @@ void WriteBanner() {
   PutText(StandardOutput, "\r\n");
 }
 
-// Waits for the operator to close the console window; without one there is nobody
-// to wait for.
+// Shows the console and waits for the operator to close it; without a console window
+// on the screen there is nobody to wait for.
 void WaitForConsoleClose(uint32_t pollMilliseconds) {
   FlushStandardStreams();
-  while (ConsoleReady && !ExitRequested) SleepMilliseconds(pollMilliseconds);
+  if (!ConsoleReady || WindowSystemIsHeadless() || ExitRequested) return;
+  ShowConsole(SW_SHOWNORMAL);
+  while (!ExitRequested) SleepMilliseconds(pollMilliseconds);
 }
 
 void RequestExit(int) { ExitRequested = true; }
@@ -80,6 +84,7 @@ void ExitHook() {
     }
   }
   EndStandardOutput();
+  EndConsole();
 }
 
 int MainProgram(int count, const char** list) {

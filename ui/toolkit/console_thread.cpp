@@ -1,6 +1,7 @@
 #include "ui/toolkit/console_thread.h"
 
 #include <atomic>
+#include <fcntl.h>
 #include <mutex>
 #include <system_error>
 #include <thread>
@@ -28,6 +29,7 @@ std::atomic<bool> stopConsole{false};
 // The standard output the process started with, kept apart from descriptor 1, which
 // may be redirected later; -1 when nothing is echoed.
 int echoDescriptor = -1;
+bool pipesStarted = false;
 char echoBuffer[EchoBufferSize];
 size_t echoFill = 0;
 
@@ -97,7 +99,28 @@ bool StartConsole(const std::string& title) {
     ExitCode = 1;
     return false;
   }
+  pipesStarted = true;
   return true;
+}
+
+void EndConsole() {
+  if (pipesStarted) {
+    pipesStarted = false;
+    // /dev/null in place of the pipes' write ends: later writers lose their text
+    // instead of their process, and the readers see the end of their pipes.
+    int null = open("/dev/null", O_WRONLY);
+    if (null >= 0) {
+      dup2(null, 1);
+      dup2(null, 2);
+      close(null);
+      WaitForConsolePipes();
+    }
+  }
+  stopConsole = true;
+  // Ctrl+Break in the console ends the process from the console thread itself.
+  if (consoleThread.joinable() && consoleThread.get_id() != std::this_thread::get_id()) consoleThread.join();
+  std::lock_guard guard(ConsoleLock);
+  if (echoDescriptor >= 0) FlushEcho();
 }
 
 void KeepConsoleAlive() {

@@ -15,3 +15,9 @@ bool StartConsole(const std::string& title);
 // waits for the console thread. On the headless backend no operator can close it, so
 // the console thread is ended at once.
 void KeepConsoleAlive();
+
+// The last step of every ending, normal or not (the exit hook calls it): descriptors 1
+// and 2 are let go so that the pipe readers take what is still in the pipes, the
+// console thread is ended, and the echo of the headless backend is written out.
+// Harmless when the console never started.
+void EndConsole();
