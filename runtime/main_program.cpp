@@ -12,6 +12,7 @@
 #include "runtime/log.h"
 #include "runtime/program_state.h"
 #include "runtime/string_heap.h"
+#include "ui/tool/main_window.h"
 #include "ui/toolkit/console_thread.h"
 #include "ui/toolkit/console_window.h"
 #include "ui/toolkit/window_toolkit.h"
@@ -74,6 +75,7 @@ void MainStopHandler() {
 
 void ExitHook() {
   Exiting = true;
+  EndConsolePipes();
   // After a normal end the port and the log are closed already and nothing was aborted.
   if (!MainProgramEnded) {
     if (StopHandler != nullptr) {
@@ -98,7 +100,7 @@ int MainProgram(int count, const char** list) {
   ++ReportLevel;
   PrepareLog();
   StopHandler = MainStopHandler;
-  // The main tool window runs here; it returns when its window closes.
+  RunMainWindow();
   StopHandler = nullptr;
   --ReportLevel;
   ClosePortAndLog();

@@ -69,6 +69,11 @@ void ConsoleThread(std::string title) {
   ConsoleReady = true;
   while (!ExitRequested && !stopConsole) {
     ConsoleWindowStep();
+    // A line shows on the echo as soon as in the window, not when the next one starts.
+    if (echoDescriptor >= 0) {
+      std::lock_guard guard(ConsoleLock);
+      FlushEcho();
+    }
     SleepMilliseconds(ConsoleLoopMs);
   }
   DestroyWindow(window);
@@ -103,7 +108,7 @@ bool StartConsole(const std::string& title) {
   return true;
 }
 
-void EndConsole() {
+void EndConsolePipes() {
   if (pipesStarted) {
     pipesStarted = false;
     // /dev/null in place of the pipes' write ends: later writers lose their text
@@ -116,6 +121,10 @@ void EndConsole() {
       WaitForConsolePipes();
     }
   }
+}
+
+void EndConsole() {
+  EndConsolePipes();
   stopConsole = true;
   // Ctrl+Break in the console ends the process from the console thread itself.
   if (consoleThread.joinable() && consoleThread.get_id() != std::this_thread::get_id()) consoleThread.join();

@@ -16,8 +16,10 @@ bool StartConsole(const std::string& title);
 // the console thread is ended at once.
 void KeepConsoleAlive();
 
-// The last step of every ending, normal or not (the exit hook calls it): descriptors 1
-// and 2 are let go so that the pipe readers take what is still in the pipes, the
-// console thread is ended, and the echo of the headless backend is written out.
-// Harmless when the console never started.
+// The two steps of every ending, normal or not, both run by the exit hook and harmless
+// when the console never started. First descriptors 1 and 2 are let go, so that the
+// pipe readers take what is still in the pipes before the hook writes its own last
+// lines; text written to them afterwards is dropped.
+void EndConsolePipes();
+// Last, the console thread is ended and the echo of the headless backend written out.
 void EndConsole();

@@ -1,0 +1,124 @@
+#include "ui/tool/connection_state.h"
+
+#include <cstring>
+
+#include "link/port_control.h"
+#include "protocol/connection.h"
+#include "protocol/discovery.h"
+#include "protocol/identification.h"
+#include "runtime/files.h"
+#include "runtime/console_streams.h"
+#include "runtime/log.h"
+#include "runtime/program_state.h"
+#include "ui/tool/port_and_speed.h"
+#include "ui/tool/tool_form.h"
+#include "ui/tool/tool_settings.h"
+#include "ui/tool/unit_list.h"
+
+namespace {
+
+void Report(std::string_view text) { PutText(ReportStream, text); }
+
+void ReportPort(std::string_view what) {
+  Report("COM");
+  PutInt(ReportStream, PortNumber);
+  Report(what);
+}
+
+// Where cooperating tools look for the port's lock file.
+void ReportLockFolder() {
+  String folder = GetEnvironment("VELANTORLOCKDIR");
+  if (folder.Empty()) return;
+  Report("   VELANTORLOCKDIR : ");
+  PutString(ReportStream, folder);
+  Report("\r\n");
+}
+
+void ReportOpenFailure() {
+  switch (LastPortError()) {
+    case PortNotPresent: ReportPort(" is not present on this computer\r\n"); break;
+    case PortAccessDenied:
+    case PortInUse: ReportPort(" is being used by another application\r\n"); break;
+    case PortInvalidParameter: ReportPort(" does not support requested baud rate\r\n"); break;
+    default:
+      ReportPort(" ERROR:");
+      Report(std::strerror(LastPortErrorNumber()));
+      Report("\r\n");
+      break;
+  }
+}
+
+// The unit found on the open port becomes the connected unit, its full description read.
+bool ConnectFoundUnit(ToolForm& form) {
+  if (!Connect(form.ConnectedUnit)) return false;
+  ReadExtendedInfo(form.ConnectedUnit);
+  ReadAdvancedInfo(form.ConnectedUnit);
+  EnterConnectedState(form);
+  return true;
+}
+
+bool SearchWith(ToolForm& form, bool (*search)(UnitInfo& unit)) {
+  // A unit found but not connected leaves its port open; the next search opens its own.
+  if (IsPortOpen()) ClosePort();
+  if (!search(form.ConnectedUnit)) return false;
+  SetPort(form, PortNumber);
+  return ConnectFoundUnit(form);
+}
+
+void ConnectOnChosenPort(ToolForm& form) {
+  if (PortNumber == 0) return;
+  if (IsPortOpen()) {
+    EnterDisconnectedState(form);
+    return;
+  }
+  BaudRate = RegistrySpeed();
+  ReportLockFolder();
+  if (!OpenPort()) {
+    ReportOpenFailure();
+    return;
+  }
+  ReportPort(" opened\r\n");
+  if (FindUnitOnPort(form.ConnectedUnit)) {
+    ConnectFoundUnit(form);
+  } else {
+    EnterDisconnectedState(form);
+    Report("-- cannot find a Velantor unit\r\n");
+  }
+}
+
+}  // namespace
+
+void OnConnectClick(void* form) { ConnectOnChosenPort(*static_cast<ToolForm*>(form)); }
+
+void OnSearchClick(void* form) { Search(*static_cast<ToolForm*>(form)); }
+
+void Search(ToolForm& form) {
+  if (IsPortOpen()) EnterDisconnectedState(form);
+  ReportLockFolder();
+  bool logWasVisible = form.LogVisible;
+  SetLogVisible(form, true);
+  if (!SearchWith(form, SearchEnvironmentPorts) && !SearchWith(form, SearchAllPorts)) {
+    EnterDisconnectedState(form);
+    SetPort(form, RegistryPort());
+    Report("-- cannot find a Velantor unit\r\n");
+  }
+  SetLogVisible(form, logWasVisible);
+}
+
+void EnterConnectedState(ToolForm& form) {
+  PelSetText(form.connectButton.window, "Disconnect");
+  RefreshUnitList(form);
+  PelEnable(form.updateAllButton.window, true);
+  PelEnable(form.saveSystemLogsButton.window, true);
+  PutText(StandardOutput, "Connected\r\n");
+}
+
+void EnterDisconnectedState(ToolForm& form) {
+  ClosePort();
+  PelSetText(form.connectButton.window, "Connect");
+  ListBoxClear(form.unitList);
+  PelEnable(form.updateAllButton.window, false);
+  PelEnable(form.saveSystemLogsButton.window, false);
+  SelectUnit(form, 0);
+  PutText(StandardOutput, "Disconnected\r\n");
+}

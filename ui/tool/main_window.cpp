@@ -1,0 +1,52 @@
+#include "ui/tool/main_window.h"
+
+#include "runtime/clock.h"
+#include "runtime/console_streams.h"
+#include "runtime/log.h"
+#include "runtime/program_state.h"
+#include "ui/tool/connection_state.h"
+#include "ui/tool/port_and_speed.h"
+#include "ui/tool/status_line.h"
+#include "ui/tool/tool_form.h"
+#include "ui/tool/tool_settings.h"
+#include "ui/tool/unit_list.h"
+#include "ui/toolkit/message_pump.h"
+
+namespace {
+
+constexpr int ToolVersion = 610;
+constexpr int ToolRelease = 57;
+constexpr uint32_t IdleMs = 10;
+
+}  // namespace
+
+void OpenMainWindow() {
+  ToolForm& form = TheToolForm;
+  String title = "Quarnet ";
+  title += VersionReleaseText(ToolVersion, ToolRelease).View();
+  CreateToolForm(form, title.View(), SW_SHOWNORMAL);
+  SetPort(form, PortNumber != 0 ? PortNumber : RegistryPort());
+  SetSpeed(form, RegistrySpeed());
+  SetLogVisible(form, DebugOn);
+  StdoutHook = CollectStatusCharacter;
+  PutText(StandardOutput, "Disconnected\r\n");
+  SelectUnit(form, 0);
+  Search(form);
+}
+
+void RunMainWindowLoop() {
+  while (!ExitRequested) {
+    if (!PumpMessagesThrottled()) SleepMilliseconds(IdleMs);
+  }
+}
+
+void CloseMainWindow() {
+  StdoutHook = nullptr;
+  DestroyToolForm(TheToolForm);
+}
+
+void RunMainWindow() {
+  OpenMainWindow();
+  RunMainWindowLoop();
+  CloseMainWindow();
+}
