@@ -1,0 +1,96 @@
+// The main window's tests run on the headless window system in virtual time, with the
+// simulated system on a virtual line, settings of their own and no real serial port:
+// the test is the operator.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "link/packet.h"
+#include "link/port_control.h"
+#include "link/virtual_line.h"
+#include "runtime/saved_variable.h"
+#include "sim/demo_system.h"
+#include "sim/simulator.h"
+#include "ui/tool/main_window.h"
+#include "ui/tool/tool_form.h"
+#include "ui/toolkit/headless_fixture.h"
+
+class ToolWindow : public HeadlessToolkit {
+ protected:
+  void SetUp() override {
+    HeadlessToolkit::SetUp();
+    char name[] = "/tmp/quarnet-tool-XXXXXX";
+    folder = mkdtemp(name);
+    std::filesystem::create_directories(folder + "/dev");
+    setenv("XDG_CONFIG_HOME", (folder + "/config").c_str(), 1);
+    // No device exists but the virtual lines the test attaches.
+    setenv("VELANTORDEVDIR", (folder + "/dev").c_str(), 1);
+    unsetenv("VELANTORPORTLIST");
+    unsetenv("VELANTORPORT");
+    unsetenv("VELANTORLOCKDIR");
+    PortNumber = 0;
+    BaudRate = 19200;
+    EvenParity = false;
+    DebugOn = DetailedDebugOn = false;
+    ReportLevel = 1;
+    ResetPacketCache();
+    ClearReceiveStaging();
+    TheToolForm = ToolForm{};
+  }
+
+  void TearDown() override {
+    if (TheToolForm.window.hwnd != 0) CloseMainWindow();
+    ClosePort();
+    for (int port : attachedPorts) AttachVirtualLine(port, nullptr);
+    simulator.reset();
+    std::filesystem::remove_all(folder);
+    ReportLevel = 0;
+    HeadlessToolkit::TearDown();
+  }
+
+  // The simulated system on the PC's port `port`.
+  void AttachSystem(int port, const SystemDescription& description) {
+    system = description;
+    simulator = std::make_unique<Simulator>(clock, system);
+    simulator->Attach(line);
+    AttachLine(port, line);
+  }
+  void AttachLine(int port, VirtualLine& virtualLine) {
+    AttachVirtualLine(port, &virtualLine);
+    attachedPorts.push_back(port);
+  }
+
+  // The window's thread goes on for `milliseconds` of virtual time.
+  void Pump(uint32_t milliseconds) {
+    uint64_t end = clock.Now() + uint64_t{milliseconds} * 1000;
+    do {
+      PumpMessages();
+      SleepMilliseconds(10);
+    } while (clock.Now() < end);
+    PumpMessages();
+  }
+
+  static ToolForm& Form() { return TheToolForm; }
+  static std::vector<std::string> UnitLines() { return ListLines(TheToolForm.unitList.window.hwnd); }
+  static std::string Text(PelWindow& window) { return std::string(PelGetText(window).View()); }
+  static std::string ConsoleSaid() {
+    EndStandardOutput();
+    return ConsoleText();
+  }
+
+  std::string folder;
+  SystemDescription system;
+  VirtualLine line{clock, true};
+  std::unique_ptr<Simulator> simulator;
+  std::vector<int> attachedPorts;
+  SavedVariable savedConfig{"XDG_CONFIG_HOME"};
+  SavedVariable savedDevices{"VELANTORDEVDIR"};
+  SavedVariable savedPortList{"VELANTORPORTLIST"};
+  SavedVariable savedPort{"VELANTORPORT"};
+  SavedVariable savedLockFolder{"VELANTORLOCKDIR"};
+};

@@ -1,0 +1,224 @@
+// The main window as the operator meets it: the search at start, the unit list,
+// selection, Connect and Disconnect, a lost connection, the log button, closing.
+#include <gtest/gtest.h>
+
+#include <cerrno>
+
+#include "protocol/unit_procedures.h"
+#include "sim/system_file.h"
+#include "ui/tool/connection_state.h"
+#include "ui/tool/port_and_speed.h"
+#include "ui/tool/tool_settings.h"
+#include "ui/tool/tool_window_fixture.h"
+#include "ui/tool/unit_list.h"
+
+namespace {
+
+// A display at address 5 on the port and transmitters at the other addresses.
+SystemDescription SystemOf(std::initializer_list<int> remoteAddresses) {
+  std::string text = "[unit 5]\nAttached = yes\nCard = 653\nSoftware = 6.12r41\nInformation = Silo 3 discharge\n";
+  for (int address : remoteAddresses) {
+    text += "[unit " + std::to_string(address) + "]\nCard = 659\nSoftware = 6.12r41\n";
+  }
+  SystemDescription system;
+  std::string error;
+  EXPECT_TRUE(ReadSystemText(text, system, error)) << error;
+  return system;
+}
+
+TEST_F(ToolWindow, WithoutPortOrSettingThePortIsNoneAndConnectDoesNothing) {
+  OpenMainWindow();
+  EXPECT_EQ(Text(Form().portText.window), "none");
+  EXPECT_EQ(PortNumber, 0);
+  EXPECT_NE(ConsoleSaid().find("-- cannot find a Velantor unit\r\n"), std::string::npos);
+  ConsoleText().clear();
+  OperatorClick(Form().connectButton.window.hwnd);
+  Pump(50);
+  EXPECT_FALSE(IsPortOpen());
+  EXPECT_EQ(ConsoleSaid().find("opened"), std::string::npos) << ConsoleSaid();
+  EXPECT_EQ(Text(Form().connectButton.window), "Connect");
+}
+
+TEST_F(ToolWindow, SearchAtStartFindsTheUnitAndListsTheSystem) {
+  AttachSystem(4, DemoSystem());
+  OpenMainWindow();
+  EXPECT_EQ(Text(Form().window), "Quarnet 6.10r57");
+  EXPECT_EQ(UnitLines(), (std::vector<std::string>{"02  KT7 Transmitter", "05  KD6/KP6 Display",
+                                                   "09  KR5 Remote I/O Unit"}));
+  EXPECT_EQ(Text(Form().portText.window), "COM4");
+  EXPECT_EQ(ReadToolSetting("CommPort"), "4");
+  EXPECT_EQ(Text(Form().connectButton.window), "Disconnect");
+  EXPECT_TRUE(PelIsEnabled(Form().updateAllButton.window));
+  EXPECT_TRUE(PelIsEnabled(Form().saveSystemLogsButton.window));
+  // The first line is selected and its unit read.
+  EXPECT_EQ(ListSelection(Form().unitList.window.hwnd), 0);
+  EXPECT_TRUE(Form().UnitReady);
+  EXPECT_EQ(Form().SelectedUnit.SlaveAddress, 2);
+  EXPECT_EQ(Text(Form().unitTitle.window).rfind("Silo 3 load cells (", 0), 0u) << Text(Form().unitTitle.window);
+  // The demo's units have no application: no settings and no file operations.
+  EXPECT_FALSE(PelIsEnabled(Form().refreshButton.window));
+  EXPECT_FALSE(PelIsEnabled(Form().generateFieldbusButton.window));
+  EXPECT_FALSE(PelIsVisible(Form().menuButton.window));
+  EXPECT_FALSE(Form().LogVisible);
+  EXPECT_EQ(Text(Form().logButton.window), "Show Log");
+  Pump(150);
+  EXPECT_EQ(Text(Form().statusLine.window), "Connected");
+  // 750 × 450 points at 96 dots per inch, and no other size.
+  EXPECT_EQ(PelGetClientSize(Form().window).width, 1000);
+  EXPECT_EQ(PelGetClientSize(Form().window).height, 600);
+}
+
+TEST_F(ToolWindow, TheConnectedUnitTakesItsPlaceInAddressOrder) {
+  struct Case {
+    std::initializer_list<int> remote;
+    std::vector<std::string> addresses;
+  };
+  const Case cases[] = {
+      {{2, 7}, {"02", "05", "07"}},
+      {{}, {"05"}},
+      {{7, 9}, {"05", "07", "09"}},
+      {{2, 3}, {"02", "03", "05"}},
+  };
+  for (const Case& c : cases) {
+    AttachSystem(4, SystemOf(c.remote));
+    OpenMainWindow();
+    std::vector<std::string> addresses;
+    for (const std::string& line : UnitLines()) addresses.push_back(line.substr(0, 2));
+    EXPECT_EQ(addresses, c.addresses);
+    CloseMainWindow();
+    ClosePort();
+    TheToolForm = ToolForm{};
+  }
+}
+
+TEST_F(ToolWindow, PickingAUnitReadsIt) {
+  AttachSystem(4, DemoSystem());
+  OpenMainWindow();
+  ASSERT_TRUE(OperatorPickListLine(Form().unitList.window.hwnd, 2));
+  Pump(20);
+  EXPECT_EQ(Form().SelectedUnit.SlaveAddress, 9);
+  EXPECT_EQ(Form().SelectedUnit.cardnumber, 649);
+  EXPECT_TRUE(Form().UnitReady);
+  EXPECT_FALSE(Form().UnitHasSettings);
+  EXPECT_TRUE(Form().CalibrationLocked);
+  EXPECT_EQ(Text(Form().lockState.window), "locked");
+}
+
+TEST_F(ToolWindow, AUnitThatDoesNotAnswerIsNotReady) {
+  AttachSystem(4, DemoSystem());
+  OpenMainWindow();
+  simulator->OrderFault({.kind = FaultKind::DropReply, .count = 0, .unit = 9});
+  ASSERT_TRUE(OperatorPickListLine(Form().unitList.window.hwnd, 2));
+  Pump(20);
+  EXPECT_EQ(Form().SelectedUnit.SlaveAddress, 9);
+  EXPECT_FALSE(Form().UnitReady);
+  EXPECT_EQ(Text(Form().unitTitle.window), " ()");
+  EXPECT_FALSE(PelIsEnabled(Form().unitTitle.window));
+}
+
+TEST_F(ToolWindow, ALostConnectionClearsTheSelectionOnceTheHandlerHasReturned) {
+  AttachSystem(4, DemoSystem());
+  OpenMainWindow();
+  ASSERT_TRUE(Form().UnitReady);
+  LostConnection(Form());
+  EXPECT_FALSE(Form().UnitReady);
+  EXPECT_NE(ConsoleSaid().find("Lost connection to unit\r\n"), std::string::npos);
+  EXPECT_EQ(Form().SelectedUnit.SlaveAddress, 2);
+  Pump(30);
+  EXPECT_EQ(Form().SelectedUnit.SlaveAddress, 0);
+  EXPECT_EQ(Text(Form().unitTitle.window), " ()");
+  // The port stays open: the unit may answer again.
+  EXPECT_TRUE(IsPortOpen());
+}
+
+TEST_F(ToolWindow, ConnectTogglesTheConnection) {
+  AttachSystem(4, DemoSystem());
+  OpenMainWindow();
+  OperatorClick(Form().connectButton.window.hwnd);
+  Pump(20);
+  EXPECT_FALSE(IsPortOpen());
+  EXPECT_TRUE(UnitLines().empty());
+  EXPECT_EQ(Text(Form().connectButton.window), "Connect");
+  EXPECT_FALSE(PelIsEnabled(Form().updateAllButton.window));
+  EXPECT_EQ(Form().SelectedUnit.SlaveAddress, 0);
+
+  ConsoleText().clear();
+  OperatorClick(Form().connectButton.window.hwnd);
+  Pump(20);
+  EXPECT_TRUE(IsPortOpen());
+  EXPECT_EQ(UnitLines().size(), 3u);
+  EXPECT_EQ(Text(Form().connectButton.window), "Disconnect");
+  std::string said = ConsoleSaid();
+  EXPECT_NE(said.find("COM4 opened\r\n"), std::string::npos) << said;
+  EXPECT_NE(said.find("Connected\r\n"), std::string::npos) << said;
+}
+
+TEST_F(ToolWindow, ConnectOnAPortWithoutAUnitStaysDisconnected) {
+  VirtualLine silent{clock, true};
+  AttachLine(3, silent);
+  OpenMainWindow();
+  SetPort(Form(), 3);
+  ConsoleText().clear();
+  OperatorClick(Form().connectButton.window.hwnd);
+  Pump(20);
+  EXPECT_FALSE(IsPortOpen());
+  EXPECT_NE(ConsoleSaid().find("COM3 opened\r\n"), std::string::npos);
+  EXPECT_NE(ConsoleSaid().find("-- cannot find a Velantor unit\r\n"), std::string::npos);
+}
+
+PortError failure;
+std::unique_ptr<SerialDevice> FailingOpen(int) {
+  SetLastPortError(failure, failure == PortNotPresent ? ENOENT : EIO);
+  return nullptr;
+}
+
+TEST_F(ToolWindow, ConnectSaysWhyThePortDidNotOpen) {
+  struct Case {
+    PortError error;
+    const char* said;
+  };
+  const Case cases[] = {
+      {PortNotPresent, "COM3 is not present on this computer\r\n"},
+      {PortAccessDenied, "COM3 is being used by another application\r\n"},
+      {PortInUse, "COM3 is being used by another application\r\n"},
+      {PortInvalidParameter, "COM3 does not support requested baud rate\r\n"},
+      {PortOtherError, "COM3 ERROR:Input/output error\r\n"},
+  };
+  OpenMainWindow();
+  SetPort(Form(), 3);
+  InstallSerialDeviceOpener(FailingOpen);
+  for (const Case& c : cases) {
+    failure = c.error;
+    ConsoleText().clear();
+    OperatorClick(Form().connectButton.window.hwnd);
+    Pump(20);
+    EXPECT_NE(ConsoleSaid().find(c.said), std::string::npos) << ConsoleSaid();
+    EXPECT_EQ(Text(Form().connectButton.window), "Connect");
+  }
+  InstallSerialDeviceOpener(nullptr);
+}
+
+TEST_F(ToolWindow, TheLogButtonShowsAndHidesTheLog) {
+  OpenMainWindow();
+  OperatorClick(Form().logButton.window.hwnd);
+  Pump(20);
+  EXPECT_TRUE(Form().LogVisible);
+  EXPECT_EQ(Text(Form().logButton.window), "Hide Log");
+  OperatorClick(Form().logButton.window.hwnd);
+  Pump(20);
+  EXPECT_FALSE(Form().LogVisible);
+  EXPECT_EQ(Text(Form().logButton.window), "Show Log");
+}
+
+TEST_F(ToolWindow, ClosingTheWindowEndsTheRun) {
+  AttachSystem(4, DemoSystem());
+  clock.Schedule(clock.Now() + 2'000'000, [] { OperatorClose(TheToolForm.window.hwnd); });
+  RunMainWindow();
+  EXPECT_TRUE(ExitRequested);
+  EXPECT_EQ(TheToolForm.window.hwnd, 0u);
+  std::string said = ConsoleSaid();
+  EXPECT_NE(said.find("ToolFormInitialise"), std::string::npos);
+  EXPECT_NE(said.find("ToolFormFinalise"), std::string::npos);
+}
+
+}  // namespace
