@@ -31,6 +31,8 @@ void OpenMainWindow() {
   StdoutHook = CollectStatusCharacter;
   PutText(StandardOutput, "Disconnected\r\n");
   SelectUnit(form, 0);
+  // The window paints once before the search holds the thread.
+  PumpMessages();
   Search(form);
 }
 

@@ -1,0 +1,66 @@
+#!/usr/bin/env bash
+# Runs inside xvfb-run: quarnet-sim's demo system on a pseudo-terminal and Quarnet on
+# the display, as an operator starts them. Waits until the main window shows and the
+# system is listed, takes a screenshot of the window, then ends Quarnet with SIGTERM
+# and passes on its exit code.
+# Usage: main_window_display.sh QUARNET QUARNET-SIM SCREENSHOT.png
+set -euo pipefail
+quarnet=$1
+simulator=$2
+shot=$3
+work=$(mktemp -d)
+cleanup() {
+  kill "${simulator_pid:-}" "${quarnet_pid:-}" 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+fail() {
+  echo "$1"
+  cat "$work/out" 2>/dev/null || true
+  cat "$work"/LogFiles/*.log 2>/dev/null | tail -20 || true
+  exit 1
+}
+# A busy machine may hand over the display before the server takes connections.
+for _ in $(seq 100); do
+  xdotool getdisplaygeometry >/dev/null 2>&1 && break
+  sleep 0.05
+done
+# The log goes beside the program.
+cp "$quarnet" "$work/quarnet"
+mkdir "$work/dev"
+"$simulator" --link "$work/dev/com4" >"$work/sim.out" 2>&1 &
+simulator_pid=$!
+for _ in $(seq 100); do grep -q '^ready' "$work/sim.out" && break; sleep 0.05; done
+grep -q '^ready' "$work/sim.out" || fail "the simulator did not start"
+
+(cd "$work" && exec env VELANTORDEVDIR=dev VELANTORPORTLIST=COM4 XDG_CONFIG_HOME=config ./quarnet) \
+  >"$work/out" 2>&1 &
+quarnet_pid=$!
+window=
+for _ in $(seq 200); do
+  window=$(xdotool search --name '^Quarnet 6\.10r57$' 2>/dev/null | head -1) && [ -n "$window" ] && break
+  sleep 0.05
+done
+[ -n "$window" ] || fail "no main window"
+echo "main window shown"
+# The log is written out at the end, so the list is watched as a person would: its
+# third line (the last unit of the demo system) turns from empty to dark text.
+eval "$(xdotool getwindowgeometry --shell "$window")"
+listed=
+for _ in $(seq 150); do
+  darkest=$(import -window root -crop "180x12+$((X + 20))+$((Y + 90))" +repage -colorspace Gray \
+    -format '%[fx:minima]' info: 2>/dev/null || echo 1)
+  if awk "BEGIN { exit !($darkest < 0.3) }"; then listed=yes; break; fi
+  sleep 0.1
+done
+[ -n "$listed" ] || fail "the units were not listed"
+echo "units listed"
+sleep 0.3
+import -window root "$shot"
+kill -TERM "$quarnet_pid"
+status=0
+wait "$quarnet_pid" || status=$?
+quarnet_pid=
+echo "exit $status"
+grep -c 'RPC: ReadUnitInfo' "$work"/LogFiles/*.log | sed 's/^/units read: /'
+exit "$status"
