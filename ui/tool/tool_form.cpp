@@ -250,11 +250,12 @@ intptr_t ToolFormTimer(PelWindow* window, uintptr_t id) {
       if (TicksCount(form)) ShowPendingStatus(form);
       break;
     case ReadoutTimer:
+      // Stopped while the read-outs are read, so that a slow unit cannot pile up ticks;
+      // a tick in a disabled window only waits, and the read-outs resume after it.
       PelKillTimer(form.window, ReadoutTimer);
-      if (TicksCount(form)) {
-        if (form.UnitReady) RefreshReadouts(form);
-        PelSetTimer(form.window, ReadoutTimer, ReadoutTimerMs);
-      }
+      if (ExitRequested) break;
+      if (form.UnitReady && PelIsEnabled(form.window)) RefreshReadouts(form);
+      PelSetTimer(form.window, ReadoutTimer, ReadoutTimerMs);
       break;
     case ClearSelectionTimer:
       PelKillTimer(form.window, ClearSelectionTimer);
