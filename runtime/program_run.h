@@ -14,6 +14,7 @@
 struct ProgramRun {
   int exitCode;  // -1: ended by a signal, or killed after the time limit
   std::string output;
+  double secondsToStop = -1;  // from the start until `stopWhen` showed
 };
 
 // `command` runs under /bin/sh in `directory`. When `stopWhen` is not empty and shows in the output,
@@ -35,6 +36,7 @@ inline ProgramRun RunProgram(const std::string& directory, const std::string& co
   }
   close(ends[1]);
   ProgramRun run{-1, ""};
+  auto start = std::chrono::steady_clock::now();
   bool stopped = stopWhen.empty();
   auto deadline = std::chrono::steady_clock::now() + limit;
   for (;;) {
@@ -52,6 +54,7 @@ inline ProgramRun RunProgram(const std::string& directory, const std::string& co
     run.output.append(buffer, static_cast<size_t>(got));
     if (!stopped && run.output.find(stopWhen) != std::string::npos) {
       stopped = true;
+      run.secondsToStop = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
       kill(child, SIGTERM);
     }
   }

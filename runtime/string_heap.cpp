@@ -28,6 +28,9 @@ struct Heap {
   std::recursive_mutex lock;
   StringEntry* table = nullptr;
   uint32_t count = 0;
+  // Entries from here on have never been used; they join the free chain only in
+  // thought, after every freed one, so that their pages are not touched before use.
+  uint32_t fresh = 0;
   StringWord freeHead = 0;
   uint32_t inUse = 0;
   uint16_t highestReferences = 0;
@@ -44,21 +47,12 @@ void Fail(const char* message) {
   RunTimeError(SourcePosition.module, SourcePosition.line, message);
 }
 
-// Chains entries [from, to) each to the next; the last one ends the chain.
-void ChainEntries(StringEntry* table, uint32_t from, uint32_t to) {
-  for (uint32_t i = from; i < to; ++i) {
-    table[i] = StringEntry{i + 1 < to ? HandleOf(i + 1) : 0, 0, 0, 0};
-  }
-}
-
 Heap& TheHeap() {
   static Heap* heap = [] {
     auto* created = new Heap;
     created->table = static_cast<StringEntry*>(std::calloc(TableStep, sizeof(StringEntry)));
     if (created->table == nullptr) Fail("Unable to create string heap");
     created->count = TableStep;
-    ChainEntries(created->table, 0, TableStep);
-    created->freeHead = HandleOf(0);
     return created;
   }();
   return *heap;
@@ -70,8 +64,6 @@ void GrowTable(Heap& heap) {
   auto* table = static_cast<StringEntry*>(std::calloc(newCount, sizeof(StringEntry)));
   if (table == nullptr) Fail("OUT OF STRING HEAP SPACE");
   std::memcpy(table, heap.table, heap.count * sizeof(StringEntry));
-  ChainEntries(table, heap.count, newCount);
-  heap.freeHead = HandleOf(heap.count);
   std::free(heap.table);
   heap.table = table;
   heap.count = newCount;
@@ -94,7 +86,7 @@ void CreateStringHeap() { TheHeap(); }
 StringEntry& EntryOf(StringWord handle) {
   Heap& heap = TheHeap();
   uint32_t index = IndexOf(handle);
-  if (!IsHandle(handle) || index >= heap.count) BadPointer(SourcePosition.module, SourcePosition.line);
+  if (!IsHandle(handle) || index >= heap.fresh) BadPointer(SourcePosition.module, SourcePosition.line);
   return heap.table[index];
 }
 
@@ -144,11 +136,16 @@ void GuardedFree(char* payload) {
 
 StringWord NewHandle(int characters) {
   Heap& heap = TheHeap();
-  if (heap.freeHead == 0) GrowTable(heap);
+  if (heap.freeHead == 0 && heap.fresh == heap.count) GrowTable(heap);
   char* block = GuardedAllocate(BlockSizeFor(characters));
-  StringWord handle = heap.freeHead;
+  StringWord handle;
+  if (heap.freeHead != 0) {
+    handle = heap.freeHead;
+    heap.freeHead = EntryOf(handle).data;
+  } else {
+    handle = HandleOf(heap.fresh++);
+  }
   StringEntry& entry = EntryOf(handle);
-  heap.freeHead = entry.data;
   entry = StringEntry{reinterpret_cast<StringWord>(block), 1, EntryInUse,
                       static_cast<int16_t>(characters + 1)};
   ++heap.inUse;
@@ -179,13 +176,13 @@ void CheckStringHeap() {
   if (heap.freeHead != 0 && !IsHandle(heap.freeHead)) Fail("CORRUPT STRING HEAP");
   uint32_t links = 0;
   for (StringWord link = heap.freeHead; link != 0;) {
-    if (!IsHandle(link) || IndexOf(link) >= heap.count) Fail("CORRUPT STRING HEAP (bad free chain)");
+    if (!IsHandle(link) || IndexOf(link) >= heap.fresh) Fail("CORRUPT STRING HEAP (bad free chain)");
     if (++links > heap.count) Fail("CORRUPT STRING HEAP (free chain loop)");
     StringEntry& entry = heap.table[IndexOf(link)];
     entry.flags |= EntryMarked;
     link = entry.data;
   }
-  for (uint32_t i = 0; i < heap.count; ++i) {
+  for (uint32_t i = 0; i < heap.fresh; ++i) {
     StringEntry& entry = heap.table[i];
     if (entry.flags & EntryMarked) {
       entry.flags &= ~EntryMarked;
