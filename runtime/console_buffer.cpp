@@ -54,8 +54,6 @@ std::condition_variable_any writersWait;
 
 ConsoleLine& Line(int row) { return Console.lines[static_cast<size_t>(row)]; }
 
-void ClearLine(ConsoleLine& line) { line.length = 0; }
-
 void FlagLayout() {
   Console.layoutChanged = true;
   Console.repaint = true;
@@ -113,7 +111,7 @@ void StoreCharacter(uint16_t code) {
 }
 
 void ClearConsole() {
-  for (ConsoleLine& line : Console.lines) ClearLine(line);
+  Console.lines.Clear();
   Console.lineCount = Console.topLine = Console.leftColumn = 0;
   Console.visibleRows = Console.visibleColumns = 0;
   Console.cursorRow = Console.cursorColumn = 0;
@@ -298,7 +296,7 @@ void RunSequence(const char* text, int length) {
     SetCursor(Console.savedRow, Console.savedColumn);
   } else if (command == "J") {
     if (parameters.numbers[0] != 2) return;
-    for (ConsoleLine& line : Console.lines) ClearLine(line);
+    Console.lines.Clear();
     Console.lineCount = Console.cursorRow + 1;
     Console.defaultForeColour = Console.foreColour;
     Console.defaultBackColour = Console.backColour;
@@ -345,8 +343,7 @@ void DropFirstLine() {
   if (Console.cursorRow != Console.lineCount) {
     Trace("assert failed: CursorRow (%d) == LineCount (%d)", Console.cursorRow, Console.lineCount);
   }
-  std::move(Console.lines.begin() + 1, Console.lines.begin() + Console.maxLines, Console.lines.begin());
-  ClearLine(Line(Console.maxLines - 1));
+  Console.lines.DropFirst();
   --Console.cursorRow;
   ConsoleSelection& selection = Console.selection;
   if (!selection.Empty()) {

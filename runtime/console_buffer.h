@@ -34,6 +34,31 @@ struct ConsoleLine {
   Colour back[ConsoleCellsPerLine];
 };
 
+// The lines from the oldest on. They sit in a ring, so that when the buffer is full
+// the oldest line's storage becomes the newest line and no text is moved: a long log
+// goes past one line at a time, and copying the other 999 for each cost more than
+// everything else the terminal does.
+struct ConsoleLineRing {
+  std::vector<ConsoleLine> slots = std::vector<ConsoleLine>(ConsoleMaxLines);
+  size_t first = 0;
+
+  ConsoleLine& operator[](size_t row) { return slots[Slot(row)]; }
+  const ConsoleLine& operator[](size_t row) const { return slots[Slot(row)]; }
+  size_t Slot(size_t row) const {
+    size_t slot = first + row;
+    return slot < slots.size() ? slot : slot - slots.size();
+  }
+  // The oldest line leaves; an empty line follows the newest.
+  void DropFirst() {
+    slots[first].length = 0;
+    first = first + 1 < slots.size() ? first + 1 : 0;
+  }
+  void Clear() {
+    for (ConsoleLine& line : slots) line.length = 0;
+    first = 0;
+  }
+};
+
 enum class CaretShape : int { Underline = 0, Bar = 1, Block = 2, None = 3 };
 
 struct ConsoleSelection {
@@ -47,7 +72,7 @@ struct ConsoleSelection {
 struct ConsoleBuffer {
   int32_t maxLines = ConsoleMaxLines;
   int32_t columns = 120;
-  std::vector<ConsoleLine> lines = std::vector<ConsoleLine>(ConsoleMaxLines);
+  ConsoleLineRing lines;
   int32_t lineCount = 0;
   int32_t cursorRow = 0, cursorColumn = 0;
   int32_t topLine = 0, leftColumn = 0;

@@ -60,6 +60,21 @@ TEST_F(ConsoleText, OldestLineGoesAtTheLimitAndTheSelectionMovesWithTheText) {
   EXPECT_TRUE(Console.selection.Empty());
 }
 
+TEST_F(ConsoleText, RowsKeepTheirOrderAfterTheBufferHasTurnedOverMoreThanOnce) {
+  const int written = 2 * ConsoleMaxLines + 500;
+  for (int i = 0; i < written; ++i) Write("line " + std::to_string(i) + "\r\n");
+  ASSERT_EQ(Console.cursorRow, ConsoleMaxLines - 1);
+  for (int row = 0; row < ConsoleMaxLines - 1; ++row) {
+    ASSERT_EQ(ConsoleRowText(row), "line " + std::to_string(written - (ConsoleMaxLines - 1) + row)) << "row " << row;
+  }
+  EXPECT_EQ(ConsoleRowText(ConsoleMaxLines - 1), "") << "the line that came round again starts empty";
+
+  Write("\f");
+  Write("after");
+  EXPECT_EQ(ConsoleRowText(0), "after");
+  for (int row : {1, ConsoleMaxLines / 2, ConsoleMaxLines - 1}) EXPECT_EQ(ConsoleRowText(row), "") << "row " << row;
+}
+
 TEST_F(ConsoleText, Colours) {
   struct Case {
     const char* sequence;
