@@ -90,7 +90,7 @@ bool CheckCanopenObjects(const CanopenFile& file, std::string& error) {
   for (const std::string& list : ObjectLists) {
     if (!file.sections.count(list)) continue;
     const IniSection& entries = file.sections.at(list);
-    long count;
+    long count = 0;
     if (!entries.count("SUPPORTEDOBJECTS") || !Number(entries.at("SUPPORTEDOBJECTS"), count)) {
       return error = "[" + list + "] lacks SupportedObjects", false;
     }
@@ -98,7 +98,7 @@ bool CheckCanopenObjects(const CanopenFile& file, std::string& error) {
       return error = "[" + list + "] lists another number of objects than SupportedObjects", false;
     }
     for (long i = 1; i <= count; ++i) {
-      long index;
+      long index = 0;
       std::string key = std::to_string(i);
       if (!entries.count(key) || !Number(entries.at(key), index)) return error = "[" + list + "] lacks " + key, false;
       std::string name = IndexName(index);

@@ -126,10 +126,17 @@ void EndConsolePipes() {
 void EndConsole() {
   EndConsolePipes();
   stopConsole = true;
-  // Ctrl+Break in the console ends the process from the console thread itself.
-  if (consoleThread.joinable() && consoleThread.get_id() != std::this_thread::get_id()) consoleThread.join();
-  std::lock_guard guard(ConsoleLock);
-  if (echoDescriptor >= 0) FlushEcho();
+  // Ctrl+Break in the console ends the process from the console thread itself; the
+  // main thread may then still be using its windows.
+  bool onConsoleThread = consoleThread.get_id() == std::this_thread::get_id();
+  if (consoleThread.joinable() && !onConsoleThread) consoleThread.join();
+  {
+    std::lock_guard guard(ConsoleLock);
+    if (echoDescriptor >= 0) FlushEcho();
+  }
+  // The backend's thread must not go on handling the display while the process's
+  // static objects are torn down behind it.
+  if (!onConsoleThread) StopWindowSystem();
 }
 
 void KeepConsoleAlive() {

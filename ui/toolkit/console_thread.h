@@ -21,5 +21,6 @@ void KeepConsoleAlive();
 // pipe readers take what is still in the pipes before the hook writes its own last
 // lines; text written to them afterwards is dropped.
 void EndConsolePipes();
-// Last, the console thread is ended and the echo of the headless backend written out.
+// Last, the console thread is ended, the echo of the headless backend written out and
+// the window system stopped.
 void EndConsole();

@@ -12,8 +12,9 @@
 namespace {
 
 std::mutex startLock;
-// Not destroyed when the process ends: the FLTK backend's thread lives to the last moment
-// (the exit hook may still wait for the operator to close the console).
+// Not a static object, which the end of the process would destroy at a moment of its own:
+// the FLTK backend's thread lives until the exit hook has stopped waiting for the
+// operator to close the console, and then the hook stops it (EndConsole).
 WindowBackend* backend = nullptr;
 
 bool HeadlessWanted() {
