@@ -1,13 +1,18 @@
 #!/usr/bin/env bash
 # Runs inside xvfb-run: quarnet-sim's demo system on a pseudo-terminal and Quarnet on
 # the display, as an operator starts them. Waits until the main window shows and the
-# system is listed, takes a screenshot of the window, then ends Quarnet with SIGTERM
-# and passes on its exit code.
-# Usage: main_window_display.sh QUARNET QUARNET-SIM SCREENSHOT.png
+# system is listed, takes a screenshot, then closes the main window with its close box
+# (or, with "console", starts Quarnet with -d and closes the console window instead)
+# and passes on Quarnet's exit code.
+# Usage: main_window_display.sh QUARNET QUARNET-SIM CLOSE-TOOL SCREENSHOT.png [console]
 set -euo pipefail
 quarnet=$1
 simulator=$2
-shot=$3
+close_tool=$3
+shot=$4
+mode=${5:-main}
+options=
+[ "$mode" = console ] && options=-d
 work=$(mktemp -d)
 cleanup() {
   kill "${simulator_pid:-}" "${quarnet_pid:-}" 2>/dev/null || true
@@ -33,7 +38,7 @@ simulator_pid=$!
 for _ in $(seq 100); do grep -q '^ready' "$work/sim.out" && break; sleep 0.05; done
 grep -q '^ready' "$work/sim.out" || fail "the simulator did not start"
 
-(cd "$work" && exec env VELANTORDEVDIR=dev VELANTORPORTLIST=COM4 XDG_CONFIG_HOME=config ./quarnet) \
+(cd "$work" && exec env VELANTORDEVDIR=dev VELANTORPORTLIST=COM4 XDG_CONFIG_HOME=config ./quarnet $options) \
   >"$work/out" 2>&1 &
 quarnet_pid=$!
 window=
@@ -43,6 +48,14 @@ for _ in $(seq 200); do
 done
 [ -n "$window" ] || fail "no main window"
 echo "main window shown"
+console=
+if [ "$mode" = console ]; then
+  # The console's title is the program file; it is moved aside so that it cannot hide
+  # the list.
+  console=$(xdotool search --name '/quarnet$' | head -1)
+  [ -n "$console" ] || fail "no console window"
+  xdotool windowmove "$console" 1200 0
+fi
 # The log is written out at the end, so the list is watched as a person would: its
 # third line (the last unit of the demo system) turns from empty to dark text.
 eval "$(xdotool getwindowgeometry --shell "$window")"
@@ -57,7 +70,9 @@ done
 echo "units listed"
 sleep 0.3
 import -window root "$shot"
-kill -TERM "$quarnet_pid"
+"$close_tool" "${console:-$window}"
+for _ in $(seq 200); do kill -0 "$quarnet_pid" 2>/dev/null || break; sleep 0.05; done
+kill -0 "$quarnet_pid" 2>/dev/null && fail "still running after its $mode window was closed"
 status=0
 wait "$quarnet_pid" || status=$?
 quarnet_pid=

@@ -58,14 +58,13 @@ bool Installed(const char* program) {
   return std::system((std::string("command -v ") + program + " >/dev/null 2>&1").c_str()) == 0;
 }
 
-TEST(ToolProgram, OnADisplayTheMainWindowListsTheDemoSystem) {
-  for (const char* tool : {"xvfb-run", "xdotool", "import"}) {
-    if (!Installed(tool)) GTEST_SKIP() << tool << " is not installed (tools/install-packages brings it)";
-  }
-  fs::path shot = fs::absolute("main_window.png");
+// Runs the display script in `mode` ("main" or "console": which window the operator
+// closes at the end) and returns its output.
+ProgramRun OnADisplay(const std::string& mode, const fs::path& shot) {
   fs::remove(shot);
   std::string command = std::string("env -u QUARNET_UI xvfb-run -a -n 150 -s '-screen 0 1280x800x24' ") +
-                        MAIN_WINDOW_SCRIPT + " " + QUARNET_PROGRAM + " " + QUARNET_SIM_PROGRAM + " " + shot.string();
+                        MAIN_WINDOW_SCRIPT + " " + QUARNET_PROGRAM + " " + QUARNET_SIM_PROGRAM + " " +
+                        CLOSE_WINDOW_TOOL + " " + shot.string() + " " + mode;
   // Display numbers from 150 on, apart from the toolkit's smoke test running beside
   // this one. A display server that another run left half started can refuse the
   // first try; xvfb-run then picks another display number on the second.
@@ -73,10 +72,21 @@ TEST(ToolProgram, OnADisplayTheMainWindowListsTheDemoSystem) {
   for (int attempt = 0; attempt < 2 && run.exitCode != 0; ++attempt) {
     run = RunProgram(".", command, "", std::chrono::seconds(90));
   }
-  EXPECT_EQ(run.exitCode, 0) << run.output;
-  EXPECT_NE(run.output.find("units listed"), std::string::npos) << run.output;
-  EXPECT_NE(run.output.find("exit 0"), std::string::npos) << run.output;
-  EXPECT_TRUE(fs::exists(shot)) << run.output;
+  return run;
+}
+
+TEST(ToolProgram, OnADisplayTheWindowListsTheSystemAndClosingAWindowEndsTheProgram) {
+  for (const char* tool : {"xvfb-run", "xdotool", "import"}) {
+    if (!Installed(tool)) GTEST_SKIP() << tool << " is not installed (tools/install-packages brings it)";
+  }
+  for (const char* mode : {"main", "console"}) {
+    fs::path shot = fs::absolute(std::string("main_window_") + mode + ".png");
+    ProgramRun run = OnADisplay(mode, shot);
+    EXPECT_EQ(run.exitCode, 0) << mode << "\n" << run.output;
+    EXPECT_NE(run.output.find("units listed"), std::string::npos) << mode << "\n" << run.output;
+    EXPECT_NE(run.output.find("exit 0"), std::string::npos) << mode << "\n" << run.output;
+    EXPECT_TRUE(fs::exists(shot)) << run.output;
+  }
 }
 
 }  // namespace

@@ -205,13 +205,15 @@ class FltkBackend : public WindowBackend {
  private:
   void Run(std::promise<bool>& opened) {
     Fl::lock();
+    // FLTK ends the process when it cannot reach the display, and a display server just
+    // started may refuse a second connection; so FLTK gets the one connection that was
+    // tried, and without it the program runs headless.
     Display* display = XOpenDisplay(nullptr);
     if (display == nullptr) {
       opened.set_value(false);
       return;
     }
-    XCloseDisplay(display);
-    fl_open_display();
+    fl_open_display(display);
     float horizontal = 96, vertical = 96;
     Fl::screen_dpi(horizontal, vertical);
     // X servers often report nonsense; below 96 the forms would come out too small.
