@@ -84,6 +84,10 @@ void FilePutByte(BufferedFile* file, uint8_t c) {
   if (file->fill == FileBufferSize) WriteBuffer(file);
 }
 
+void FileFlush(BufferedFile* file) {
+  if (file->writing) WriteBuffer(file);
+}
+
 uint8_t FileGetByte(BufferedFile* file) {
   if (file->position >= file->fill) {
     if (file->endOfFile) return 0;

@@ -32,6 +32,8 @@ int FileCreateQuietly(BufferedFile*& file, const String& name);
 int FileOpenQuietly(BufferedFile*& file, const String& name);
 
 void FilePutByte(BufferedFile* file, uint8_t c);
+// Writes what is buffered so far, for a file that readers follow while it grows.
+void FileFlush(BufferedFile* file);
 // The next byte; 0 and the end-of-file flag once the file is used up.
 uint8_t FileGetByte(BufferedFile* file);
 bool FileEnd(const BufferedFile* file);

@@ -144,6 +144,11 @@ TEST_F(LogFolder, HeaderAndLineStamps) {
   PutText(DebugStream, "shown\r\n");
   DebugOn = debug;
   PutText(ReportStream, "report\r\n");
+  // Every finished line is on the disk already, for a reader while the program runs
+  // or after it crashed.
+  std::string beforeClose = Read(folder + "/2026-12-08 22-57-09.log");
+  EXPECT_EQ(beforeClose.substr(beforeClose.size() - std::string_view("report\r\n004512: ").size()),
+            "report\r\n004512: ");
   clock.Sleep(1'000'000'000);
   PutText(LogStream, "late\r\n");
   CloseLog();
