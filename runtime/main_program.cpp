@@ -10,6 +10,7 @@
 #include "runtime/command_line.h"
 #include "runtime/console_streams.h"
 #include "runtime/log.h"
+#include "runtime/message_box.h"
 #include "runtime/program_state.h"
 #include "runtime/string_heap.h"
 #include "ui/tool/main_window.h"
@@ -43,7 +44,10 @@ void WaitForConsoleClose(uint32_t pollMilliseconds) {
   while (!ExitRequested) SleepMilliseconds(pollMilliseconds);
 }
 
-void RequestExit(int) { ExitRequested = true; }
+void RequestExit(int) {
+  AnswerMessagesUnseen(true);
+  ExitRequested = true;
+}
 
 bool MainProgramEnded = false;
 

@@ -20,12 +20,17 @@ int HeadlessResponder(const String& text, const String& caption, int style) {
 }
 
 std::atomic<int (*)(const String&, const String&, int)> installedResponder{HeadlessResponder};
+std::atomic<bool> answerUnseen{false};
+static_assert(std::atomic<bool>::is_always_lock_free, "set from a signal handler");
 
 }  // namespace
 
 int ShowMessage(const String& text, const String& caption, int style) {
+  if (answerUnseen) return HeadlessResponder(text, caption, style);
   return installedResponder.load()(text, caption, style);
 }
+
+void AnswerMessagesUnseen(bool unseen) { answerUnseen = unseen; }
 
 void InstallMessageResponder(int (*responder)(const String& text, const String& caption, int style)) {
   installedResponder.store(responder != nullptr ? responder : HeadlessResponder);

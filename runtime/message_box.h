@@ -23,3 +23,8 @@ int ShowMessage(const String& text, const String& caption, int style);
 // The window system (or a test) answers message boxes from now on; nullptr restores
 // the headless responder.
 void InstallMessageResponder(int (*responder)(const String& text, const String& caption, int style));
+
+// After a stop signal (a session ending, Ctrl+C in the terminal) nobody may be there to
+// answer: every box from then on is only written, as without a window system, and takes
+// its first button, so that the program ends without waiting. Safe in a signal handler.
+void AnswerMessagesUnseen(bool unseen);

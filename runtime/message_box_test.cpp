@@ -51,4 +51,18 @@ TEST_F(MessageBoxTest, AnInstalledResponderAnswersInstead) {
   EXPECT_NE(console.find("Information: Done"), std::string::npos);
 }
 
+TEST_F(MessageBoxTest, AfterAStopSignalBoxesAreOnlyWritten) {
+  static int asked = 0;
+  InstallMessageResponder([](const String&, const String&, int) {
+    ++asked;
+    return ButtonNo;
+  });
+  AnswerMessagesUnseen(true);
+  EXPECT_EQ(ShowMessage("Aborted", "Fatal Error", MessageOk | MessageIconError), ButtonOk);
+  EXPECT_EQ(ShowMessage("Replace?", "Quarnet", MessageYesNo), ButtonYes);
+  AnswerMessagesUnseen(false);
+  EXPECT_EQ(asked, 0);
+  EXPECT_NE(console.find("Fatal Error: Aborted"), std::string::npos) << console;
+}
+
 }  // namespace

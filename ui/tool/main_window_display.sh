@@ -3,8 +3,9 @@
 # the display, as an operator starts them. Waits until the main window shows and the
 # system is listed, takes a screenshot, then closes the main window with its close box
 # (or, with "console", starts Quarnet with -d and closes the console window instead)
-# and passes on Quarnet's exit code.
-# Usage: main_window_display.sh QUARNET QUARNET-SIM CLOSE-TOOL SCREENSHOT.png [console]
+# and passes on Quarnet's exit code. With "stop" the unit falls silent during the search
+# and Quarnet gets SIGTERM while it waits for the unit's power cycle.
+# Usage: main_window_display.sh QUARNET QUARNET-SIM CLOSE-TOOL SCREENSHOT.png [console|stop]
 set -euo pipefail
 quarnet=$1
 simulator=$2
@@ -13,6 +14,8 @@ shot=$4
 mode=${5:-main}
 options=
 [ "$mode" = console ] && options=-d
+faults=
+[ "$mode" = stop ] && faults="--fault mute@3"
 work=$(mktemp -d)
 cleanup() {
   kill "${simulator_pid:-}" "${quarnet_pid:-}" 2>/dev/null || true
@@ -33,7 +36,7 @@ done
 # The log goes beside the program.
 cp "$quarnet" "$work/quarnet"
 mkdir "$work/dev"
-"$simulator" --link "$work/dev/com4" >"$work/sim.out" 2>&1 &
+"$simulator" --link "$work/dev/com4" $faults >"$work/sim.out" 2>&1 &
 simulator_pid=$!
 for _ in $(seq 100); do grep -q '^ready' "$work/sim.out" && break; sleep 0.05; done
 grep -q '^ready' "$work/sim.out" || fail "the simulator did not start"
@@ -56,8 +59,29 @@ if [ "$mode" = console ]; then
   [ -n "$console" ] || fail "no console window"
   xdotool windowmove "$console" 1200 0
 fi
-# The log is written out at the end, so the list is watched as a person would: its
-# third line (the last unit of the demo system) turns from empty to dark text.
+wait_for_exit() {
+  for _ in $(seq 200); do kill -0 "$quarnet_pid" 2>/dev/null || break; sleep 0.05; done
+  kill -0 "$quarnet_pid" 2>/dev/null && fail "still running after $1"
+  status=0
+  wait "$quarnet_pid" || status=$?
+  quarnet_pid=
+  echo "exit $status"
+}
+if [ "$mode" = stop ]; then
+  for _ in $(seq 200); do
+    grep -qs 'please turn the unit power off and on now' "$work"/LogFiles/*.log && break
+    sleep 0.05
+  done
+  grep -qs 'please turn the unit power off and on now' "$work"/LogFiles/*.log || fail "no power cycle wait"
+  echo "waiting for the power cycle"
+  import -window root "$shot"
+  kill -TERM "$quarnet_pid"
+  wait_for_exit "SIGTERM"
+  grep -h 'Aborted\|stopped' "$work"/LogFiles/*.log
+  exit 0
+fi
+# The list is watched as a person would: its third line (the last unit of the demo
+# system) turns from empty to dark text.
 eval "$(xdotool getwindowgeometry --shell "$window")"
 listed=
 for _ in $(seq 150); do
@@ -71,11 +95,6 @@ echo "units listed"
 sleep 0.3
 import -window root "$shot"
 "$close_tool" "${console:-$window}"
-for _ in $(seq 200); do kill -0 "$quarnet_pid" 2>/dev/null || break; sleep 0.05; done
-kill -0 "$quarnet_pid" 2>/dev/null && fail "still running after its $mode window was closed"
-status=0
-wait "$quarnet_pid" || status=$?
-quarnet_pid=
-echo "exit $status"
+wait_for_exit "its $mode window was closed"
 grep -c 'RPC: ReadUnitInfo' "$work"/LogFiles/*.log | sed 's/^/units read: /'
 exit "$status"
