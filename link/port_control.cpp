@@ -182,3 +182,13 @@ bool ChangeBaudRate() {
 }
 
 bool IsPortOpen() { return IsOpen(LinkPort); }
+
+std::string_view PortOpenFailureText(PortError error) {
+  switch (error) {
+    case PortNotPresent: return " is not present on this computer\r\n";
+    case PortAccessDenied:
+    case PortInUse: return " is being used by another application\r\n";
+    case PortInvalidParameter: return " does not support requested baud rate\r\n";
+    default: return "";
+  }
+}

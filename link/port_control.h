@@ -3,6 +3,8 @@
 // another program still holds it, and closed however the program ends.
 #pragma once
 
+#include <string_view>
+
 #include "link/comm_port.h"
 #include "runtime/string.h"
 
@@ -17,3 +19,6 @@ void ClosePort();
 // Closes and reopens LinkPort at BaudRate; after 20 failed attempts the program ends.
 bool ChangeBaudRate();
 bool IsPortOpen();
+// What follows "COM<n>" in the report of a port that did not open, line end included;
+// empty for an error without words of its own, which the caller reports its way.
+std::string_view PortOpenFailureText(PortError error);

@@ -146,16 +146,13 @@ bool OpenAndProbe(UnitInfo& unit, bool reportEveryFailure) {
     return false;
   }
   PutPort(ReportStream);
-  switch (error) {
-    case PortNotPresent: Report(" is not present on this computer\r\n"); break;
-    case PortAccessDenied:
-    case PortInUse: Report(" is being used by another application\r\n"); break;
-    case PortInvalidParameter: Report(" does not support requested baud rate\r\n"); break;
-    default:
-      Report(" ERROR: ");
-      PutString(ReportStream, PortErrorText());
-      Report("\r\n");
-      break;
+  std::string_view failure = PortOpenFailureText(error);
+  if (!failure.empty()) {
+    Report(failure);
+  } else {
+    Report(" ERROR: ");
+    PutString(ReportStream, PortErrorText());
+    Report("\r\n");
   }
   return false;
 }

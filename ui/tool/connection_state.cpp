@@ -35,16 +35,13 @@ void ReportLockFolder() {
 }
 
 void ReportOpenFailure() {
-  switch (LastPortError()) {
-    case PortNotPresent: ReportPort(" is not present on this computer\r\n"); break;
-    case PortAccessDenied:
-    case PortInUse: ReportPort(" is being used by another application\r\n"); break;
-    case PortInvalidParameter: ReportPort(" does not support requested baud rate\r\n"); break;
-    default:
-      ReportPort(" ERROR:");
-      Report(std::strerror(LastPortErrorNumber()));
-      Report("\r\n");
-      break;
+  std::string_view failure = PortOpenFailureText(LastPortError());
+  if (!failure.empty()) {
+    ReportPort(failure);
+  } else {
+    ReportPort(" ERROR:");
+    Report(std::strerror(LastPortErrorNumber()));
+    Report("\r\n");
   }
 }
 

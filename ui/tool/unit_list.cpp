@@ -5,7 +5,6 @@
 #include "protocol/remote_call.h"
 #include "protocol/unit_procedures.h"
 #include "runtime/console_streams.h"
-#include "runtime/log.h"
 #include "ui/tool/settings_area.h"
 #include "ui/tool/tool_form.h"
 

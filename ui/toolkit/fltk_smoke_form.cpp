@@ -9,7 +9,6 @@
 #include <unistd.h>
 
 #include "runtime/clock.h"
-#include "runtime/console_pipes.h"
 #include "runtime/console_streams.h"
 #include "runtime/program_state.h"
 #include "ui/toolkit/console_thread.h"
@@ -119,12 +118,8 @@ int main() {
     if (!PumpMessagesThrottled()) SleepMilliseconds(10);
   }
   KeepConsoleAlive();
-  // No thread may be left running while exit() unloads the libraries: the FLTK thread
-  // would go on handling X events with Xlib torn down under it, and a pipe reader would
-  // write into the console buffer after its destruction.
-  StopWindowSystem();
-  dup2(scriptOutput, 1);
-  dup2(scriptOutput, 2);  // closes the pipes' last write ends: their readers end
-  WaitForConsolePipes();
+  // As the program's exit hook does: no thread may be left running while exit() unloads
+  // the libraries.
+  EndConsole();
   return 0;
 }
