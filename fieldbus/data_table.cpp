@@ -9,14 +9,14 @@
 
 #include "fieldbus/float_conversion.h"
 #include "generic/parse_fields.h"
-#include "generic/stream.h"
-#include "generic/string_io.h"
 #include "generic/string_utility.h"
 #include "runtime/buffered_file.h"
 #include "runtime/check.h"
 #include "runtime/console_streams.h"
 #include "runtime/files.h"
 #include "runtime/log.h"
+#include "runtime/stream.h"
+#include "runtime/string_io.h"
 
 DataTable TheDataTable{};
 

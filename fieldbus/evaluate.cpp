@@ -7,8 +7,8 @@
 #include "fieldbus/float_conversion.h"
 #include "fieldbus/lookup.h"
 #include "fieldbus/text_stream.h"
-#include "generic/number_format.h"
 #include "runtime/console_streams.h"
+#include "runtime/number_format.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include "fieldbus/data_table.h"
 #include "fieldbus/float_conversion.h"
 #include "fieldbus/text_stream.h"
-#include "generic/number_format.h"
+#include "runtime/number_format.h"
 
 std::string FormatValue(double number, uint8_t type) {
   std::string text;

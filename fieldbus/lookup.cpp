@@ -10,7 +10,7 @@
 #include "fieldbus/text_stream.h"
 #include "fieldbus/upper_case_match.h"
 #include "runtime/console_streams.h"
-#include "ui/toolkit/progress_window.h"
+#include "runtime/window_hooks.h"
 
 int32_t SerialCounter = 0;
 

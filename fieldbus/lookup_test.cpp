@@ -6,7 +6,6 @@
 
 #include "fieldbus/table_fixture_test.h"
 #include "fieldbus/text_escape.h"
-#include "ui/toolkit/progress_window.h"
 
 namespace {
 
@@ -128,14 +127,12 @@ TEST_F(LookupTest, UnknownKeyIsReportedAsWritten) {
 
 TEST_F(LookupTest, EveryKnownKeyAdvancesTheProgressBar) {
   Load("");
-  ProgressShown = 10;
-  ProgressTarget = 50;
   Text("Count");
   Text("count");
   float number;
   std::string text;
   Lookup("Nothing", number, text);
-  EXPECT_EQ(ProgressShown, 12);
+  EXPECT_EQ(ProgressTicks(), 2);
 }
 
 TEST_F(LookupTest, FieldbusKeysOfTheAddress0x1234) {

@@ -12,10 +12,17 @@
 
 #include "fieldbus/data_table.h"
 #include "runtime/console_streams.h"
+#include "runtime/window_hooks.h"
 
 inline std::string& CapturedConsole() {
   static std::string text;
   return text;
+}
+
+// Steps of the progress window the generator asked for.
+inline int& ProgressTicks() {
+  static int ticks = 0;
+  return ticks;
 }
 
 // The header line every well-formed table starts with.
@@ -31,8 +38,11 @@ class TableFixture : public ::testing::Test {
     CapturedConsole().clear();
     ResetStandardStreams();
     InstallConsoleSink([](uint8_t c) { CapturedConsole() += static_cast<char>(c); });
+    ProgressTicks() = 0;
+    ProgressTickHook = [] { ++ProgressTicks(); };
   }
   void TearDown() override {
+    ProgressTickHook = nullptr;
     InstallConsoleSink(nullptr);
     ReleaseDataTable();
     std::filesystem::remove_all(root);

@@ -7,7 +7,7 @@
 #include "fieldbus/evaluate.h"
 #include "fieldbus/upper_case_match.h"
 #include "runtime/console_streams.h"
-#include "ui/toolkit/progress_window.h"
+#include "runtime/window_hooks.h"
 
 namespace {
 

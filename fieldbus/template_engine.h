@@ -8,7 +8,7 @@
 
 #include <string_view>
 
-#include "generic/stream.h"
+#include "runtime/stream.h"
 
 // False on a template fault (" nesting too deep", " unexpected end", " expected
 // bits" on standard error); what was written until then stays written.

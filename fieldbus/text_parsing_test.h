@@ -51,10 +51,10 @@ inline bool Number(const std::string& text, long& value) {
   return *end == '\0';
 }
 
-inline std::string SamplesFolder() { return std::string(QUARNET_SOURCE_DIR) + "/../shared/validators/samples"; }
-
+// A public sample of the format (fieldbus/testdata); a missing file fails the test.
 inline std::string SampleText(const std::string& name) {
-  std::ifstream file(SamplesFolder() + "/" + name, std::ios::binary);
+  std::ifstream file(std::string(QUARNET_TESTDATA_DIR) + "/" + name, std::ios::binary);
+  EXPECT_TRUE(file.is_open()) << "missing sample " << name;
   std::ostringstream content;
   content << file.rdbuf();
   return content.str();

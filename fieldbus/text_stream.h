@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "generic/stream.h"
+#include "runtime/stream.h"
 
 struct TextStream : Stream {
   explicit TextStream(std::string& target);

@@ -1,7 +1,7 @@
 #include "generic/string_utility.h"
 
-#include "generic/number_format.h"
-#include "generic/stream.h"
+#include "runtime/number_format.h"
+#include "runtime/stream.h"
 
 String UpperCase(std::string_view text) {
   String result = String::Copy(text);

@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cstring>
 
-#include "generic/stream.h"
 #include "runtime/clock.h"
 #include "runtime/program_state.h"
+#include "runtime/stream.h"
 #include "runtime/trace.h"
 
 namespace {

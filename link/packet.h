@@ -11,8 +11,8 @@
 
 #include <cstdint>
 
-#include "generic/stream.h"
 #include "link/comm_port.h"
+#include "runtime/stream.h"
 
 inline constexpr int PacketBufferSize = 20000;
 inline constexpr uint8_t LengthHeaderMark = 0xF1;

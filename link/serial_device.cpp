@@ -2,8 +2,7 @@
 
 #include <cerrno>
 #include <cstring>
-
-#include "platform/tty_device.h"
+#include <utility>
 
 namespace {
 
@@ -27,10 +26,14 @@ void SetLastPortError(PortError error, int systemErrorNumber) {
 }
 
 std::unique_ptr<SerialDevice> OpenSerialDevice(int port) {
-  return installedOpener != nullptr ? installedOpener(port) : OpenTtyDevice(port);
+  if (installedOpener != nullptr) return installedOpener(port);
+  SetLastPortError(PortNotPresent, ENOENT);
+  return nullptr;
 }
 
-void InstallSerialDeviceOpener(SerialDeviceOpener opener) { installedOpener = opener; }
+SerialDeviceOpener InstallSerialDeviceOpener(SerialDeviceOpener opener) {
+  return std::exchange(installedOpener, opener);
+}
 
 String PortErrorText() {
   String text = "Error: ";

@@ -66,5 +66,7 @@ String PortErrorText();
 // Opens COM port `port`. nullptr and LastPortError() on failure.
 using SerialDeviceOpener = std::unique_ptr<SerialDevice> (*)(int port);
 std::unique_ptr<SerialDevice> OpenSerialDevice(int port);
-// Tests and the demo put the virtual line in the place of the ttys; nullptr restores them.
-void InstallSerialDeviceOpener(SerialDeviceOpener opener);
+// The program installs the ttys (platform/tty_device.h); tests and the demo put the
+// virtual line in their place. Without an opener every port is not present. Returns
+// the opener it replaces, so that a test can put it back.
+SerialDeviceOpener InstallSerialDeviceOpener(SerialDeviceOpener opener);

@@ -144,7 +144,12 @@ std::unique_ptr<SerialDevice> OpenVirtualPort(int port) {
 }  // namespace
 
 void AttachVirtualLine(int port, VirtualLine* line) {
+  // The opener in place before the first line came (the ttys in the demo) returns with
+  // the last line's going.
+  static SerialDeviceOpener before = nullptr;
+  bool wasEmpty = attached.empty();
   if (line != nullptr) attached[port] = Attachment{line, false};
   else attached.erase(port);
-  InstallSerialDeviceOpener(attached.empty() ? nullptr : OpenVirtualPort);
+  if (wasEmpty && !attached.empty()) before = InstallSerialDeviceOpener(OpenVirtualPort);
+  if (!wasEmpty && attached.empty()) InstallSerialDeviceOpener(before);
 }

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "runtime/saved_variable.h"
+#include "testing/saved_variable.h"
 
 #include <cerrno>
 #include <cstdlib>
@@ -260,12 +260,16 @@ std::unique_ptr<SerialDevice> RefuseAsBusy(int) {
   return nullptr;
 }
 
-TEST_F(TtyDeviceTest, TheTtysAreTheDefaultOpener) {
+TEST_F(TtyDeviceTest, TheOpenerInstalledDecidesWhatAPortIs) {
+  SerialDeviceOpener before = InstallSerialDeviceOpener(nullptr);
+  EXPECT_EQ(OpenSerialDevice(5), nullptr);
+  EXPECT_EQ(LastPortError(), PortNotPresent);
   InstallSerialDeviceOpener(RefuseAsBusy);
   EXPECT_EQ(OpenSerialDevice(5), nullptr);
   EXPECT_EQ(LastPortError(), PortInUse);
-  InstallSerialDeviceOpener(nullptr);
+  InstallSerialDeviceOpener(OpenTtyDevice);
   std::unique_ptr<SerialDevice> device = OpenSerialDevice(5);
+  InstallSerialDeviceOpener(before);
   ASSERT_NE(device, nullptr);
   ASSERT_TRUE(device->Configure({19200, 2, false, false, false}));
   EXPECT_EQ(TtySpeed(terminal.Master()), 19200u);

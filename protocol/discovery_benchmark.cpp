@@ -13,6 +13,7 @@
 #include <string>
 
 #include "link/port_control.h"
+#include "platform/tty_device.h"
 #include "protocol/discovery.h"
 #include "runtime/console_streams.h"
 #include "runtime/program_state.h"
@@ -41,6 +42,7 @@ void DiscoveryAt38400(benchmark::State& state) {
   char c;
   pollfd wait{output[0], POLLIN, 0};
   while (poll(&wait, 1, 10'000) > 0 && read(output[0], &c, 1) == 1 && c != '\n') {}
+  InstallSerialDeviceOpener(OpenTtyDevice);
   setenv("VELANTORDEVDIR", folder.c_str(), 1);
   InstallConsoleSink([](uint8_t) {});
   PortNumber = 1;

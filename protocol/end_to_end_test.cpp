@@ -7,6 +7,7 @@
 #include <string>
 
 #include "link/port_control.h"
+#include "platform/tty_device.h"
 #include "protocol/connection.h"
 #include "protocol/discovery.h"
 #include "protocol/identification.h"
@@ -27,6 +28,7 @@ TEST(EndToEnd, UnitNamedByThePortListIsFoundConnectedAndReported) {
   auto simulator = std::make_unique<SimulatorProcess>(QUARNET_SIM_PROGRAM, link);
   ASSERT_TRUE(simulator->Ready());
 
+  SerialDeviceOpener before = InstallSerialDeviceOpener(OpenTtyDevice);
   setenv("VELANTORDEVDIR", folder.c_str(), 1);
   setenv("VELANTORPORTLIST", "COM3", 1);
   console.clear();
@@ -41,6 +43,7 @@ TEST(EndToEnd, UnitNamedByThePortListIsFoundConnectedAndReported) {
   }
   EndStandardOutput();
   ClosePort();
+  InstallSerialDeviceOpener(before);
   InstallConsoleSink(nullptr);
   unsetenv("VELANTORDEVDIR");
   unsetenv("VELANTORPORTLIST");

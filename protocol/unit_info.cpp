@@ -1,7 +1,7 @@
 #include "protocol/unit_info.h"
 
-#include "generic/number_format.h"
 #include "runtime/log.h"
+#include "runtime/number_format.h"
 
 namespace {
 

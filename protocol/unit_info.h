@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "generic/stream.h"
+#include "runtime/stream.h"
 #include "runtime/string.h"
 
 // Software modes.

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "generic/stream.h"
+#include "runtime/stream.h"
 #include "runtime/string.h"
 
 inline constexpr int FileBufferSize = 32768;

@@ -2,10 +2,10 @@
 
 #include <cstring>
 
-#include "generic/stream.h"
 #include "runtime/console_streams.h"
 #include "runtime/log.h"
 #include "runtime/program_state.h"
+#include "runtime/stream.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "generic/ini_file.h"
+#include "runtime/ini_file.h"
 #include "runtime/program_state.h"
 
 namespace {

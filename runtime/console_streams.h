@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "generic/stream.h"
+#include "runtime/stream.h"
 
 extern Stream StandardOutput;
 extern Stream StandardError;

@@ -6,14 +6,14 @@
 #include <string>
 #include <unistd.h>
 
-#include "generic/ini_file.h"
-#include "generic/number_format.h"
 #include "runtime/buffered_file.h"
 #include "runtime/check.h"
 #include "runtime/clock.h"
 #include "runtime/console_streams.h"
 #include "runtime/folder_scan.h"
+#include "runtime/ini_file.h"
 #include "runtime/message_box.h"
+#include "runtime/number_format.h"
 #include "runtime/path.h"
 #include "runtime/program_state.h"
 

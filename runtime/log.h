@@ -6,8 +6,8 @@
 
 #include <cstdint>
 
-#include "generic/stream.h"
 #include "runtime/files.h"
+#include "runtime/stream.h"
 #include "runtime/string.h"
 
 // To the log file only. Everything the operator sees is also here.

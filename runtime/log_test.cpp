@@ -9,8 +9,8 @@
 #include <sstream>
 #include <string>
 
-#include "generic/ini_file.h"
 #include "runtime/console_streams.h"
+#include "runtime/ini_file.h"
 #include "runtime/program_state.h"
 #include "runtime/virtual_clock.h"
 

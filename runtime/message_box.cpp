@@ -2,8 +2,8 @@
 
 #include <atomic>
 
-#include "generic/stream.h"
 #include "runtime/console_streams.h"
+#include "runtime/stream.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #include "runtime/user_settings.h"
 
-#include "generic/ini_file.h"
 #include "runtime/files.h"
+#include "runtime/ini_file.h"
 
 namespace {
 

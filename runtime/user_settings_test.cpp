@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "runtime/saved_variable.h"
+#include "testing/saved_variable.h"
 
 #include <cstdlib>
 #include <filesystem>

@@ -10,7 +10,7 @@
 #include "ui/tool/tool_form.h"
 #include "ui/tool/tool_settings.h"
 #include "ui/tool/unit_list.h"
-#include "ui/toolkit/message_pump.h"
+#include "ui/toolkit/core/message_pump.h"
 
 namespace {
 

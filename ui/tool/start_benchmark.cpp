@@ -6,8 +6,8 @@
 #include <filesystem>
 #include <string>
 
-#include "runtime/program_run.h"
 #include "sim/simulator_process.h"
+#include "testing/program_run.h"
 
 namespace {
 

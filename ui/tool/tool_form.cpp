@@ -6,8 +6,8 @@
 #include "ui/tool/settings_area.h"
 #include "ui/tool/status_line.h"
 #include "ui/tool/unit_list.h"
-#include "ui/toolkit/console_window.h"
-#include "ui/toolkit/form_trace.h"
+#include "ui/toolkit/console/console_window.h"
+#include "ui/toolkit/controls/form_trace.h"
 
 ToolForm TheToolForm;
 

@@ -7,7 +7,7 @@
 
 #include "protocol/unit_info.h"
 #include "runtime/string.h"
-#include "ui/toolkit/std_controls.h"
+#include "ui/toolkit/controls/std_controls.h"
 
 // One row of the settings area: a label, the edit box the value is typed into, the
 // arrows (on the rows that step through a list of values) and the description.

@@ -10,8 +10,8 @@
 #include <sstream>
 #include <string>
 
-#include "runtime/program_run.h"
 #include "sim/simulator_process.h"
+#include "testing/program_run.h"
 
 namespace {
 

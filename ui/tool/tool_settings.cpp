@@ -1,6 +1,6 @@
 #include "ui/tool/tool_settings.h"
 
-#include "generic/stream.h"
+#include "runtime/stream.h"
 #include "runtime/user_settings.h"
 
 namespace {

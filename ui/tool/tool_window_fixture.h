@@ -13,12 +13,12 @@
 #include "link/packet.h"
 #include "link/port_control.h"
 #include "link/virtual_line.h"
-#include "runtime/saved_variable.h"
 #include "sim/demo_system.h"
 #include "sim/simulator.h"
+#include "testing/saved_variable.h"
 #include "ui/tool/main_window.h"
 #include "ui/tool/tool_form.h"
-#include "ui/toolkit/headless_fixture.h"
+#include "ui/toolkit/controls/toolkit_fixture.h"
 
 class ToolWindow : public HeadlessToolkit {
  protected:

@@ -186,7 +186,7 @@ TEST_F(ToolWindow, ConnectSaysWhyThePortDidNotOpen) {
   };
   OpenMainWindow();
   SetPort(Form(), 3);
-  InstallSerialDeviceOpener(FailingOpen);
+  SerialDeviceOpener before = InstallSerialDeviceOpener(FailingOpen);
   for (const Case& c : cases) {
     failure = c.error;
     ConsoleText().clear();
@@ -195,7 +195,7 @@ TEST_F(ToolWindow, ConnectSaysWhyThePortDidNotOpen) {
     EXPECT_NE(ConsoleSaid().find(c.said), std::string::npos) << ConsoleSaid();
     EXPECT_EQ(Text(Form().connectButton.window), "Connect");
   }
-  InstallSerialDeviceOpener(nullptr);
+  InstallSerialDeviceOpener(before);
 }
 
 TEST_F(ToolWindow, TheLogButtonShowsAndHidesTheLog) {

@@ -11,12 +11,13 @@
 #include "runtime/clock.h"
 #include "runtime/console_streams.h"
 #include "runtime/program_state.h"
-#include "ui/toolkit/console_thread.h"
-#include "ui/toolkit/console_window.h"
-#include "ui/toolkit/message_pump.h"
-#include "ui/toolkit/std_controls.h"
-#include "ui/toolkit/window_system.h"
-#include "ui/toolkit/window_toolkit.h"
+#include "ui/toolkit/backends/fltk_backend.h"
+#include "ui/toolkit/console/console_thread.h"
+#include "ui/toolkit/console/console_window.h"
+#include "ui/toolkit/controls/std_controls.h"
+#include "ui/toolkit/controls/window_toolkit.h"
+#include "ui/toolkit/core/message_pump.h"
+#include "ui/toolkit/core/window_system.h"
 
 namespace {
 
@@ -83,6 +84,7 @@ int main() {
   std::signal(SIGTERM, [](int) { ExitRequested = true; });
   StartTraceClock();
   scriptOutput = dup(1);
+  InstallDisplayBackend(StartFltkBackend);
   if (!StartConsole(ConsoleTitle)) return ExitCode;
   ShowConsole(SW_SHOWNORMAL);
   WriteColouredLog();

@@ -1,0 +1,166 @@
+#include "runtime/ini_file.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+#include "runtime/console_streams.h"
+
+namespace {
+
+std::string console;
+
+class IniFileTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char name[] = "/tmp/quarnet-ini-XXXXXX";
+    ASSERT_NE(mkdtemp(name), nullptr);
+    root = name;
+    job = String::Copy(root + "/job.ini");
+    console.clear();
+    ResetStandardStreams();
+    InstallConsoleSink([](uint8_t c) { console += static_cast<char>(c); });
+  }
+  void TearDown() override {
+    InstallConsoleSink(nullptr);
+    std::filesystem::remove_all(root);
+  }
+
+  void Write(const std::string& content) const { std::ofstream(root + "/job.ini", std::ios::binary) << content; }
+  std::string Read(const std::string& relative = "job.ini") const {
+    std::ifstream file(root + "/" + relative, std::ios::binary);
+    std::ostringstream content;
+    content << file.rdbuf();
+    return content.str();
+  }
+  std::vector<std::string> Listing() const {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(root)) {
+      names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+
+  std::string root;
+  String job;
+};
+
+TEST_F(IniFileTest, KeysMatchExactlyAndValuesAreTheRestOfTheLine) {
+  Write("Port=COM3\r\n Key=spaced\r\nkey=lower\r\nEmpty=\r\nAlone\r\nKey=a=b\r\nKey=second\r\nLast=end");
+  struct Case {
+    const char* key;
+    const char* value;
+  };
+  for (auto [key, value] : {Case{"Port", "COM3"},
+                            Case{"Key", "a=b"},
+                            Case{" Key", "spaced"},
+                            Case{"key", "lower"},
+                            Case{"Empty", ""},
+                            Case{"Alone", ""},
+                            Case{"Last", "end"},
+                            Case{"Missing", ""}}) {
+    EXPECT_EQ(ReadIni(job, String::Constant(key)), std::string_view(value)) << key;
+  }
+  EXPECT_TRUE(ReadIni(String::Copy(root + "/absent.ini"), "Port").Empty());
+  EXPECT_EQ(Listing(), std::vector<std::string>{"job.ini"});
+}
+
+TEST_F(IniFileTest, WritingCreatesTheFileAndItsFolder) {
+  String nested = String::Copy(root + "/jobs/run.ini");
+  WriteIni(nested, "Message", "Update complete");
+  EXPECT_EQ(Read("jobs/run.ini"), "Message=Update complete\r\n");
+  EXPECT_EQ(ReadIni(nested, "Message"), "Update complete");
+  EXPECT_EQ(Listing(), std::vector<std::string>{"jobs"});
+  EXPECT_TRUE(console.empty()) << console;
+}
+
+// Every line of the key is replaced in place, other lines are copied as they are
+// (with CR LF), a key line that only resembles the key stays, and no temporary
+// file remains.
+TEST_F(IniFileTest, WritingReplacesInPlaceOrAppends) {
+  Write("[Job]\r\nMessage=old\r\n Message=not me\nPort=COM3\r\nMessage=again\r\n\r\nTail");
+  WriteIni(job, "Message", "new");
+  EXPECT_EQ(Read(), "[Job]\r\nMessage=new\r\n Message=not mePort=COM3\r\nMessage=new\r\n\r\nTail\r\n");
+  WriteIni(job, "Result", "0");
+  EXPECT_EQ(Read(), "[Job]\r\nMessage=new\r\n Message=not mePort=COM3\r\nMessage=new\r\n\r\nTail\r\nResult=0\r\n");
+  EXPECT_EQ(Listing(), std::vector<std::string>{"job.ini"});
+}
+
+TEST_F(IniFileTest, TypedValues) {
+  WriteIniBoolean(job, "On", true);
+  WriteIniBoolean(job, "Off", false);
+  WriteIniInteger(job, "Negative", -123456789012);
+  WriteIniBytes(job, "Bytes", String::Copy(std::string_view("\x00\xFF\x1a", 3)));
+  EXPECT_EQ(Read(), "On=true\r\nOff=false\r\nNegative=-123456789012\r\nBytes=00FF1A\r\n");
+  EXPECT_TRUE(ReadIniBoolean(job, "On"));
+  EXPECT_FALSE(ReadIniBoolean(job, "Off"));
+  EXPECT_EQ(ReadIniInteger(job, "Negative"), -123456789012);
+  EXPECT_EQ(ReadIniBytes(job, "Bytes"), String::Copy(std::string_view("\x00\xFF\x1a", 3)));
+
+  Write("a=TRUE\r\nb=True\r\nc=1\r\nd=yes\r\ne=0\r\nf=truex\r\ng=\r\nn= -42x\r\nh=0aFf\r\nr=-2.5E3\r\n");
+  for (const char* key : {"a", "b", "c"}) EXPECT_TRUE(ReadIniBoolean(job, String::Constant(key))) << key;
+  for (const char* key : {"d", "e", "f", "g", "missing"}) EXPECT_FALSE(ReadIniBoolean(job, String::Constant(key))) << key;
+  EXPECT_EQ(ReadIniInteger(job, "n"), -42);
+  EXPECT_EQ(ReadIniBytes(job, "h"), String::Copy(std::string_view("\x0a\xff", 2)));
+  EXPECT_EQ(ReadIniReal(job, "r"), -2500.0);
+}
+
+TEST_F(IniFileTest, RealsReadBackAsWritten) {
+  for (double value : {0.0, 2.5, -0.001, 123456.789, 1e-20}) {
+    WriteIniReal(job, "Value", value);
+    EXPECT_EQ(ReadIniReal(job, "Value"), value) << Read();
+  }
+}
+
+TEST_F(IniFileTest, QuietFormsDeleteAndNeverWrite) {
+  Write("A=1\r\nB=2\r\nA=3\r\n");
+  EXPECT_TRUE(DeleteIniQuietly(job, "A"));
+  EXPECT_EQ(Read(), "B=2\r\n");
+  EXPECT_TRUE(WriteIniQuietly(job, "C", "x"));
+  EXPECT_EQ(ReadIniQuietly(job, "C"), "x");
+  String absent = String::Copy(root + "/absent.ini");
+  EXPECT_TRUE(DeleteIniQuietly(absent, "A"));
+  EXPECT_FALSE(std::filesystem::exists(root + "/absent.ini"));
+
+  std::filesystem::create_directory(root + "/job.ini.000");
+  EXPECT_FALSE(WriteIniQuietly(job, "C", "y"));
+  EXPECT_EQ(Read(), "B=2\r\nC=x\r\n");
+  std::filesystem::remove(root + "/job.ini");
+  std::filesystem::create_directory(root + "/job.ini");
+  EXPECT_TRUE(ReadIniQuietly(job, "C").Empty());
+  EXPECT_TRUE(console.empty()) << console;
+}
+
+void ConsoleToStandardError() { InstallConsoleSink([](uint8_t c) { [[maybe_unused]] auto n = write(2, &c, 1); }); }
+
+using IniFileDeathTest = IniFileTest;
+
+// A temporary file that cannot be created is fatal; the file itself is untouched.
+TEST_F(IniFileDeathTest, TemporaryFileThatCannotBeCreatedEndsTheProgram) {
+  Write("Message=old\r\n");
+  std::filesystem::create_directory(root + "/job.ini.000");
+  EXPECT_EXIT((ConsoleToStandardError(), WriteIni(job, "Message", "new")), ::testing::ExitedWithCode(1),
+              "Cannot create file: .*job.ini.000(.|\n)*Fatal error: Is a directory");
+  EXPECT_EQ(Read(), "Message=old\r\n");
+}
+
+// The new file is renamed over the old one in one step: when that fails, the old
+// file is still there, and so is the temporary file with the new content.
+TEST_F(IniFileDeathTest, AFileThatCannotBeReplacedIsLocked) {
+  std::filesystem::create_directory(root + "/job.ini");
+  std::ofstream(root + "/job.ini/inside") << "kept";
+  EXPECT_EXIT((ConsoleToStandardError(), WriteIni(job, "Message", "new")), ::testing::ExitedWithCode(1),
+              "INI File is locked: " + root + "/job.ini");
+  EXPECT_EQ(Read("job.ini/inside"), "kept");
+  EXPECT_EQ(Read("job.ini.000"), "Message=new\r\n");
+}
+
+}  // namespace

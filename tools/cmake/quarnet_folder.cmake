@@ -1,0 +1,30 @@
+# quarnet_folder(<library> [LINKS <libraries>...] [TEST_LINKS <libraries>...]
+#                [EXCLUDE <files>...])
+#
+# A folder's code is one library, linked to the libraries of the layers below it that
+# it uses (LINKS); its *_test.cpp files form the folder's test program, run by ctest,
+# which links the library and what else its tests use (TEST_LINKS); its *_benchmark.cpp
+# files join the one benchmark program. EXCLUDE names the folder's own programs.
+function(quarnet_folder library)
+  cmake_parse_arguments(PARSE_ARGV 1 arg "" "" "LINKS;TEST_LINKS;EXCLUDE")
+  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  file(GLOB tests CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*_test.cpp)
+  file(GLOB benchmarks CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*_benchmark.cpp)
+  list(TRANSFORM arg_EXCLUDE PREPEND ${CMAKE_CURRENT_SOURCE_DIR}/)
+  list(REMOVE_ITEM sources ${tests} ${benchmarks} ${arg_EXCLUDE})
+  if(sources)
+    add_library(${library} STATIC ${sources})
+    target_link_libraries(${library} PUBLIC ${arg_LINKS})
+  else()
+    add_library(${library} INTERFACE)
+    target_link_libraries(${library} INTERFACE ${arg_LINKS})
+  endif()
+  set_property(GLOBAL APPEND PROPERTY quarnet_benchmarks ${benchmarks})
+  if(tests AND QUARNET_TESTS)
+    file(RELATIVE_PATH name ${CMAKE_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR})
+    string(REPLACE "/" "_" name "${name}")
+    add_executable(${name}_tests ${tests})
+    target_link_libraries(${name}_tests PRIVATE ${library} ${arg_TEST_LINKS} GTest::gtest GTest::gtest_main)
+    gtest_discover_tests(${name}_tests DISCOVERY_TIMEOUT 60 WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
+  endif()
+endfunction()

@@ -1,0 +1,154 @@
+#include "ui/toolkit/backends/fltk_dialogs.h"
+
+#include <FL/Fl.H>
+#include <FL/Fl_Box.H>
+#include <FL/Fl_Button.H>
+#include <FL/Fl_File_Chooser.H>
+#include <FL/Fl_Window.H>
+#include <FL/fl_draw.H>
+
+#include <vector>
+
+#include "runtime/message_box.h"
+
+namespace {
+
+constexpr int ButtonAbort = 3, ButtonRetry = 4, ButtonIgnore = 5;
+
+struct Choice {
+  const char* label;
+  int button;
+};
+
+std::vector<Choice> Choices(int style) {
+  switch (style & 0x0F) {
+    case MessageOkCancel: return {{"OK", ButtonOk}, {"Cancel", ButtonCancel}};
+    case 0x02: return {{"Abort", ButtonAbort}, {"Retry", ButtonRetry}, {"Ignore", ButtonIgnore}};
+    case MessageYesNoCancel: return {{"Yes", ButtonYes}, {"No", ButtonNo}, {"Cancel", ButtonCancel}};
+    case MessageYesNo: return {{"Yes", ButtonYes}, {"No", ButtonNo}};
+    case 0x05: return {{"Retry", ButtonRetry}, {"Cancel", ButtonCancel}};
+    default: return {{"OK", ButtonOk}};
+  }
+}
+
+// The close box answers as Cancel where there is one, OK where it is the only button.
+int CloseAnswer(const std::vector<Choice>& choices) {
+  for (const Choice& choice : choices) {
+    if (choice.button == ButtonCancel) return ButtonCancel;
+  }
+  return choices.size() == 1 ? choices.front().button : 0;
+}
+
+struct MessageDialog {
+  Fl_Window* window = nullptr;
+  std::shared_ptr<DialogAnswer> answer;
+  std::vector<std::pair<Fl_Button*, int>> buttons;
+  int closeAnswer = 0;
+};
+
+void Answer(MessageDialog* dialog, int button) {
+  dialog->answer->button = button;
+  dialog->answer->given = true;
+  dialog->window->hide();
+  Fl::delete_widget(dialog->window);
+  delete dialog;
+}
+
+void ButtonPressed(Fl_Widget* widget, void* data) {
+  auto* dialog = static_cast<MessageDialog*>(data);
+  for (auto& [button, value] : dialog->buttons) {
+    if (button == widget) return Answer(dialog, value);
+  }
+}
+
+void WindowClosed(Fl_Widget*, void* data) {
+  auto* dialog = static_cast<MessageDialog*>(data);
+  if (dialog->closeAnswer != 0) Answer(dialog, dialog->closeAnswer);
+}
+
+const char* IconText(int style, Fl_Color& colour) {
+  switch (style & 0xF0) {
+    case MessageIconError: colour = FL_RED; return "X";
+    case MessageIconQuestion: colour = FL_BLUE; return "?";
+    case MessageIconWarning: colour = FL_DARK_YELLOW; return "!";
+    case MessageIconInformation: colour = FL_BLUE; return "i";
+    default: return nullptr;
+  }
+}
+
+struct FileChooser {
+  Fl_File_Chooser* chooser = nullptr;
+  std::shared_ptr<DialogAnswer> answer;
+};
+
+// Fl_File_Chooser runs on its own; this looks in until the operator has finished.
+void WatchChooser(void* data) {
+  auto* watched = static_cast<FileChooser*>(data);
+  if (watched->chooser->shown()) {
+    Fl::repeat_timeout(0.05, WatchChooser, data);
+    return;
+  }
+  const char* chosen = watched->chooser->count() > 0 ? watched->chooser->value() : nullptr;
+  if (chosen != nullptr) watched->answer->file = std::string(chosen);
+  watched->answer->given = true;
+  delete watched->chooser;
+  delete watched;
+}
+
+std::string Patterns(const FileDialogRequest& request) {
+  std::string patterns;
+  for (const auto& [description, pattern] : request.filter) {
+    if (!patterns.empty()) patterns += '\t';
+    patterns += description + " (" + pattern + ")";
+  }
+  return patterns.empty() ? "*" : patterns;
+}
+
+}  // namespace
+
+void OpenMessageDialog(const std::string& text, const std::string& caption, int style,
+                       std::shared_ptr<DialogAnswer> answer) {
+  auto* dialog = new MessageDialog{nullptr, std::move(answer), {}, 0};
+  std::vector<Choice> choices = Choices(style);
+  dialog->closeAnswer = CloseAnswer(choices);
+  fl_font(FL_HELVETICA, 14);
+  int textWidth = 360, textHeight = 0;
+  fl_measure(text.c_str(), textWidth, textHeight, 0);
+  int width = std::max(300, textWidth + 100), height = std::max(60, textHeight + 20) + 60;
+  dialog->window = new Fl_Window((Fl::w() - width) / 2, (Fl::h() - height) / 2, width, height);
+  dialog->window->copy_label(caption.c_str());
+  Fl_Color iconColour = FL_BLUE;
+  if (const char* icon = IconText(style, iconColour)) {
+    auto* box = new Fl_Box(FL_OVAL_BOX, 16, 16, 40, 40, icon);
+    box->color(iconColour);
+    box->labelcolor(FL_WHITE);
+    box->labelfont(FL_HELVETICA_BOLD);
+    box->labelsize(24);
+  }
+  auto* message = new Fl_Box(72, 10, width - 82, height - 70);
+  message->copy_label(text.c_str());
+  message->labelsize(14);
+  message->align(FL_ALIGN_LEFT | FL_ALIGN_INSIDE | FL_ALIGN_WRAP);
+  int x = width - 10 - static_cast<int>(choices.size()) * 90;
+  for (const Choice& choice : choices) {
+    auto* button = new Fl_Button(x, height - 42, 80, 28, choice.label);
+    button->callback(ButtonPressed, dialog);
+    dialog->buttons.emplace_back(button, choice.button);
+    x += 90;
+  }
+  dialog->window->end();
+  dialog->window->callback(WindowClosed, dialog);
+  dialog->window->set_non_modal();
+  dialog->window->show();
+}
+
+void OpenFileChooser(const FileDialogRequest& request, const std::string& offered, std::shared_ptr<DialogAnswer> answer) {
+  std::string folder = request.initialFolder.empty() ? "." : request.initialFolder;
+  auto* watched = new FileChooser{new Fl_File_Chooser(folder.c_str(), Patterns(request).c_str(),
+                                                      request.save ? Fl_File_Chooser::CREATE : Fl_File_Chooser::SINGLE,
+                                                      request.save ? "Save As" : "Open"),
+                                  std::move(answer)};
+  if (!offered.empty()) watched->chooser->value(offered.c_str());
+  watched->chooser->show();
+  Fl::add_timeout(0.05, WatchChooser, watched);
+}

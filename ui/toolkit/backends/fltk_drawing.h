@@ -1,0 +1,12 @@
+// Playing a composed picture back with FLTK's drawing calls, on the FLTK thread.
+#pragma once
+
+#include <FL/Enumerations.H>
+
+#include "ui/toolkit/core/drawing.h"
+
+// Monospace faces ("Lucida Console", "Courier New", ...) become FLTK's Courier, serif
+// faces its Times, every other face its Helvetica; bold and italic choose the variant.
+Fl_Font FltkFont(const FontDescription& font);
+// caretOn: the blinking caret is in its visible phase.
+void PlayBack(const DrawingList& picture, bool caretOn);

@@ -1,0 +1,154 @@
+#include "ui/toolkit/console/console_thread.h"
+
+#include <atomic>
+#include <fcntl.h>
+#include <mutex>
+#include <system_error>
+#include <thread>
+#include <unistd.h>
+
+#include "runtime/clock.h"
+#include "runtime/console_buffer.h"
+#include "runtime/console_pipes.h"
+#include "runtime/console_streams.h"
+#include "runtime/message_box.h"
+#include "runtime/program_state.h"
+#include "runtime/trace.h"
+#include "ui/toolkit/console/console_window.h"
+#include "ui/toolkit/core/message_pump.h"
+
+namespace {
+
+constexpr uint32_t ConsoleLoopMs = 10;
+constexpr size_t EchoBufferSize = 4096;
+
+// Never destroyed: a program ended by exit() must not meet a joinable thread's destructor.
+std::thread& consoleThread = *new std::thread;
+std::atomic<bool> stopConsole{false};
+
+// The standard output the process started with, kept apart from descriptor 1, which
+// may be redirected later; -1 when nothing is echoed.
+int echoDescriptor = -1;
+bool pipesStarted = false;
+char echoBuffer[EchoBufferSize];
+size_t echoFill = 0;
+
+// Under ConsoleLock.
+void FlushEcho() {
+  size_t done = 0;
+  while (done < echoFill) {
+    ssize_t written = write(echoDescriptor, echoBuffer + done, echoFill - done);
+    if (written <= 0) break;  // a closed output drops the text
+    done += static_cast<size_t>(written);
+  }
+  echoFill = 0;
+}
+
+void ConsoleSink(uint8_t c) {
+  ConsoleWrite(c);
+  if (echoDescriptor < 0) return;
+  std::lock_guard guard(ConsoleLock);
+  echoBuffer[echoFill++] = static_cast<char>(c);
+  if (c == '\n' || echoFill == EchoBufferSize) FlushEcho();
+}
+
+void Fail(const String& text) {
+  ShowMessage(text, "Win32Pell", MessageOk);
+  ExitCode = 1;
+  ExitRequested = true;
+}
+
+void ConsoleThread(std::string title) {
+  Trace("TTY Started");
+  WindowHandle window = CreateConsoleWindow(title);
+  if (window == 0) {
+    Fail("Call to CreateWindowEx failed!");
+    Trace("TTY Stopped");
+    return;
+  }
+  ConsoleReady = true;
+  while (!ExitRequested && !stopConsole) {
+    ConsoleWindowStep();
+    // A line shows on the echo as soon as in the window, not when the next one starts.
+    if (echoDescriptor >= 0) {
+      std::lock_guard guard(ConsoleLock);
+      FlushEcho();
+    }
+    SleepMilliseconds(ConsoleLoopMs);
+  }
+  DestroyWindow(window);
+  Trace("TTY Stopped");
+}
+
+}  // namespace
+
+bool StartConsole(const std::string& title) {
+  StartWindowSystem();
+  if (WindowSystemIsHeadless() && echoDescriptor < 0) echoDescriptor = dup(1);
+  stopConsole = false;
+  try {
+    consoleThread = std::thread(ConsoleThread, title);
+  } catch (const std::system_error&) {
+    Fail("Create TTY thread failed!");
+    return false;
+  }
+  while (!ExitRequested && !ConsoleReady) {
+    if (!PumpMessages()) SleepMilliseconds(1);
+  }
+  if (ExitRequested) {
+    consoleThread.join();
+    return false;
+  }
+  InstallConsoleSink(ConsoleSink);
+  if (!StartConsolePipes()) {
+    ExitCode = 1;
+    return false;
+  }
+  pipesStarted = true;
+  return true;
+}
+
+void EndConsolePipes() {
+  if (pipesStarted) {
+    pipesStarted = false;
+    // /dev/null in place of the pipes' write ends: later writers lose their text
+    // instead of their process, and the readers see the end of their pipes.
+    int null = open("/dev/null", O_WRONLY);
+    if (null >= 0) {
+      dup2(null, 1);
+      dup2(null, 2);
+      close(null);
+      WaitForConsolePipes();
+    }
+  }
+}
+
+void EndConsole() {
+  EndConsolePipes();
+  stopConsole = true;
+  // Ctrl+Break in the console ends the process from the console thread itself; the
+  // main thread may then still be using its windows.
+  bool onConsoleThread = consoleThread.get_id() == std::this_thread::get_id();
+  if (consoleThread.joinable() && !onConsoleThread) consoleThread.join();
+  {
+    std::lock_guard guard(ConsoleLock);
+    if (echoDescriptor >= 0) FlushEcho();
+  }
+  // The backend's thread must not go on handling the display while the process's
+  // static objects are torn down behind it.
+  if (!onConsoleThread) StopWindowSystem();
+}
+
+void KeepConsoleAlive() {
+  if (WindowSystemIsHeadless()) {
+    stopConsole = true;
+  } else if (!ExitRequested) {
+    ShowConsole(SW_SHOWNORMAL);
+    while (!ExitRequested) {
+      if (!PumpMessages()) SleepMilliseconds(1);
+    }
+  }
+  if (consoleThread.joinable()) consoleThread.join();
+  std::lock_guard guard(ConsoleLock);
+  if (echoDescriptor >= 0) FlushEcho();
+}

@@ -1,0 +1,114 @@
+#include "ui/toolkit/core/fonts.h"
+
+#include <mutex>
+#include <utility>
+#include <unordered_map>
+#include <vector>
+
+#include "ui/toolkit/core/window_backend.h"
+
+namespace {
+
+struct FontEntry {
+  explicit FontEntry(FontDescription described) : description(std::move(described)) {}
+  FontDescription description;
+  bool measured = false;
+  FontMetrics metrics;
+  std::unordered_map<uint32_t, int> widths;
+};
+
+// The table only grows: a program uses a handful of fonts. It is never destroyed: the
+// backend's thread may still draw text while the process ends.
+std::mutex& fontLock = *new std::mutex;
+std::vector<FontEntry>& fonts = *new std::vector<FontEntry>(1, FontEntry({"Sans", 13}));
+
+FontEntry& Entry(FontHandle font) { return fonts[font < fonts.size() ? font : 0]; }
+
+}  // namespace
+
+FontHandle CreateFont(const FontDescription& description) {
+  std::lock_guard guard(fontLock);
+  for (size_t i = 1; i < fonts.size(); ++i) {
+    if (fonts[i].description == description) return static_cast<FontHandle>(i);
+  }
+  fonts.emplace_back(description);
+  return static_cast<FontHandle>(fonts.size() - 1);
+}
+
+FontDescription DescribeFont(FontHandle font) {
+  std::lock_guard guard(fontLock);
+  return Entry(font).description;
+}
+
+FontMetrics GetFontMetrics(FontHandle font) {
+  FontDescription description;
+  {
+    std::lock_guard guard(fontLock);
+    FontEntry& entry = Entry(font);
+    if (entry.measured) return entry.metrics;
+    description = entry.description;
+  }
+  // Measured outside the lock: the backend may have to ask its own thread.
+  FontMetrics metrics = Backend().MeasureFont(description);
+  std::lock_guard guard(fontLock);
+  FontEntry& entry = Entry(font);
+  entry.metrics = metrics;
+  entry.measured = true;
+  return metrics;
+}
+
+int MeasureTextWidth(FontHandle font, std::string_view text) {
+  std::vector<uint32_t> codes;
+  for (size_t at = 0; at < text.size();) codes.push_back(NextCodePoint(text, at));
+  std::vector<uint32_t> missing;
+  FontDescription description;
+  {
+    std::lock_guard guard(fontLock);
+    FontEntry& entry = Entry(font);
+    for (uint32_t code : codes) {
+      if (!entry.widths.contains(code)) missing.push_back(code);
+    }
+    description = entry.description;
+  }
+  if (!missing.empty()) {
+    // The printable Latin-1 range at once: most texts need no second round.
+    for (uint32_t code = 0x20; code < 0x100; ++code) missing.push_back(code);
+    std::vector<int> widths = Backend().MeasureCharacters(description, missing);
+    std::lock_guard guard(fontLock);
+    FontEntry& entry = Entry(font);
+    for (size_t i = 0; i < missing.size(); ++i) entry.widths[missing[i]] = widths[i];
+  }
+  std::lock_guard guard(fontLock);
+  FontEntry& entry = Entry(font);
+  int width = 0;
+  for (uint32_t code : codes) width += entry.widths[code];
+  return width;
+}
+
+void ForgetFontMeasures() {
+  std::lock_guard guard(fontLock);
+  for (FontEntry& entry : fonts) {
+    entry.measured = false;
+    entry.widths.clear();
+  }
+}
+
+uint32_t NextCodePoint(std::string_view text, size_t& at) {
+  auto byte = [&](size_t i) { return static_cast<uint8_t>(text[i]); };
+  uint8_t lead = byte(at);
+  int length = lead < 0x80 ? 1 : (lead & 0xE0) == 0xC0 ? 2 : (lead & 0xF0) == 0xE0 ? 3 : (lead & 0xF8) == 0xF0 ? 4 : 0;
+  if (length <= 1 || at + length > text.size()) {
+    ++at;
+    return lead;
+  }
+  uint32_t code = lead & (0x7F >> length);
+  for (int i = 1; i < length; ++i) {
+    if ((byte(at + i) & 0xC0) != 0x80) {
+      ++at;
+      return lead;
+    }
+    code = code << 6 | (byte(at + i) & 0x3F);
+  }
+  at += length;
+  return code;
+}
