@@ -59,14 +59,17 @@ TEST(SystemFileTest, MistakesAreNamedWithTheirLine) {
     std::string text;
     const char* message;
   } cases[] = {
-      {"", "no units"},
+      {"", "line 1: no units"},
+      {"# only a comment\n\n", "line 2: no units"},
       {"Card = 653\n", "line 1: settings start after a [unit N] section"},
       {"[unit five]\n", "line 1: a section is [unit N]"},
       {"[unit 240]\n", "line 1: address 240: units are at 1 to 247"},
-      {"[unit 5]\nCard = 653\n", "unit 5: Software is missing"},
+      {"[unit 5]\nCard = 653\n", "line 1: unit 5: Software is missing"},
+      {unit + "\n[unit 6]\nSoftware = 6.12\n[unit 7]\n", "line 5: unit 6: Card is missing"},
       {unit + "Colour = red\n", "line 4: unknown key 'Colour'"},
       {unit + "this is no setting\n", "line 4: expected Key = value"},
       {"[unit 5]\nCard = six\n", "line 2: Card: 'six' is not a number"},
+      {"[unit 5]\r\nCard = 653\r\nCard = six\r\n", "line 3: Card: 'six' is not a number"},
       {unit + "Product = 70000\n", "line 4: Product: 70000 is more than 65535"},
       {"[unit 5]\nCard = 653\nSoftware = 6.1\n", "line 3: Software: '6.1' is not a version such as 6.12r41"},
       {unit + "BuildTime = 2024-13-01 00:00:00\n", "BuildTime: '2024-13-01 00:00:00' is not a time"},
@@ -80,7 +83,9 @@ TEST(SystemFileTest, MistakesAreNamedWithTheirLine) {
       {unit + "BootLoaderVersion = 16\n", "BootLoaderVersion: 16 is more than 15"},
       {unit + "Revision = 3B\n", "Revision: a revision is a letter and a number"},
       {unit + unit, "line 4: a second unit at address 5"},
-      {unit + "[unit 6]\nCard = 659\nSoftware = 6.12\n", "0 units say Attached = yes"},
+      {unit + "[unit 6]\nCard = 659\nSoftware = 6.12\n", "line 1: 0 units say Attached = yes"},
+      {unit + "Attached = yes\n[unit 6]\nAttached = no\nCard = 659\nSoftware = 6.12\nattached = YES\n",
+       "line 9: 2 units say Attached = yes"},
   };
   for (const auto& test : cases) {
     SystemDescription system;
