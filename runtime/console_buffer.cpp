@@ -51,6 +51,9 @@ struct CsiParameters {
 
 // Writers held by a pause or a selection sleep here instead of spinning a core.
 std::condition_variable_any writersWait;
+// Guarded by ConsoleLock. Not in the buffer: a reset while writers wait must not
+// forget them.
+int heldWriters = 0;
 
 ConsoleLine& Line(int row) { return Console.lines[static_cast<size_t>(row)]; }
 
@@ -378,7 +381,12 @@ void WriteLocked(uint8_t c) {
 
 std::unique_lock<std::recursive_mutex> LockConsoleForWriting() {
   std::unique_lock guard(ConsoleLock);
-  writersWait.wait(guard, [] { return ExitRequested || !(Console.paused || Console.selecting); });
+  auto mayWrite = [] { return ExitRequested || !(Console.paused || Console.selecting); };
+  if (!mayWrite()) {
+    ++heldWriters;
+    writersWait.wait(guard, mayWrite);
+    --heldWriters;
+  }
   return guard;
 }
 
@@ -388,6 +396,11 @@ void ConsoleWrite(uint8_t c) {
 }
 
 void WakeConsoleWriters() { writersWait.notify_all(); }
+
+int HeldConsoleWriters() {
+  std::lock_guard guard(ConsoleLock);
+  return heldWriters;
+}
 
 void ResetConsole() {
   std::lock_guard guard(ConsoleLock);

@@ -119,6 +119,9 @@ std::unique_lock<std::recursive_mutex> LockConsoleForWriting();
 void ResetConsole();
 // Lets held writers go on (after a pause or a selection ends, or at exit).
 void WakeConsoleWriters();
+// Writers waiting now for the operator to let go of the output: a writer that has
+// not written is then known to be held rather than merely not yet started.
+int HeldConsoleWriters();
 
 bool KeyRingPut(uint8_t key);
 // The oldest key, or -1.

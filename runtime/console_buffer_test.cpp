@@ -2,10 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <string>
 #include <thread>
 
+#include "runtime/clock.h"
 #include "runtime/program_state.h"
 #include "runtime/virtual_clock.h"
 
@@ -184,22 +186,57 @@ TEST_F(ConsoleText, BellBeepsOnceInTenSeconds) {
   InstallClock(nullptr);
 }
 
-TEST_F(ConsoleText, PausedOutputHoldsWritersUntilReleased) {
-  Console.paused = true;
-  std::atomic<bool> written{false};
-  std::thread writer([&] {
-    Write("held");
-    written = true;
-  });
-  std::this_thread::sleep_for(std::chrono::milliseconds(30));
-  EXPECT_FALSE(written);
-  {
-    std::lock_guard guard(ConsoleLock);
-    Console.paused = false;
+// True once `condition` holds, false after a bound far beyond any scheduling delay.
+template <typename Condition>
+bool Eventually(Condition condition) {
+  const uint64_t giveUpAt = TheClock().Now() + 10'000'000;
+  while (!condition()) {
+    if (TheClock().Now() > giveUpAt) return false;
+    SleepMilliseconds(1);
   }
-  WakeConsoleWriters();
-  writer.join();
-  EXPECT_EQ(ConsoleRowText(0), "held");
+  return true;
+}
+
+// Writers are seen waiting before their silence is taken as held: one that has
+// merely not started yet writes nothing either.
+TEST_F(ConsoleText, PausedOrSelectingOutputHoldsWritersUntilReleased) {
+  struct Hold {
+    const char* name;
+    bool ConsoleBuffer::*flag;
+  };
+  for (auto [name, flag] : {Hold{"a pause", &ConsoleBuffer::paused}, Hold{"a selection", &ConsoleBuffer::selecting}}) {
+    SCOPED_TRACE(name);
+    ResetConsole();
+    {
+      std::lock_guard guard(ConsoleLock);
+      Console.*flag = true;
+    }
+    std::atomic<int> written{0};
+    auto write = [&](char c) {
+      ConsoleWrite(static_cast<uint8_t>(c));
+      ++written;
+    };
+    std::thread first(write, '1');
+    std::thread second(write, '2');
+    EXPECT_TRUE(Eventually([] { return HeldConsoleWriters() == 2; })) << HeldConsoleWriters() << " held";
+    EXPECT_EQ(written, 0);
+    EXPECT_EQ(ConsoleRowText(0), "");
+
+    {
+      std::lock_guard guard(ConsoleLock);
+      Console.*flag = false;
+    }
+    WakeConsoleWriters();
+    EXPECT_TRUE(Eventually([] { return HeldConsoleWriters() == 0; })) << "one wake lets every held writer go";
+    // Frees writers the wake above left behind, so that a failure ends instead of hanging.
+    while (HeldConsoleWriters() > 0) WakeConsoleWriters();
+    first.join();
+    second.join();
+    EXPECT_EQ(written, 2);
+    std::string row = ConsoleRowText(0);
+    std::sort(row.begin(), row.end());
+    EXPECT_EQ(row, "12");
+  }
 }
 
 TEST_F(ConsoleText, FormFeedClearsAndTakesTheCurrentColours) {

@@ -8,8 +8,10 @@
 #include <fstream>
 #include <iterator>
 #include <limits>
+#include <map>
 #include <set>
 #include <sstream>
+#include <vector>
 
 namespace {
 
@@ -383,28 +385,50 @@ bool ReadSectionHeader(std::string_view line, int& address, std::string& error) 
   return true;
 }
 
+// Where a unit's section and each of its keys were written: a refusal that can
+// only come once the section or the file has ended still names a line.
+struct SectionLines {
+  int header = 0;
+  std::map<std::string, int> keys;  // lower case; the last line of each
+};
+
+std::string AtLine(int lineNumber) { return "line " + std::to_string(lineNumber) + ": "; }
+
 // What a section must hold, and the defaults that depend on other keys.
-bool FinishUnit(UnitDescription& unit, const std::set<std::string>& keys, std::string& error) {
+bool FinishUnit(UnitDescription& unit, const SectionLines& lines, std::string& error) {
   for (const char* required : {"Card", "Software"}) {
-    if (!keys.contains(Lower(required))) {
-      error = "unit " + std::to_string(unit.address) + ": " + required + " is missing";
+    if (!lines.keys.contains(Lower(required))) {
+      error = AtLine(lines.header) + "unit " + std::to_string(unit.address) + ": " + required + " is missing";
       return false;
     }
   }
-  if (!keys.contains("mcu")) unit.identity.mcu = CardMcu(unit.identity.card, unit.identity.circuit);
+  if (!lines.keys.contains("mcu")) unit.identity.mcu = CardMcu(unit.identity.card, unit.identity.circuit);
   return true;
 }
 
-bool FinishSystem(SystemDescription& system, std::string& error) {
+// lastLine: the file's last line, where a file without units is found out.
+bool FinishSystem(SystemDescription& system, const std::vector<SectionLines>& sections, int lastLine,
+                  std::string& error) {
   if (system.units.empty()) {
-    error = "no units: a system needs at least a [unit N] section";
+    error = AtLine(std::max(lastLine, 1)) + "no units: a system needs at least a [unit N] section";
     return false;
   }
   if (system.units.size() == 1) system.units[0].attached = true;
   long attached = std::count_if(system.units.begin(), system.units.end(),
                                 [](const UnitDescription& unit) { return unit.attached; });
   if (attached != 1) {
-    error = std::to_string(attached) + " units say Attached = yes; exactly one sits on the PC's port";
+    // Too many: the second unit that says so. None: the first section, where the
+    // attached unit usually goes.
+    int line = sections[0].header;
+    if (attached > 1) {
+      auto first = std::find_if(system.units.begin(), system.units.end(),
+                                [](const UnitDescription& unit) { return unit.attached; });
+      auto second = std::find_if(first + 1, system.units.end(),
+                                 [](const UnitDescription& unit) { return unit.attached; });
+      line = sections[static_cast<size_t>(second - system.units.begin())].keys.at("attached");
+    }
+    error = AtLine(line) + std::to_string(attached) +
+            " units say Attached = yes; exactly one sits on the PC's port";
     return false;
   }
   return true;
@@ -414,7 +438,7 @@ bool FinishSystem(SystemDescription& system, std::string& error) {
 
 bool ReadSystemText(std::string_view text, SystemDescription& system, std::string& error) {
   system = SystemDescription{};
-  std::set<std::string> keys;  // of the current unit, lower case
+  std::vector<SectionLines> sections;  // one for each unit
   std::set<int> addresses;
   int lineNumber = 0;
   std::string_view rest = text;
@@ -427,40 +451,39 @@ bool ReadSystemText(std::string_view text, SystemDescription& system, std::strin
     if (line.empty() || line[0] == '#' || line[0] == ';') continue;
     if (line[0] == '[') {
       int address = 0;
-      if (!system.units.empty() && !FinishUnit(system.units.back(), keys, error)) return false;
+      if (!system.units.empty() && !FinishUnit(system.units.back(), sections.back(), error)) return false;
       if (!ReadSectionHeader(line, address, problem)) {
-        error = "line " + std::to_string(lineNumber) + ": " + problem;
+        error = AtLine(lineNumber) + problem;
         return false;
       }
       if (!addresses.insert(address).second) {
-        error =
-            "line " + std::to_string(lineNumber) + ": a second unit at address " + std::to_string(address);
+        error = AtLine(lineNumber) + "a second unit at address " + std::to_string(address);
         return false;
       }
       system.units.emplace_back().address = static_cast<uint8_t>(address);
-      keys.clear();
+      sections.emplace_back().header = lineNumber;
       continue;
     }
     size_t equals = line.find('=');
     if (system.units.empty() || equals == std::string_view::npos) {
-      error = "line " + std::to_string(lineNumber) +
-              (system.units.empty() ? ": settings start after a [unit N] section" : ": expected Key = value");
+      error = AtLine(lineNumber) +
+              (system.units.empty() ? "settings start after a [unit N] section" : "expected Key = value");
       return false;
     }
     std::string_view key = Trim(line.substr(0, equals));
     const Field* field = FindField(key);
     if (field == nullptr) {
-      error = "line " + std::to_string(lineNumber) + ": unknown key '" + std::string(key) + "'";
+      error = AtLine(lineNumber) + "unknown key '" + std::string(key) + "'";
       return false;
     }
     if (!field->read(Trim(line.substr(equals + 1)), system.units.back(), problem)) {
-      error = "line " + std::to_string(lineNumber) + ": " + field->key + ": " + problem;
+      error = AtLine(lineNumber) + field->key + ": " + problem;
       return false;
     }
-    keys.insert(Lower(key));
+    sections.back().keys[Lower(key)] = lineNumber;
   }
-  if (!system.units.empty() && !FinishUnit(system.units.back(), keys, error)) return false;
-  return FinishSystem(system, error);
+  if (!system.units.empty() && !FinishUnit(system.units.back(), sections.back(), error)) return false;
+  return FinishSystem(system, sections, lineNumber, error);
 }
 
 bool ReadSystemFile(const std::string& path, SystemDescription& system, std::string& error) {

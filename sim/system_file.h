@@ -28,6 +28,6 @@ struct SystemDescription {
   std::vector<UnitDescription> units;
 };
 
-// False with a message naming the line (or the unit) in `error`.
+// False with a message naming the line in `error`: "line 12: ...".
 bool ReadSystemText(std::string_view text, SystemDescription& system, std::string& error);
 bool ReadSystemFile(const std::string& path, SystemDescription& system, std::string& error);
