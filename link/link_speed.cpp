@@ -10,15 +10,15 @@ namespace {
 uint32_t savedBaudRate = 0;
 bool savedEvenParity = false;
 
-void Put(std::string_view text) { PutText(DetailStream, text); }
+void Detail(std::string_view text) { PutText(DetailStream, text); }
 
 void TraceSpeed(uint32_t speed, uint16_t milliseconds, const char* note) {
-  Put("baud rate = ");
+  Detail("baud rate = ");
   PutInt(DetailStream, speed);
-  Put(note);
-  Put(" timeout=");
+  Detail(note);
+  Detail(" timeout=");
   PutInt(DetailStream, milliseconds);
-  Put("ms");
+  Detail("ms");
 }
 
 }  // namespace
@@ -27,7 +27,7 @@ void SetPacketTimeout(uint16_t milliseconds) {
   ResetPacketCache();
   PacketTimeout = milliseconds;
   TraceSpeed(BaudRate, milliseconds, " (no change)");
-  Put("\r\n");
+  Detail("\r\n");
 }
 
 bool ChangePacketBaudRate(uint32_t speed, bool evenParity, uint16_t milliseconds, bool direct) {
@@ -38,21 +38,21 @@ bool ChangePacketBaudRate(uint32_t speed, bool evenParity, uint16_t milliseconds
   PacketTimeout = milliseconds;
   if (!changed) {
     TraceSpeed(speed, milliseconds, " (no change)");
-    Put("\r\n");
+    Detail("\r\n");
     return true;
   }
   if (direct) {
-    Put("ChangePacketBaudRate: direct call to comm port\r\n");
+    Detail("ChangePacketBaudRate: direct call to comm port\r\n");
     // The port stays open; the parity is left as it was.
     if (IsPortOpen()) SetCommPortParams(*LinkPort.device, speed, 2, false, false, false);
     TraceSpeed(speed, milliseconds, "");
-    Put(" (direct baud rate setting)\r\n");
+    Detail(" (direct baud rate setting)\r\n");
     return true;
   }
-  Put("ChangePacketBaudRate: re-opening comm port to change baud rate\r\n");
+  Detail("ChangePacketBaudRate: re-opening comm port to change baud rate\r\n");
   bool result = ChangeBaudRate();
   TraceSpeed(speed, milliseconds, "");
-  Put(EvenParity ? " (even parity)\r\n" : "\r\n");
+  Detail(EvenParity ? " (even parity)\r\n" : "\r\n");
   return result;
 }
 

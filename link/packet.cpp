@@ -33,7 +33,6 @@ uint32_t transmitCount = 0;
 uint8_t receiveStaging[StagingSize];
 uint32_t receiveCount = 0;
 
-void Put(Stream& stream, std::string_view text) { PutText(stream, text); }
 void PutCount(Stream& stream, uint32_t value) { PutInt(stream, value); }
 
 bool Tracing() { return ReportLevel > 0; }
@@ -47,27 +46,27 @@ uint16_t CrcRegisterOver(const uint8_t* bytes, uint32_t count) {
 bool CrcCorrect() { return RecvPacketSize >= 2 && CrcRegisterOver(RecvBuffer, RecvPacketSize) == 0; }
 
 void TraceDiscard() {
-  Put(DetailStream, "[DISCARD (");
+  PutText(DetailStream, "[DISCARD (");
   PutCount(DetailStream, RecvPacketSize);
-  Put(DetailStream, ") ");
+  PutText(DetailStream, ") ");
   PutString(DetailStream, PacketHexDump(RecvBuffer, RecvPacketSize));
-  Put(DetailStream, "]\r\n");
+  PutText(DetailStream, "]\r\n");
 }
 
 void TraceBadCrc() {
-  Put(DetailStream, "[BAD CRC (");
+  PutText(DetailStream, "[BAD CRC (");
   PutCount(DetailStream, RecvPacketSize);
-  Put(DetailStream, ") ");
+  PutText(DetailStream, ") ");
   PutString(DetailStream, PacketHexDump(RecvBuffer, RecvPacketSize));
-  Put(DetailStream, "] {");
+  PutText(DetailStream, "] {");
   PutString(DetailStream, PacketTextDump(RecvBuffer, RecvPacketSize));
-  Put(DetailStream, "}\r\n");
+  PutText(DetailStream, "}\r\n");
 }
 
 void TransmitBlock(const uint8_t* bytes, uint32_t count) {
   uint32_t free = StagingSize - transmitCount;
   if (count > free) {
-    Put(DebugStream, "<TRANSMIT BUFFER OVERFLOW>\r\n");
+    PutText(DebugStream, "<TRANSMIT BUFFER OVERFLOW>\r\n");
     count = free;
   }
   std::memcpy(transmitBuffer + transmitCount, bytes, count);
@@ -77,7 +76,7 @@ void TransmitBlock(const uint8_t* bytes, uint32_t count) {
 void FlushTransmit(OverlappedPort& port) {
   int accepted = WriteCommPortOverlapped(port, transmitBuffer, static_cast<int>(transmitCount));
   if (accepted < static_cast<int>(transmitCount)) {
-    Put(DebugStream, "<TRANSMIT FAIL>\r\n");
+    PutText(DebugStream, "<TRANSMIT FAIL>\r\n");
     return;
   }
   TotalBytesSent += transmitCount;
@@ -88,7 +87,7 @@ bool FillReceiveBuffer(OverlappedPort& port) {
   int got = ReadCommPortOverlapped(port, receiveStaging + receiveCount,
                                    static_cast<int>(StagingSize - receiveCount));
   if (got < 0) {
-    Put(DebugStream, "[RECEIVE FAIL]\r\n");
+    PutText(DebugStream, "[RECEIVE FAIL]\r\n");
     return false;
   }
   receiveCount += static_cast<uint32_t>(got);
@@ -121,39 +120,39 @@ void SlidePacket(OverlappedPort& port) {
   do {
     std::memmove(RecvBuffer, RecvBuffer + 1, RecvPacketSize - 1);
     if (ReceiveBlock(port, RecvBuffer + RecvPacketSize - 1, 1) == 0) {
-      Put(DetailStream, "[NO MORE DATA FOR SLIDE PACKET (");
+      PutText(DetailStream, "[NO MORE DATA FOR SLIDE PACKET (");
       PutCount(DetailStream, RecvPacketSize - 1);
-      Put(DetailStream, ") ");
+      PutText(DetailStream, ") ");
       PutString(DetailStream, PacketHexDump(RecvBuffer, RecvPacketSize - 1));
-      Put(DetailStream, "]\r\n");
+      PutText(DetailStream, "]\r\n");
       ResetPacketCache();
       return;
     }
     if (CrcCorrect()) {
-      Put(DetailStream, "[SLIDE PACKET GOOD CRC (");
+      PutText(DetailStream, "[SLIDE PACKET GOOD CRC (");
       PutCount(DetailStream, RecvPacketSize);
-      Put(DetailStream, ") ");
+      PutText(DetailStream, ") ");
       PutString(DetailStream, PacketHexDump(RecvBuffer, RecvPacketSize));
-      Put(DetailStream, "]\r\n");
+      PutText(DetailStream, "]\r\n");
       return;
     }
   } while (TickMilliseconds() - start <= SlideLimitMs);
-  Put(DetailStream, "[SLIDE PACKET TIMEOUT (");
+  PutText(DetailStream, "[SLIDE PACKET TIMEOUT (");
   PutCount(DetailStream, RecvPacketSize);
-  Put(DetailStream, ") ");
+  PutText(DetailStream, ") ");
   PutString(DetailStream, PacketHexDump(RecvBuffer, RecvPacketSize));
-  Put(DetailStream, "]\r\n");
+  PutText(DetailStream, "]\r\n");
   ResetPacketCache();
   FlushCommPortOverlapped(port);
 }
 
 void Send(OverlappedPort& port, uint32_t size, bool lengthHeader) {
   if (size != SendPacketPos) {
-    Put(ReportStream, "ERROR: SendPacket(");
+    PutText(ReportStream, "ERROR: SendPacket(");
     PutCount(ReportStream, size);
-    Put(ReportStream, "): Write size error:");
+    PutText(ReportStream, "): Write size error:");
     PutCount(ReportStream, SendPacketPos);
-    Put(ReportStream, "\r\n");
+    PutText(ReportStream, "\r\n");
     return;
   }
   if (SendPacketPos != SendPacketSize) {
@@ -164,19 +163,19 @@ void Send(OverlappedPort& port, uint32_t size, bool lengthHeader) {
     }
   }
   if (RecvPacketSize != 0) {
-    Put(DetailStream, "<SUPPRESS (");
+    PutText(DetailStream, "<SUPPRESS (");
     PutCount(DetailStream, SendPacketSize);
-    Put(DetailStream, ") ");
+    PutText(DetailStream, ") ");
     PutString(DetailStream, PacketHexDump(SendBuffer, SendPacketSize));
-    Put(DetailStream, ">\r\n");
+    PutText(DetailStream, ">\r\n");
   } else {
     if (lengthHeader) {
       uint8_t header[2] = {LengthHeaderMark, static_cast<uint8_t>((SendPacketSize + 2) % 256)};
       TransmitBlock(header, 2);
       if (Tracing()) {
-        Put(DetailStream, "<LENGTH HEADER ");
+        PutText(DetailStream, "<LENGTH HEADER ");
         PutString(DetailStream, PacketHexDump(header, 2));
-        Put(DetailStream, "> ");
+        PutText(DetailStream, "> ");
       }
     }
     TransmitBlock(SendBuffer, SendPacketSize);
@@ -184,13 +183,13 @@ void Send(OverlappedPort& port, uint32_t size, bool lengthHeader) {
     uint8_t crcBytes[2] = {static_cast<uint8_t>(crc >> 8), static_cast<uint8_t>(crc)};
     TransmitBlock(crcBytes, 2);
     if (Tracing()) {
-      Put(DetailStream, "<SEND (");
+      PutText(DetailStream, "<SEND (");
       PutCount(DetailStream, size);
-      Put(DetailStream, ") ");
+      PutText(DetailStream, ") ");
       PutString(DetailStream, PacketHexDump(SendBuffer, SendPacketSize));
-      Put(DetailStream, "> <CRC ");
+      PutText(DetailStream, "> <CRC ");
       PutString(DetailStream, PacketHexDump(crcBytes, 2));
-      Put(DetailStream, ">\r\n");
+      PutText(DetailStream, ">\r\n");
     }
   }
   FlushTransmit(port);
@@ -210,40 +209,40 @@ bool ReceiveReplyBytes(OverlappedPort& port, uint32_t count) {
     uint32_t got = ReceiveBlock(port, RecvBuffer + RecvPacketFill, std::min(count, room));
     if (got == 0) {
       if (RecvPacketSize == 0) {
-        Put(DebugStream, "[NO DATA]\r\n");
+        PutText(DebugStream, "[NO DATA]\r\n");
       } else {
-        Put(DebugStream, "[INCOMPLETE RECV (");
+        PutText(DebugStream, "[INCOMPLETE RECV (");
         PutCount(DebugStream, RecvPacketSize);
-        Put(DebugStream, ") ");
+        PutText(DebugStream, ") ");
         PutString(DebugStream, PacketHexDump(RecvBuffer, RecvPacketSize));
-        Put(DebugStream, "] - missing ");
+        PutText(DebugStream, "] - missing ");
         PutCount(DebugStream, count);
-        Put(DebugStream, " bytes\r\n");
+        PutText(DebugStream, " bytes\r\n");
       }
       ResetPacketCache();
       return false;
     }
     if (got < count) {
       uint32_t soFar = RecvPacketFill + got;
-      Put(DebugStream, "[PARTIAL RECV (");
+      PutText(DebugStream, "[PARTIAL RECV (");
       PutCount(DebugStream, RecvPacketSize);
-      Put(DebugStream, ") ");
+      PutText(DebugStream, ") ");
       PutString(DebugStream, PacketHexDump(RecvBuffer, soFar));
-      Put(DebugStream, "]");
-      Put(DetailStream, " {");
+      PutText(DebugStream, "]");
+      PutText(DetailStream, " {");
       PutString(DetailStream, PacketTextDump(RecvBuffer, soFar));
-      Put(DetailStream, "}");
-      Put(DebugStream, " - missing ");
+      PutText(DetailStream, "}");
+      PutText(DebugStream, " - missing ");
       PutCount(DebugStream, count - got);
-      Put(DebugStream, " bytes\r\n");
+      PutText(DebugStream, " bytes\r\n");
       ResetPacketCache();
       return false;
     }
     if (RecvPacketFill == 0 && got >= 2 && RecvBuffer[0] == LengthHeaderMark) {
       if (Tracing()) {
-        Put(DetailStream, "[LENGTH HEADER ");
+        PutText(DetailStream, "[LENGTH HEADER ");
         PutString(DetailStream, PacketHexDump(RecvBuffer, 2));
-        Put(DetailStream, "] ");
+        PutText(DetailStream, "] ");
       }
       std::memmove(RecvBuffer, RecvBuffer + 2, got - 2);
       got -= 2;
@@ -322,20 +321,20 @@ bool EndRecvPacket(OverlappedPort& port) {
   bool result = false;
   if (CrcCorrect()) {
     if (Tracing()) {
-      Put(DetailStream, "[RECV (");
+      PutText(DetailStream, "[RECV (");
       PutCount(DetailStream, end);
-      Put(DetailStream, ") ");
+      PutText(DetailStream, ") ");
       PutString(DetailStream, PacketHexDump(RecvBuffer, end));
-      Put(DetailStream, "] [CRC ");
+      PutText(DetailStream, "] [CRC ");
       PutString(DetailStream, PacketHexDump(RecvBuffer + end, 2));
-      Put(DetailStream, "]\r\n");
+      PutText(DetailStream, "]\r\n");
     }
     if (RecvPacketPos != end) {
-      Put(DebugStream, "READ ERROR: final position=");
+      PutText(DebugStream, "READ ERROR: final position=");
       PutCount(DebugStream, RecvPacketPos);
-      Put(DebugStream, ", should be at=");
+      PutText(DebugStream, ", should be at=");
       PutCount(DebugStream, end);
-      Put(DebugStream, "\r\n");
+      PutText(DebugStream, "\r\n");
     } else {
       result = true;
     }

@@ -21,10 +21,9 @@ constexpr uint32_t ReopenRetryMs = 25;
 constexpr int StopBitCode = 2;
 constexpr int16_t PortTimeoutMs = 0;
 
-void Put(Stream& stream, std::string_view text) { PutText(stream, text); }
 
 void PutPortName(Stream& stream) {
-  Put(stream, "COM");
+  PutText(stream, "COM");
   PutInt(stream, PortNumber);
 }
 
@@ -34,8 +33,8 @@ bool OpenLink() {
 }
 
 void TraceStep(const char* operation, const char* step) {
-  Put(DetailStream, operation);
-  Put(DetailStream, step);
+  PutText(DetailStream, operation);
+  PutText(DetailStream, step);
   PutInt(DetailStream, PortNumber);
 }
 
@@ -43,13 +42,13 @@ void TraceStep(const char* operation, const char* step) {
 // not open serial ports at all.
 void ReportOtherOpenError() {
   PutPortName(DebugStream);
-  Put(DebugStream, ":");
+  PutText(DebugStream, ":");
   PutInt(DebugStream, LastPortErrorNumber());
-  Put(DebugStream, ":");
+  PutText(DebugStream, ":");
   PutString(DebugStream, PortErrorText());
-  Put(DebugStream, "\r\n");
+  PutText(DebugStream, "\r\n");
   if (LastPortErrorNumber() == EACCES || LastPortErrorNumber() == EPERM) {
-    Put(ReportStream,
+    PutText(ReportStream,
         "Serial ports need membership of the dialout group: sudo usermod -aG dialout $USER, then log in "
         "again\r\n");
   }
@@ -57,11 +56,11 @@ void ReportOtherOpenError() {
 
 void DeleteLockFile() {
   if (!DeleteFile(LockFileName)) {
-    Put(DebugStream, "Cannot delete lock file ");
+    PutText(DebugStream, "Cannot delete lock file ");
     PutString(DebugStream, LockFileName);
-    Put(DebugStream, "\r\n");
+    PutText(DebugStream, "\r\n");
     PutString(DebugStream, LastOsError());
-    Put(DebugStream, "\r\n");
+    PutText(DebugStream, "\r\n");
   }
   LockFileName.Clear();
 }
@@ -72,20 +71,20 @@ void CreateLockFile() {
     LockFileName.Clear();
     return;
   }
-  Put(DetailStream, "OpenPort creating lock file: ");
+  PutText(DetailStream, "OpenPort creating lock file: ");
   PutString(DetailStream, directory);
-  Put(DetailStream, "\r\n");
+  PutText(DetailStream, "\r\n");
   LockFileName = AddSeparator(directory);
   LockFileName += "lockVelantorCommPort";
   StringStream name(LockFileName);
   PutInt(name, PortNumber);
   int descriptor = CreateWrite(LockFileName, true);
   if (descriptor < 0) {
-    Put(DebugStream, "Cannot create lock file ");
+    PutText(DebugStream, "Cannot create lock file ");
     PutString(DebugStream, LockFileName);
-    Put(DebugStream, "\r\n");
+    PutText(DebugStream, "\r\n");
     PutString(DebugStream, Concatenate("Error: ", LastOsError()));
-    Put(DebugStream, "\r\n");
+    PutText(DebugStream, "\r\n");
     return;
   }
   CloseDescriptor(descriptor);
@@ -98,33 +97,33 @@ bool OpenPort() {
   bool dots = false;
   for (int attempt = 1; attempt <= OpenAttempts; ++attempt) {
     TraceStep("OpenPort", " opening comm port: ");
-    Put(DetailStream, " ");
+    PutText(DetailStream, " ");
     PutInt(DetailStream, BaudRate);
-    Put(DetailStream, "\r\n");
+    PutText(DetailStream, "\r\n");
     if (OpenLink()) break;
     PortError error = LastPortError();
     if (error == PortInUse || error == PortAccessDenied) {
-      Put(ReportStream, ".");
+      PutText(ReportStream, ".");
       dots = true;
       if (attempt < OpenAttempts) SleepMilliseconds(OpenRetryMs);
       continue;
     }
     if (error == PortNotPresent) {
       PutPortName(DebugStream);
-      Put(DebugStream, " is not present on this computer\r\n");
+      PutText(DebugStream, " is not present on this computer\r\n");
     } else if (error == PortInvalidParameter) {
       PutPortName(DebugStream);
-      Put(DebugStream, " does not support requested baud rate\r\n");
+      PutText(DebugStream, " does not support requested baud rate\r\n");
     } else {
       ReportOtherOpenError();
     }
     break;
   }
-  if (dots) Put(ReportStream, "\r\n");
+  if (dots) PutText(ReportStream, "\r\n");
   if (!IsPortOpen() && !LockFileName.Empty()) {
-    Put(DetailStream, "OpenPort deleting lock file: ");
+    PutText(DetailStream, "OpenPort deleting lock file: ");
     PutString(DetailStream, LockFileName);
-    Put(DetailStream, "\r\n");
+    PutText(DetailStream, "\r\n");
     DeleteLockFile();
   }
   return IsPortOpen();
@@ -133,13 +132,13 @@ bool OpenPort() {
 void ClosePort() {
   if (IsPortOpen()) {
     TraceStep("ClosePort", " closing comm port: ");
-    Put(DetailStream, "\r\n");
+    PutText(DetailStream, "\r\n");
     CloseCommPortOverlapped(LinkPort);
   }
   if (!LockFileName.Empty()) {
-    Put(DetailStream, "ClosePort deleting lock file: ");
+    PutText(DetailStream, "ClosePort deleting lock file: ");
     PutString(DetailStream, LockFileName);
-    Put(DetailStream, "\r\n");
+    PutText(DetailStream, "\r\n");
     DeleteLockFile();
   }
 }
@@ -147,29 +146,29 @@ void ClosePort() {
 bool ChangeBaudRate() {
   if (IsPortOpen()) {
     TraceStep("ChangeBaudRate", " closing comm port: ");
-    Put(DetailStream, "\r\n");
+    PutText(DetailStream, "\r\n");
     CloseCommPortOverlapped(LinkPort);
   }
   for (int attempt = 1; attempt <= ReopenAttempts; ++attempt) {
     TraceStep("ChangeBaudRate", " opening comm port: ");
-    Put(DetailStream, " ");
+    PutText(DetailStream, " ");
     PutInt(DetailStream, BaudRate);
-    Put(DetailStream, "\r\n");
+    PutText(DetailStream, "\r\n");
     if (OpenLink()) return true;
-    Put(DebugStream, "Error re-opening port: ");
+    PutText(DebugStream, "Error re-opening port: ");
     switch (LastPortError()) {
       case PortNotPresent:
         PutPortName(DebugStream);
-        Put(DebugStream, " is not present on this computer\r\n");
+        PutText(DebugStream, " is not present on this computer\r\n");
         break;
       case PortAccessDenied:
       case PortInUse:
         PutPortName(DebugStream);
-        Put(DebugStream, " is being used by another application\r\n");
+        PutText(DebugStream, " is being used by another application\r\n");
         break;
       case PortInvalidParameter:
         PutPortName(DebugStream);
-        Put(DebugStream, " does not support requested baud rate\r\n");
+        PutText(DebugStream, " does not support requested baud rate\r\n");
         return false;
       default:
         ReportOtherOpenError();

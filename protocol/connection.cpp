@@ -19,7 +19,7 @@ namespace {
 
 constexpr uint8_t TestJigDisplayAddress = 60;
 
-void Put(std::string_view text) { PutText(DebugStream, text); }
+void Debug(std::string_view text) { PutText(DebugStream, text); }
 void Report(std::string_view text) { PutText(ReportStream, text); }
 
 void ChangeSpeedOrEnd(uint32_t speed, uint16_t timeout, bool direct = false) {
@@ -74,7 +74,7 @@ bool ListContains(const RemoteUnitList& list, uint8_t address) {
 
 bool ReconnectRemote(UnitInfo& unit, uint32_t start, bool& dots) {
   if (unit.unitmode == ModeUnknown) {
-    Put("-- software mode of unit is unknown for remote unit, setting to velantor software mode\r\n");
+    Debug("-- software mode of unit is unknown for remote unit, setting to velantor software mode\r\n");
     unit.unitmode = ModeSoftware;
   }
   RestoreConnectionBaudRate(MediumPacketTimeout);
@@ -97,14 +97,14 @@ bool ReconnectRemote(UnitInfo& unit, uint32_t start, bool& dots) {
     UnitInfo match{};
     if (ListRemoteUnits(list)) {
       for (int i = 0; i < list.count; ++i) {
-        Put("Checking Velantor Unit: ");
+        Debug("Checking Velantor Unit: ");
         PutInt(DebugStream, list.addresses[i]);
-        Put("\r\n");
+        Debug("\r\n");
         UnitInfo fresh = Identify(list.addresses[i]);
         if (!SameKind(fresh, unit)) continue;
         if (fresh.SlaveAddress == TestJigDisplayAddress && fresh.unittype == UnitDisplay &&
             fresh.serialnumber != unit.serialnumber) {
-          Put("-- TestJig control display (ignored)\r\n");
+          Debug("-- TestJig control display (ignored)\r\n");
           continue;
         }
         if (found) FatalError("Found more than one unit that matches the product type, unable to complete update");
@@ -113,9 +113,9 @@ bool ReconnectRemote(UnitInfo& unit, uint32_t start, bool& dots) {
       }
     }
     if (found) {
-      Put("-- found matching unit: ");
+      Debug("-- found matching unit: ");
       PutInt(DebugStream, match.SlaveAddress);
-      Put("\r\n");
+      Debug("\r\n");
       if (unit.serialnumber != 0 && match.serialnumber != unit.serialnumber) {
         Report("\r\nWarning: serial number does not match!\r\n");
       }
@@ -174,7 +174,7 @@ void FollowIntoBootLoader(int pass) {
 }  // namespace
 
 bool Connect(UnitInfo& unit) {
-  Put("Connecting to Velantor unit...\r\n");
+  Debug("Connecting to Velantor unit...\r\n");
   for (;;) {
     RestoreConnectionBaudRate(MediumPacketTimeout);
     if (unit.unitmode == ModeSoftware) Ping(LocalUnitAddress);
@@ -182,7 +182,7 @@ bool Connect(UnitInfo& unit) {
     if (!ConnectBootLoader(unit)) return false;
   }
   if (unit.unitmode == ModeBootLoader) ReadBootLoaderRelease(unit);
-  if (unit.unitmode == ModeUnknown) Put("-- software mode of unit is unknown\r\n");
+  if (unit.unitmode == ModeUnknown) Debug("-- software mode of unit is unknown\r\n");
   RelayCapable = unit.softwareversion >= 604;
   RestoreConnectionBaudRate(LongPacketTimeout);
   return true;
@@ -206,13 +206,13 @@ bool Reconnect(UnitInfo& unit) {
                                                      : ReconnectLocal(unit, start, dots);
   if (dots) PutText(StandardOutput, "\r\n");
   if (!found) return false;
-  if (unit.unitmode == ModeUnknown) Put("-- software mode of unit is unknown\r\n");
+  if (unit.unitmode == ModeUnknown) Debug("-- software mode of unit is unknown\r\n");
   RestoreConnectionBaudRate(LongPacketTimeout);
   return true;
 }
 
 bool InitialiseForUpdate(UnitInfo& unit) {
-  Put("InitialiseForUpdate: Rebooting unit\r\n");
+  Debug("InitialiseForUpdate: Rebooting unit\r\n");
   bool connected = false;
   for (int pass = 0; pass < 4 && !connected; ++pass) {
     SetPacketTimeout(MediumPacketTimeout);

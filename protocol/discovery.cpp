@@ -22,7 +22,7 @@ constexpr uint32_t SoftwareProbeSpeeds[5] = {19200, 9600, 115200, 57600, 38400};
 constexpr int SoftwareProbeAttempts = 10;
 constexpr int RawBlockSize = 80;
 
-void Put(std::string_view text) { PutText(DebugStream, text); }
+void Debug(std::string_view text) { PutText(DebugStream, text); }
 void Report(std::string_view text) { PutText(ReportStream, text); }
 
 void ChangeSpeedOrEnd(uint32_t speed, uint16_t timeout) {
@@ -41,7 +41,7 @@ bool ReadRawText(char (&text)[RawBlockSize + 1], int& got) {
   std::memset(text, 0, sizeof text);
   got = ReadRawBlock(reinterpret_cast<uint8_t*>(text), RawBlockSize);
   if (got < 0) {
-    Put("[ERROR]");
+    Debug("[ERROR]");
     PutString(DebugStream, SystemErrorText());
     return false;
   }
@@ -51,12 +51,12 @@ bool ReadRawText(char (&text)[RawBlockSize + 1], int& got) {
 
 // The in-system-programming handshake of an LPC MCU's boot ROM.
 ProbeResult ProbeBootRom(UnitInfo& unit) {
-  Put("Checking for LPC chip firmware (blank chip or started with boot button pressed)\r\n");
+  Debug("Checking for LPC chip firmware (blank chip or started with boot button pressed)\r\n");
   ChangeSpeedOrEnd(115200, MediumPacketTimeout);
   CommTraceRaised traced;
   const uint8_t question = '?';
   if (WriteCommPortOverlapped(LinkPort, &question, 1) <= 0) {
-    Put("<ERROR> ");
+    Debug("<ERROR> ");
     PutString(DebugStream, SystemErrorText());
     return ProbeResult::PortError;
   }
@@ -64,7 +64,7 @@ ProbeResult ProbeBootRom(UnitInfo& unit) {
   int got = 0;
   if (!ReadRawText(text, got)) return ProbeResult::PortError;
   if (got == 0) {
-    Put("[NO DATA]\r\n");
+    Debug("[NO DATA]\r\n");
     return ProbeResult::NotFound;
   }
   if (std::strstr(text, "Synchronized\r\n") == nullptr) return ProbeResult::NotFound;
@@ -76,7 +76,7 @@ ProbeResult ProbeBootRom(UnitInfo& unit) {
     Report("-- synchronization failed\r\n");
     return ProbeResult::NotFound;
   }
-  Put("-- synchronization succeeded\r\n");
+  Debug("-- synchronization succeeded\r\n");
   SaveConnectionBaudRate();
   unit.unitmode = ModeBootRom;
   return ProbeResult::Found;
@@ -91,7 +91,7 @@ bool ProbeBootLoader(UnitInfo& unit) {
       SaveConnectionBaudRate();
       unit.SlaveAddress = LocalUnitAddress = LoaderAddress;
       unit.unitmode = ModeBootLoader;
-      Put("-- found unit (velantor boot loader)\r\n");
+      Debug("-- found unit (velantor boot loader)\r\n");
       return true;
     }
   }
@@ -99,16 +99,16 @@ bool ProbeBootLoader(UnitInfo& unit) {
 }
 
 bool ProbeSoftware(UnitInfo& unit) {
-  Put("Searching for unit ID...\r\n");
+  Debug("Searching for unit ID...\r\n");
   unit.SlaveAddress = LocalUnitAddress = UnknownUnitAddress;
-  Put("Unit ID=");
+  Debug("Unit ID=");
   PutHex2(DebugStream, LocalUnitAddress);
-  Put("\r\n");
+  Debug("\r\n");
   for (int attempt = 0; attempt < SoftwareProbeAttempts; ++attempt) {
     if (ExitRequested) FatalError("Aborted");
     ChangeSpeedOrEnd(SoftwareProbeSpeeds[attempt % 5], ShortPacketTimeout);
     if (!Ping(LocalUnitAddress)) continue;
-    Put("-- found unit ($F0)\r\n");
+    Debug("-- found unit ($F0)\r\n");
     SaveConnectionBaudRate();
     unit.SlaveAddress = LocalUnitAddress;
     unit.unitmode = ModeSoftware;
@@ -116,7 +116,7 @@ bool ProbeSoftware(UnitInfo& unit) {
     unit.SlaveAddress = LocalUnitAddress;
     return true;
   }
-  Put("-- unable to find unit\r\n");
+  Debug("-- unable to find unit\r\n");
   return false;
 }
 
@@ -126,9 +126,9 @@ void PutPort(Stream& stream) {
 }
 
 void ReportProgrammerSpeed() {
-  Put("-- programmer baud rate = ");
+  Debug("-- programmer baud rate = ");
   PutInt(DebugStream, ProgrammerBaudRate);
-  Put("\r\n");
+  Debug("\r\n");
 }
 
 // Opens PortNumber and probes it; a port without a unit is closed again.
@@ -184,18 +184,18 @@ bool FindUnitOnPort(UnitInfo& unit) {
 }
 
 bool SearchEnvironmentPorts(UnitInfo& unit) {
-  Put("Searching environment ports\r\n");
+  Debug("Searching environment ports\r\n");
   String list = GetEnvironment("VELANTORPORTLIST");
   if (!list.Empty()) {
-    Put("   VELANTORPORTLIST: ");
+    Debug("   VELANTORPORTLIST: ");
     PutString(DebugStream, list);
-    Put("\r\n");
+    Debug("\r\n");
   } else {
     list = GetEnvironment("VELANTORPORT");
     if (!list.Empty()) {
-      Put("   VELANTORPORT    : ");
+      Debug("   VELANTORPORT    : ");
       PutString(DebugStream, list);
-      Put("\r\n");
+      Debug("\r\n");
     }
   }
   ReportProgrammerSpeed();
@@ -216,13 +216,13 @@ bool SearchEnvironmentPorts(UnitInfo& unit) {
 }
 
 bool SearchAllPorts(UnitInfo& unit) {
-  Put("Searching all ports\r\n");
+  Debug("Searching all ports\r\n");
   int saved = static_cast<int>(ReadInt(ReadUserSetting(CommPortSetting)));
   ReportProgrammerSpeed();
   if (saved != 0) {
     PortNumber = static_cast<int16_t>(saved);
     PutPort(DebugStream);
-    Put(" loaded from registry\r\n");
+    Debug(" loaded from registry\r\n");
     if (OpenAndProbe(unit, true)) return true;
   }
   for (int port = 1; port <= 99; ++port) {

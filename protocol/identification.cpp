@@ -15,19 +15,19 @@ constexpr uint16_t ReadExtendedInfoCode = 0x1015;
 constexpr uint16_t ReadInformationTextCode = 0x1016;
 constexpr uint32_t AdvancedFixedPart = 33;
 
-void Put(std::string_view text) { PutText(DebugStream, text); }
+void Debug(std::string_view text) { PutText(DebugStream, text); }
 void PutNumberLine(std::string_view label, int64_t value) {
-  Put(label);
+  Debug(label);
   PutInt(DebugStream, value);
-  Put("\r\n");
+  Debug("\r\n");
 }
 
 void ReportBootLoader(const UnitInfo& unit) {
-  Put("MCUType=");
+  Debug("MCUType=");
   PutInt(DebugStream, unit.mcu);
-  Put(" ");
-  Put(McuName(unit.mcu));
-  Put("\r\n");
+  Debug(" ");
+  Debug(McuName(unit.mcu));
+  Debug("\r\n");
   PutNumberLine("Boot loader version=", unit.bootversion);
   PutNumberLine("Boot loader release=", unit.bootrelease);
 }
@@ -50,9 +50,9 @@ bool ReadInformationText(UnitInfo& unit, uint8_t length) {
     return false;
   }
   unit.information = text;
-  Put("Information=");
+  Debug("Information=");
   PutString(DebugStream, text);
-  Put("\r\n");
+  Debug("\r\n");
   CallComplete();
   return true;
 }
@@ -110,15 +110,15 @@ bool ReadUnitInfo(UnitInfo& unit) {
     FatalError(message);
   }
   StoreBasicInfo(unit, info);
-  Put("Card Number=");
+  Debug("Card Number=");
   PutInt(DebugStream, unit.cardnumber);
-  Put(" ");
-  Put(type->unitTypeName);
-  Put("\r\n");
+  Debug(" ");
+  Debug(type->unitTypeName);
+  Debug("\r\n");
   PutNumberLine("MCU Type=", unit.mcu);
-  Put("Software Version=");
+  Debug("Software Version=");
   PutString(DebugStream, VersionText(unit.softwareversion));
-  Put("\r\n");
+  Debug("\r\n");
   CallComplete();
   return true;
 }

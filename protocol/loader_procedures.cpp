@@ -15,7 +15,7 @@ constexpr uint16_t EraseRangeCode = 0x1035;
 constexpr uint16_t EraseFmsCode = 0x1036;
 constexpr int32_t DefaultBufferSize = 128;
 
-void Put(std::string_view text) { PutText(DebugStream, text); }
+void Debug(std::string_view text) { PutText(DebugStream, text); }
 
 void ChangeSpeedOrEnd(uint32_t speed, bool evenParity, uint16_t timeout) {
   if (!ChangePacketBaudRate(speed, evenParity, timeout, false)) FatalError("Unable to change baudrate");
@@ -95,9 +95,9 @@ bool EraseFMS(const UnitInfo& unit, uint8_t area, uint8_t& result) {
     return false;
   }
   result = status;
-  Put("COMPLETE: Result=");
+  Debug("COMPLETE: Result=");
   PutHex2(DebugStream, status);
-  Put("\r\n");
+  Debug("\r\n");
   return true;
 }
 
@@ -114,8 +114,8 @@ bool GetBufferSize(UnitInfo& unit) {
     return false;
   }
   unit.buffersize = size;
-  Put("COMPLETE: Size=");
+  Debug("COMPLETE: Size=");
   PutInt(DebugStream, size);
-  Put("\r\n");
+  Debug("\r\n");
   return true;
 }

@@ -29,7 +29,7 @@ constexpr Application Applications[] = {
     {0x5F, "Belt Weigher"},     {0x60, "Weigh Feeder"},
 };
 
-void Put(std::string_view text) { PutText(ReportStream, text); }
+void Report(std::string_view text) { PutText(ReportStream, text); }
 
 void PutTwoDigits(Stream& stream, int value) { PutNumber(stream, value, NumberZeroFill, 0, 2, 0, 0); }
 
@@ -47,11 +47,11 @@ void ReportTestSoftware(const UnitInfo& unit) {
   bool preProductionLoader = unit.bootflags & 0x80;
   bool cardTester = unit.unitflags & 0x80;
   if (preProductionLoader || cardTester) {
-    Put("                     Test software present (pre-production board)\r\n");
-    if (preProductionLoader) Put("                     - pre-production boot loader\r\n");
-    if (cardTester) Put("                     - card tester software\r\n");
+    Report("                     Test software present (pre-production board)\r\n");
+    if (preProductionLoader) Report("                     - pre-production boot loader\r\n");
+    if (cardTester) Report("                     - card tester software\r\n");
   } else if ((unit.bootflags & 0x40) || (unit.unitflags & 0x40)) {
-    Put("                     WARNING: JTAG interface is active!\r\n");
+    Report("                     WARNING: JTAG interface is active!\r\n");
     PutChar(ReportStream, 0x07);
   }
 }
@@ -149,12 +149,12 @@ String ApplicationName(int applicationCode, int card) {
 
 void WriteUnitReport(const UnitInfo& unit) {
   Stream& out = ReportStream;
-  Put("   Unit Type       : ");
+  Report("   Unit Type       : ");
   PutString(out, UnitTypeName(unit.cardnumber));
-  Put("\r\n");
+  Report("\r\n");
   bool h8 = unit.mcu == McuH8S2145;
   if (!h8) {
-    Put("   Card            : c");
+    Report("   Card            : c");
     PutInt(out, unit.cardnumber);
     PutChar(out, 'r');
     PutInt(out, unit.circuitcode);
@@ -162,65 +162,65 @@ void WriteUnitReport(const UnitInfo& unit) {
       PutChar(out, unit.revisionletter == 0 ? '-' : static_cast<uint8_t>(0x40 + unit.revisionletter));
       PutInt(out, unit.revisionnumber);
     }
-    Put("\r\n");
+    Report("\r\n");
   } else {
-    Put("   Card            : ");
+    Report("   Card            : ");
     PutInt(out, unit.cardnumber);
-    Put("\r\n   Circuit code    : ");
+    Report("\r\n   Circuit code    : ");
     PutInt(out, unit.circuitcode);
-    Put("\r\n");
+    Report("\r\n");
   }
-  Put("   Software        : v");
+  Report("   Software        : v");
   PutVersion(out, unit.softwareversion, unit.softwarebuild, !h8);
-  Put("\r\n");
+  Report("\r\n");
   if (unit.product != 0) {
-    Put("   Product         : KQ");
+    Report("   Product         : KQ");
     PutInt(out, unit.product);
-    Put("\r\n");
+    Report("\r\n");
   }
   if (unit.unitmode == ModeSoftware) {
-    Put("   Serial No       : ");
+    Report("   Serial No       : ");
     PutInt(out, unit.serialnumber);
-    Put("\r\n   Build time      : 20");
+    Report("\r\n   Build time      : 20");
     PutTwoDigits(out, unit.buildtime[0]);
     for (int i = 1; i < 6; ++i) {
       PutChar(out, i == 3 ? ' ' : i < 3 ? '-' : ':');
       PutTwoDigits(out, unit.buildtime[i]);
     }
-    Put("\r\n   Build increment : ");
+    Report("\r\n   Build increment : ");
     PutInt(out, unit.buildincrement);
-    Put("\r\n");
+    Report("\r\n");
     if (!unit.information.Empty()) {
-      Put("   Information     : ");
+      Report("   Information     : ");
       PutString(out, unit.information);
-      Put("\r\n");
+      Report("\r\n");
     }
     if (unit.ModbusAddress != 0) {
-      Put("   Modbus Address  : ");
+      Report("   Modbus Address  : ");
       PutInt(out, unit.ModbusAddress);
-      Put("\r\n");
+      Report("\r\n");
     }
   }
   if (!(unit.unitmode == ModeSoftware && unit.softwareversion < 600)) {
     if (!h8) {
-      Put("   Boot loader     : v");
+      Report("   Boot loader     : v");
       PutInt(out, unit.bootversion);
       if (unit.bootrelease >= 4) {
-        Put(" r");
+        Report(" r");
         PutInt(out, unit.bootrelease);
       }
-      Put("\r\n");
+      Report("\r\n");
     }
-    Put("   MCU Type        : ");
+    Report("   MCU Type        : ");
     PutText(out, McuName(unit.mcu));
-    Put("\r\n");
+    Report("\r\n");
   }
   if (unit.bootrelease >= 4) {
-    Put("   Checksum        : ");
+    Report("   Checksum        : ");
     PutHex8(out, unit.checksum);
     PutChar(out, ' ');
     PutHex4(out, unit.softwarecrc);
-    Put("\r\n");
+    Report("\r\n");
     ReportTestSoftware(unit);
   }
 }

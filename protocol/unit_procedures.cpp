@@ -19,7 +19,6 @@ constexpr uint16_t ResetCode = 0x1032;
 constexpr uint16_t WaitForUnitCode = 0x1033;
 constexpr uint16_t GetDebugLogsCode = 0x1034;
 
-void Put(Stream& stream, std::string_view text) { PutText(stream, text); }
 
 // A reply of a head, a count byte and `itemSize` bytes per item, read in two parts.
 // Every item is read so that the link stays in step; `keep` receives them.
@@ -71,9 +70,9 @@ bool ListRemoteUnits(RemoteUnitList& list) {
     read.count = count;
     list = read;
   }
-  Put(DebugStream, "COMPLETE: ");
+  PutText(DebugStream, "COMPLETE: ");
   PutInt(DebugStream, count);
-  Put(DebugStream, " unit(s) found\r\n");
+  PutText(DebugStream, " unit(s) found\r\n");
   return true;
 }
 
@@ -99,11 +98,11 @@ bool GetModbusAddress(const UnitInfo& unit) {
     return false;
   }
   LocalUnitAddress = address;
-  Put(DebugStream, "COMPLETE: ModbusAddress=");
+  PutText(DebugStream, "COMPLETE: ModbusAddress=");
   PutInt(DebugStream, address);
-  Put(DebugStream, " (");
+  PutText(DebugStream, " (");
   PutHex2(DebugStream, address);
-  Put(DebugStream, ")\r\n");
+  PutText(DebugStream, ")\r\n");
   return true;
 }
 
@@ -115,7 +114,7 @@ bool IsVComPort(const UnitInfo& unit) {
     CallFailed();
     return false;
   }
-  Put(DebugStream, flag != 0 ? "COMPLETE: Result=1\r\n" : "COMPLETE: Result=0\r\n");
+  PutText(DebugStream, flag != 0 ? "COMPLETE: Result=1\r\n" : "COMPLETE: Result=0\r\n");
   return flag != 0;
 }
 
@@ -133,24 +132,24 @@ bool ResetUnit(UnitInfo& unit) {
       unit.unitmode = ModeUnknown;
       return true;
     default:
-      Put(DebugStream, "Unknown unit mode\r\n");
+      PutText(DebugStream, "Unknown unit mode\r\n");
       return false;
   }
 }
 
 bool WaitForUnit(const UnitInfo& unit) {
   if (unit.unitmode != ModeSoftware || unit.softwareversion < 600) return false;
-  Put(ReportStream, "Waiting for unit...\r\n");
+  PutText(ReportStream, "Waiting for unit...\r\n");
   uint32_t start = TickMilliseconds();
   while (TickMilliseconds() - start <= 10000) {
     uint8_t ready = 0;
     if (CallOnce(unit.SlaveAddress, WaitForUnitCode, "", 5, [&] { ready = GetByte(PacketReader); }) &&
         ready != 0) {
-      Put(ReportStream, "\r\n");
+      PutText(ReportStream, "\r\n");
       return true;
     }
     SleepMilliseconds(200);
-    Put(ReportStream, ".");
+    PutText(ReportStream, ".");
   }
   CallFailed();
   return false;
@@ -172,13 +171,13 @@ bool GetDebugLogs(const UnitInfo& unit, DebugLogIds& logs) {
     return false;
   }
   if (count > MaxDebugLogIds) {
-    Put(ReportStream, "Too many file ids\r\n");
+    PutText(ReportStream, "Too many file ids\r\n");
     return false;
   }
   read.count = count;
   logs = read;
-  Put(DebugStream, "COMPLETE: ");
+  PutText(DebugStream, "COMPLETE: ");
   PutInt(DebugStream, count);
-  Put(DebugStream, " id(s) found\r\n");
+  PutText(DebugStream, " id(s) found\r\n");
   return true;
 }

@@ -68,7 +68,7 @@ void ConnectOnChosenPort(ToolForm& form) {
     EnterDisconnectedState(form);
     return;
   }
-  BaudRate = RegistrySpeed();
+  BaudRate = SettingsFileSpeed();
   ReportLockFolder();
   if (!OpenPort()) {
     ReportOpenFailure();
@@ -96,7 +96,7 @@ void Search(ToolForm& form) {
   SetLogVisible(form, true);
   if (!SearchWith(form, SearchEnvironmentPorts) && !SearchWith(form, SearchAllPorts)) {
     EnterDisconnectedState(form);
-    SetPort(form, RegistryPort());
+    SetPort(form, SettingsFilePort());
     Report("-- cannot find a Velantor unit\r\n");
   }
   SetLogVisible(form, logWasVisible);

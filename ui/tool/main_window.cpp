@@ -25,8 +25,8 @@ void OpenMainWindow() {
   String title = "Quarnet ";
   title += VersionReleaseText(ToolVersion, ToolRelease).View();
   CreateToolForm(form, title.View(), SW_SHOWNORMAL);
-  SetPort(form, PortNumber != 0 ? PortNumber : RegistryPort());
-  SetSpeed(form, RegistrySpeed());
+  SetPort(form, PortNumber != 0 ? PortNumber : SettingsFilePort());
+  SetSpeed(form, SettingsFileSpeed());
   SetLogVisible(form, DebugOn);
   StdoutHook = CollectStatusCharacter;
   PutText(StandardOutput, "Disconnected\r\n");

@@ -67,11 +67,11 @@ uint32_t StepSpeed(uint32_t speed, bool up) {
 void OnPortDelta(void* data, int delta) {
   auto& form = *static_cast<ToolForm*>(data);
   EnterDisconnectedState(form);
-  SetPort(form, StepPort(RegistryPort(), delta < 0, PortOpens));
+  SetPort(form, StepPort(SettingsFilePort(), delta < 0, PortOpens));
 }
 
 void OnSpeedDelta(void* data, int delta) {
   auto& form = *static_cast<ToolForm*>(data);
   EnterDisconnectedState(form);
-  SetSpeed(form, StepSpeed(RegistrySpeed(), delta < 0));
+  SetSpeed(form, StepSpeed(SettingsFileSpeed(), delta < 0));
 }

@@ -20,9 +20,9 @@ String ReadToolSetting(const char* name) { return ReadUserSetting(SettingPath(na
 
 void WriteToolSetting(const char* name, const String& text) { WriteUserSetting(SettingPath(name), text); }
 
-int RegistryPort() { return static_cast<int>(ReadInt(ReadToolSetting("CommPort"))); }
+int SettingsFilePort() { return static_cast<int>(ReadInt(ReadToolSetting("CommPort"))); }
 
-uint32_t RegistrySpeed() {
+uint32_t SettingsFileSpeed() {
   auto speed = static_cast<uint32_t>(ReadInt(ReadToolSetting("BaudRate")));
   return speed == 0 ? DefaultSpeed : speed;
 }

@@ -11,6 +11,6 @@ String ReadToolSetting(const char* name);
 void WriteToolSetting(const char* name, const String& text);
 
 // "CommPort": 0 when missing or not a number.
-int RegistryPort();
+int SettingsFilePort();
 // "BaudRate": a missing value or 0 is the fastest speed.
-uint32_t RegistrySpeed();
+uint32_t SettingsFileSpeed();
