@@ -21,6 +21,10 @@ constexpr uint32_t ReopenRetryMs = 25;
 constexpr int StopBitCode = 2;
 constexpr int16_t PortTimeoutMs = 0;
 
+// Whether the lock file was made by this program rather than found: one found belongs
+// to the program that holds the port (or to one that crashed), and a failed open must
+// leave it where it is.
+bool lockFileCreated = false;
 
 void PutPortName(Stream& stream) {
   PutText(stream, "COM");
@@ -78,7 +82,9 @@ void CreateLockFile() {
   LockFileName += "lockVelantorCommPort";
   StringStream name(LockFileName);
   PutInt(name, PortNumber);
-  int descriptor = CreateWrite(LockFileName, true);
+  int descriptor = CreateWrite(LockFileName, false);
+  lockFileCreated = descriptor >= 0;
+  if (descriptor < 0 && LastOsErrorNumber() == EEXIST) descriptor = CreateWrite(LockFileName, true);
   if (descriptor < 0) {
     PutText(DebugStream, "Cannot create lock file ");
     PutString(DebugStream, LockFileName);
@@ -95,7 +101,7 @@ void CreateLockFile() {
 bool OpenPort() {
   CreateLockFile();
   bool dots = false;
-  for (int attempt = 1; attempt <= OpenAttempts; ++attempt) {
+  for (int attempt = 1; attempt <= OpenAttempts && !ExitRequested; ++attempt) {
     TraceStep("OpenPort", " opening comm port: ");
     PutText(DetailStream, " ");
     PutInt(DetailStream, BaudRate);
@@ -120,6 +126,7 @@ bool OpenPort() {
     break;
   }
   if (dots) PutText(ReportStream, "\r\n");
+  if (!IsPortOpen() && !LockFileName.Empty() && !lockFileCreated) LockFileName.Clear();
   if (!IsPortOpen() && !LockFileName.Empty()) {
     PutText(DetailStream, "OpenPort deleting lock file: ");
     PutString(DetailStream, LockFileName);

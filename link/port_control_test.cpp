@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
 
 #include "link/link_speed.h"
 #include "link/virtual_link_fixture.h"
@@ -71,6 +72,40 @@ TEST_F(PortControl, MissingPortAndPortHeldElsewhere) {
   EXPECT_FALSE(fs::exists(folder.path + "/lockVelantorCommPort1"));
   CloseCommPort(other);
   unsetenv("VELANTORLOCKDIR");
+}
+
+// The lock file of the program holding the port tells the next one to keep out: a
+// failed open must not take it away; once the port is ours, so is its lock file.
+TEST_F(PortControl, AFailedOpenLeavesTheLockFileItFound) {
+  LockFolder folder;
+  setenv("VELANTORLOCKDIR", folder.path.c_str(), 1);
+  ClosePort();
+  std::string lockFile = folder.path + "/lockVelantorCommPort1";
+  CommHandle other = OpenCommPort(1, 9600, 2, false, false, false, 0);
+  ASSERT_NE(other, nullptr);
+  ASSERT_TRUE(std::ofstream(lockFile).good());
+  EXPECT_FALSE(OpenPort());
+  EXPECT_TRUE(fs::exists(lockFile));
+  EXPECT_TRUE(LockFileName.Empty());
+  EXPECT_FALSE(Said("OpenPort deleting lock file"));
+
+  CloseCommPort(other);
+  ASSERT_TRUE(OpenPort());
+  ClosePort();
+  EXPECT_FALSE(fs::exists(lockFile));
+  unsetenv("VELANTORLOCKDIR");
+}
+
+TEST_F(PortControl, AStopRequestEndsTheWaitForAPortHeldElsewhere) {
+  ClosePort();
+  CommHandle other = OpenCommPort(1, 9600, 2, false, false, false, 0);
+  ASSERT_NE(other, nullptr);
+  uint64_t start = clock.Now();
+  clock.Schedule(start + 1'000'000, [] { ExitRequested = true; });
+  EXPECT_FALSE(OpenPort());
+  EXPECT_LE(clock.Now() - start, 1'100'000u);
+  ExitRequested = false;
+  CloseCommPort(other);
 }
 
 TEST_F(PortControl, ReopeningAtAnotherSpeed) {

@@ -225,7 +225,7 @@ bool InitialiseForUpdate(UnitInfo& unit) {
     CallComplete();
     FollowIntoBootLoader(pass);
     AnnounceCall("ReadBootLoaderVersion");
-    for (int attempt = 0; attempt < 1000 / ShortPacketTimeout && !connected; ++attempt) {
+    for (int attempt = 0; attempt < 1000 / ShortPacketTimeout && !connected && !ExitRequested; ++attempt) {
       connected = ReadBootLoaderVersion(unit);
     }
     if (connected) {

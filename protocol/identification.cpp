@@ -4,6 +4,7 @@
 #include "link/port_control.h"
 #include "protocol/remote_call.h"
 #include "runtime/log.h"
+#include "runtime/program_state.h"
 
 namespace {
 
@@ -128,7 +129,7 @@ bool ReadAdvancedInfo(UnitInfo& unit) {
   AnnounceCall("ReadAdvancedInfo");
   UnitInfo read = unit;
   bool ok = false;
-  for (int attempt = 0; attempt < 8 && !ok; ++attempt) {
+  for (int attempt = 0; attempt < 8 && !ok && !ExitRequested; ++attempt) {
     BeginCall(unit.SlaveAddress, ReadAdvancedInfoCode);
     SendPacket(LinkPort, 4);
     RecvPartialPacket(LinkPort, 4 + AdvancedFixedPart);

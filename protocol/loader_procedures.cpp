@@ -31,7 +31,7 @@ bool TransferToRamProgram(uint32_t address) {
   uint32_t oldSpeed = BaudRate;
   bool oldParity = EvenParity;
   String arguments = LongArgument(address);
-  for (int attempt = 0; attempt < 12; ++attempt) {
+  for (int attempt = 0; attempt < 12 && !ExitRequested; ++attempt) {
     switch (attempt % 3) {
       case 0: ChangeSpeedOrEnd(oldSpeed, oldParity, MediumPacketTimeout); break;
       case 1: ChangeSpeedOrEnd(115200, false, MediumPacketTimeout); break;
@@ -83,7 +83,7 @@ bool EraseFMS(const UnitInfo& unit, uint8_t area, uint8_t& result) {
   String arguments = Arguments({area, 'F', 'M', 'S'});
   uint8_t echoedArea = 0, status = 0;
   bool ok = false;
-  for (int attempt = 0; attempt < 8 && !ok; ++attempt) {
+  for (int attempt = 0; attempt < 8 && !ok && !ExitRequested; ++attempt) {
     ok = CallOnce(LoaderAddress, EraseFmsCode, arguments, 6, [&] {
            echoedArea = GetByte(PacketReader);
            status = GetByte(PacketReader);

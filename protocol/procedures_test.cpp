@@ -2,6 +2,8 @@
 // the replies a well-behaved unit never sends.
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "link/link_speed.h"
 #include "protocol/identification.h"
 #include "protocol/loader_procedures.h"
@@ -140,6 +142,45 @@ TEST_F(Procedures, WaitForUnitGivesUpAfterTenSeconds) {
 // A unit that switches to the speed it is asked for, after its reply has left. A deaf
 // one cannot hold the new speed (a link that does not carry it) and goes to 115200
 // instead.
+// A stop request (SIGTERM, a closed window) while a silent unit is retried: no request
+// goes out after it, so the program ends within the one time-out already running.
+TEST_F(Procedures, AStopRequestEndsTheAttemptsOfACall) {
+  struct Case {
+    const char* name;
+    std::function<bool()> call;
+  };
+  UnitInfo unit = SoftwareUnit();
+  UnitInfo loader = unit;
+  loader.unitmode = ModeBootLoader;
+  RemoteUnitList list{};
+  DebugLogIds logs{};
+  uint8_t result = 0;
+  const Case cases[] = {
+      {"ReadUnitInfo", [&] { return ReadUnitInfo(unit); }},
+      {"ReadAdvancedInfo", [&] { return ReadAdvancedInfo(unit); }},
+      {"GotoBootLoader", [] { return GotoBootLoader(); }},
+      {"ListRemoteUnits", [&] { return ListRemoteUnits(list); }},
+      {"ResetSystem", [&] { return ResetSystem(unit); }},
+      {"GetDebugLogs", [&] { return GetDebugLogs(unit, logs); }},
+      {"TransferToRamProgram", [] { return TransferToRamProgram(0x40000200); }},
+      {"EraseFMS", [&] { return EraseFMS(loader, 1, result); }},
+      {"SetUnitBaudRate", [&] { return SetUnitBaudRate(unit, 115200); }},
+      {"SetProgrammerBaudRate", [&] { return SetProgrammerBaudRate(loader, 115200, false); }},
+  };
+  for (const Case& c : cases) {
+    requests.clear();
+    size_t sentBeforeStop = 0;
+    clock.Schedule(clock.Now() + 20'000, [&] {
+      sentBeforeStop = requests.size();
+      ExitRequested = true;
+    });
+    EXPECT_FALSE(c.call()) << c.name;
+    EXPECT_GE(sentBeforeStop, 1u) << c.name;
+    EXPECT_EQ(requests.size(), sentBeforeStop) << c.name << ": attempts after the stop";
+    ExitRequested = false;
+  }
+}
+
 class SpeedChangingUnit : public ScriptedUnit {
  protected:
   void SetUp() override {

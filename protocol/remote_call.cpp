@@ -3,6 +3,7 @@
 #include "link/packet.h"
 #include "link/port_control.h"
 #include "runtime/log.h"
+#include "runtime/program_state.h"
 
 uint8_t LocalUnitAddress = UnknownUnitAddress;
 uint8_t LoaderAddress = 1;
@@ -40,7 +41,7 @@ bool CallOnce(uint8_t address, uint16_t code, std::string_view arguments, uint32
 
 bool CallRepeated(int attempts, uint8_t address, uint16_t code, std::string_view arguments,
                   uint32_t replySize, const std::function<void()>& readResults) {
-  for (int attempt = 0; attempt < attempts; ++attempt) {
+  for (int attempt = 0; attempt < attempts && !ExitRequested; ++attempt) {
     if (CallOnce(address, code, arguments, replySize, readResults)) return true;
   }
   return false;

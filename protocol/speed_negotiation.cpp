@@ -67,7 +67,7 @@ bool SetUnitBaudRate(const UnitInfo& unit, uint32_t speed) {
   PutInt(DebugStream, target);
   PutText(DebugStream, "\r\n");
   bool asked = false;
-  for (int attempt = 0; attempt < 8 && !asked; ++attempt) {
+  for (int attempt = 0; attempt < 8 && !asked && !ExitRequested; ++attempt) {
     if (attempt % 2 == 0) ChangeSpeedOrEnd(oldSpeed, oldParity, MediumPacketTimeout);
     else ChangeSpeedOrEnd(target, false, MediumPacketTimeout);
     asked = AskUnitForSpeed(unit, target);
@@ -78,7 +78,7 @@ bool SetUnitBaudRate(const UnitInfo& unit, uint32_t speed) {
   }
   ChangeSpeedOrEnd(target, false, MediumPacketTimeout);
   bool answers = false;
-  for (int attempt = 0; attempt < 4 && !answers; ++attempt) answers = Ping(unit.SlaveAddress);
+  for (int attempt = 0; attempt < 4 && !answers && !ExitRequested; ++attempt) answers = Ping(unit.SlaveAddress);
   if (!answers) {
     PutText(ReportStream, "-- could not connect at ");
     PutInt(ReportStream, target);
@@ -86,7 +86,7 @@ bool SetUnitBaudRate(const UnitInfo& unit, uint32_t speed) {
     target = 115200;
     ChangeSpeedOrEnd(target, false, MediumPacketTimeout);
     bool echoed = false;
-    for (int attempt = 0; attempt < 150 && !echoed; ++attempt) echoed = AskUnitForSpeed(unit, target);
+    for (int attempt = 0; attempt < 150 && !echoed && !ExitRequested; ++attempt) echoed = AskUnitForSpeed(unit, target);
     if (!echoed) {
       CallFailed();
       return false;
@@ -123,7 +123,7 @@ bool SetProgrammerBaudRate(const UnitInfo& unit, uint32_t speed, bool extended) 
   PutText(DebugStream, "\r\n");
   uint16_t code = unit.bootrelease <= 10 ? 0x1090 : 0x1023;
   String arguments = Arguments({static_cast<uint8_t>(index)});
-  for (int attempt = 0; attempt < 16; ++attempt) {
+  for (int attempt = 0; attempt < 16 && !ExitRequested; ++attempt) {
     switch (attempt % 4) {
       case 0: ChangeSpeedOrEnd(oldSpeed, oldParity, ShortPacketTimeout); break;
       case 1: ChangeSpeedOrEnd(target, false, ShortPacketTimeout); break;

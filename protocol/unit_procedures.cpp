@@ -7,6 +7,7 @@
 #include "runtime/clock.h"
 #include "runtime/console_streams.h"
 #include "runtime/log.h"
+#include "runtime/program_state.h"
 
 namespace {
 
@@ -35,7 +36,7 @@ bool CountedCall(uint8_t address, uint16_t code, int itemSize, int& count,
 }
 
 bool ResetAttempts(int attempts, uint8_t address) {
-  for (int attempt = 0; attempt < attempts; ++attempt) {
+  for (int attempt = 0; attempt < attempts && !ExitRequested; ++attempt) {
     AnnounceCall("Reset");
     if (CallOnce(address, ResetCode, "", 4)) {
       CallComplete();
@@ -57,7 +58,7 @@ bool ListRemoteUnits(RemoteUnitList& list) {
   RemoteUnitList read{};
   int count = 0;
   bool ok = false;
-  for (int attempt = 0; attempt < 8 && !ok; ++attempt) {
+  for (int attempt = 0; attempt < 8 && !ok && !ExitRequested; ++attempt) {
     ok = CountedCall(LocalUnitAddress, ListRemoteUnitsCode, 1, count, [&](int index, uint32_t address) {
       if (index < MaxRemoteUnits) read.addresses[index] = static_cast<uint8_t>(address);
     });
@@ -78,7 +79,7 @@ bool ListRemoteUnits(RemoteUnitList& list) {
 
 bool ResetSystem(const UnitInfo& unit) {
   if (unit.unitmode != ModeSoftware) FatalError("Unable to restart system");
-  for (int attempt = 0; attempt < 8; ++attempt) {
+  for (int attempt = 0; attempt < 8 && !ExitRequested; ++attempt) {
     AnnounceCall("ResetSystem");
     if (CallOnce(unit.SlaveAddress, ResetSystemCode, "", 4)) {
       CallComplete();
@@ -161,7 +162,7 @@ bool GetDebugLogs(const UnitInfo& unit, DebugLogIds& logs) {
   DebugLogIds read{};
   int count = 0;
   bool ok = false;
-  for (int attempt = 0; attempt < 4 && !ok; ++attempt) {
+  for (int attempt = 0; attempt < 4 && !ok && !ExitRequested; ++attempt) {
     ok = CountedCall(unit.SlaveAddress, GetDebugLogsCode, 2, count, [&](int index, uint32_t id) {
       if (index < MaxDebugLogIds) read.ids[index] = static_cast<uint16_t>(id);
     });
