@@ -75,6 +75,10 @@ int FileCreateQuietly(BufferedFile*& file, const String& name) {
   return OpenBuffered(file, name, CreateFlags, nullptr);
 }
 
+int FileCreateNew(BufferedFile*& file, const String& name) {
+  return OpenBuffered(file, name, O_WRONLY | O_CREAT | O_EXCL, nullptr);
+}
+
 int FileOpenQuietly(BufferedFile*& file, const String& name) {
   return OpenBuffered(file, name, O_RDONLY, nullptr);
 }

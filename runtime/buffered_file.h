@@ -29,6 +29,9 @@ int FileOpen(BufferedFile*& file, const String& name);
 // FileCreate and FileOpen without the standard-error message, for callers whose
 // failures stay silent (the user settings).
 int FileCreateQuietly(BufferedFile*& file, const String& name);
+// Creates a file that does not exist yet, quietly: EEXIST when it does, and the file
+// found is left as it is.
+int FileCreateNew(BufferedFile*& file, const String& name);
 int FileOpenQuietly(BufferedFile*& file, const String& name);
 
 void FilePutByte(BufferedFile* file, uint8_t c);

@@ -56,7 +56,8 @@ int32_t CheckIndex(int32_t index, int32_t count, std::source_location where) {
 }
 
 void FatalSystemError(int errorNumber) {
-  FlushStandardStreams();
+  // The line before ends first, or the two messages run on as one.
+  EndConsoleLine();
   const char* text = std::strerror(errorNumber);
   char line[300];
   int length = std::snprintf(line, sizeof line, "Fatal error: %s\n", text);

@@ -164,6 +164,17 @@ void EndStandardOutput() {
   WriteBuffer();
 }
 
+void EndConsoleLine() {
+  std::lock_guard guard(ConsoleLock);
+  if (stderrLineStart || stdoutBreaks.crPending || stdoutBreaks.lfPending) {
+    ConsolePutChar('\r');
+    ConsolePutChar('\n');
+  }
+  stdoutBreaks = DeferredBreaks{};
+  stderrLineStart = stderrLastWasCr = false;
+  WriteBuffer();
+}
+
 void ResetStandardStreams() {
   std::lock_guard guard(ConsoleLock);
   stdoutBreaks = DeferredBreaks{};

@@ -24,6 +24,10 @@ void FlushStandardStreams();
 
 // The process is ending: writes a pending line break and flushes.
 void EndStandardOutput();
+// A message about to be written straight to descriptor 2 (the run-time's fatal error)
+// starts on a line of its own: a line that either stream has ended but not yet broken
+// is broken now, once, and what the default sink holds is written out.
+void EndConsoleLine();
 
 // Line state of the two sinks back to "start of output" (for tests).
 void ResetStandardStreams();

@@ -1,5 +1,6 @@
 #include "runtime/log.h"
 
+#include <cerrno>
 #include <cstdlib>
 #include <pwd.h>
 #include <set>
@@ -25,6 +26,11 @@ namespace {
 BufferedFile* logFile = nullptr;
 bool logOpen = false;
 uint32_t startTick = 0;
+// The stamp of a line is taken when its first character arrives, so that it tells
+// when the line was written, not when the line before it ended.
+bool stampPending = false;
+// Enough for any number of runs started within one second.
+constexpr int MaxLogCopies = 1000;
 
 void PutAll(Stream& stream, std::string_view text) { PutText(stream, text); }
 
@@ -109,10 +115,12 @@ Stream DetailStream{[](Stream*, uint8_t c) { DetailPut(c); }};
 
 void LogPut(uint8_t c) {
   if (c == '\n' || !logOpen) return;
+  if (stampPending) WriteStamp();
+  stampPending = false;
   FilePutByte(logFile, c);
   if (c == '\r') {
     FilePutByte(logFile, '\n');
-    WriteStamp();
+    stampPending = true;
     // The log is what is left to read after a crash or a power cut, and the engineer
     // may follow it while the program runs; a write per line costs about 2 µs, nothing
     // beside the link's own pace.
@@ -134,7 +142,7 @@ String LogFolderFor(const String& programFile) {
   return Concatenate(AddSeparator(DirectoryPart(FullPath(programFile))), "LogFiles");
 }
 
-String LogFileName(const String& folder, const LocalDateTime& now) {
+String LogFileName(const String& folder, const LocalDateTime& now, int copy) {
   String name = AddSeparator(folder);
   name += "20";
   name += TwoDigits(now.year);
@@ -142,6 +150,12 @@ String LogFileName(const String& folder, const LocalDateTime& now) {
                                   {'-', now.minute}, {'-', now.second}}) {
     name += separator;
     name += TwoDigits(value);
+  }
+  if (copy > 1) {
+    StringStream out(name);
+    PutText(out, " (");
+    PutInt(out, copy);
+    PutText(out, ")");
   }
   name += ".log";
   return name;
@@ -199,13 +213,30 @@ void CleanUpLogs(const String& folder, const LocalDateTime& now) {
 }
 
 void PrepareLogAt(const String& folder, const LocalDateTime& now) {
-  MakeFolder(folder);
+  if (!MakeFolder(folder) && LastOsErrorNumber() != EEXIST) {
+    int error = LastOsErrorNumber();
+    PutAll(StandardError, "\r\nCannot create folder: ");
+    PutString(StandardError, folder);
+    PutAll(StandardError, "\r\n");
+    FatalSystemError(error);
+  }
   if (now.day > 21) CleanUpLogs(folder, now);
-  String name = LogFileName(folder, now);
+  // Another run started in the same second keeps its log: the name takes a number.
+  String name;
+  int error = EEXIST;
+  for (int copy = 1; copy <= MaxLogCopies && error == EEXIST; ++copy) {
+    name = LogFileName(folder, now, copy);
+    error = FileCreateNew(logFile, name);
+  }
   ShowLogName(name);
-  int error = FileCreate(logFile, name);
-  if (error != 0) FatalSystemError(error);
+  if (error != 0) {
+    PutAll(StandardError, "\r\nCannot create file: ");
+    PutString(StandardError, name);
+    PutAll(StandardError, "\r\n");
+    FatalSystemError(error);
+  }
   logOpen = true;
+  stampPending = false;
   startTick = TickMilliseconds();
   WriteHeader();
 }
@@ -216,6 +247,8 @@ void PrepareLog() {
 
 void CloseLog() {
   if (!logOpen) return;
+  if (stampPending) WriteStamp();
+  stampPending = false;
   FilePutByte(logFile, '\r');
   FilePutByte(logFile, '\n');
   logOpen = false;

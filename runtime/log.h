@@ -36,8 +36,9 @@ bool LogIsOpen();
 
 // The log folder for a program file: its folder plus "\LogFiles".
 String LogFolderFor(const String& programFile);
-// "<folder>\20yy-mm-dd hh-mm-ss.log"
-String LogFileName(const String& folder, const LocalDateTime& now);
+// "<folder>\20yy-mm-dd hh-mm-ss.log"; from the second copy on, for runs started in the
+// same second, "<folder>\20yy-mm-dd hh-mm-ss (<copy>).log".
+String LogFileName(const String& folder, const LocalDateTime& now, int copy = 1);
 // Deletes the log files older than the current month and the two before it,
 // under "Cleanup.lck" so that two copies never clean up at once.
 void CleanUpLogs(const String& folder, const LocalDateTime& now);

@@ -147,8 +147,8 @@ TEST_F(LogFolder, HeaderAndLineStamps) {
   // Every finished line is on the disk already, for a reader while the program runs
   // or after it crashed.
   std::string beforeClose = Read(folder + "/2026-12-08 22-57-09.log");
-  EXPECT_EQ(beforeClose.substr(beforeClose.size() - std::string_view("report\r\n004512: ").size()),
-            "report\r\n004512: ");
+  EXPECT_EQ(beforeClose.substr(beforeClose.size() - std::string_view("004512: report\r\n").size()),
+            "004512: report\r\n");
   clock.Sleep(1'000'000'000);
   PutText(LogStream, "late\r\n");
   CloseLog();
@@ -160,17 +160,39 @@ TEST_F(LogFolder, HeaderAndLineStamps) {
             "/opt/quarnet -d COM3 \r\n"
             "000000: COMPUTERNAME=BENCH-7\r\n"
             "000000: USERNAME=engineer\r\n"
-            "000000: Disconnected\r\n"  // a stamp is taken when the line before it ends
+            "004512: Disconnected\r\n"  // a stamp tells when its line was written
             "004512: debug\r\n"
             "004512: shown\r\n"
             "004512: report\r\n"
-            "004512: late\r\n"
+            "1004512: late\r\n"
             "1004512: \r\n");
   EXPECT_NE(console.find("   LogFile         : " + folder), std::string::npos);
   EXPECT_NE(console.find("shown\r\nreport"), std::string::npos);
   EXPECT_EQ(console.find("debug"), std::string::npos);
   unsetenv("COMPUTERNAME");
   unsetenv("USERNAME");
+}
+
+TEST_F(LogFolder, RunsStartedInTheSameSecondKeepTheirOwnLogs) {
+  LocalDateTime now{26, 12, 8, 22, 57, 9};
+  Touch("2026-12-08 22-57-09.log");
+  PrepareLogAt(String::Copy(folder), now);
+  PutText(LogStream, "second run\r\n");
+  CloseLog();
+  PrepareLogAt(String::Copy(folder), now);
+  PutText(LogStream, "third run\r\n");
+  CloseLog();
+  EXPECT_EQ(Read(folder + "/2026-12-08 22-57-09.log"), "x");
+  EXPECT_NE(Read(folder + "/2026-12-08 22-57-09 (2).log").find("second run"), std::string::npos);
+  EXPECT_NE(Read(folder + "/2026-12-08 22-57-09 (3).log").find("third run"), std::string::npos);
+  EXPECT_NE(console.find("22-57-09 (3).log"), std::string::npos) << "the name shown is the one written";
+
+  // Numbered logs age like the others.
+  Touch("2026-09-30 10-00-00 (2).log");
+  PrepareLogAt(String::Copy(folder), LocalDateTime{26, 12, 22, 8, 0, 0});
+  CloseLog();
+  EXPECT_FALSE(Exists("2026-09-30 10-00-00 (2).log"));
+  EXPECT_TRUE(Exists("2026-12-08 22-57-09 (3).log"));
 }
 
 TEST_F(LogFolder, LongLogNameIsShownOnTwoLines) {
@@ -250,7 +272,20 @@ TEST_F(LogDeathTest, LogThatCannotBeCreatedEndsTheProgram) {
         InstallConsoleSink(nullptr);
         PrepareLogAt(String::Copy(notAFolder), LocalDateTime{26, 12, 8, 22, 57, 9});
       },
-      ::testing::ExitedWithCode(1), "Cannot create file: .*blocked/2026-12-08 22-57-09.log.*Fatal error: Not a directory");
+      ::testing::ExitedWithCode(1), "Cannot create file: .*blocked/2026-12-08 22-57-09.log\r?\nFatal error: Not a directory");
+}
+
+// The reason given is why the folder could not be made, not what followed from it.
+TEST_F(LogDeathTest, LogFolderThatCannotBeMadeEndsTheProgramWithItsReason) {
+  Touch("blocked");
+  std::string folderInAFile = folder + "/blocked/LogFiles";
+  EXPECT_EXIT(
+      {
+        dup2(2, 1);
+        InstallConsoleSink(nullptr);
+        PrepareLogAt(String::Copy(folderInAFile), LocalDateTime{26, 12, 8, 22, 57, 9});
+      },
+      ::testing::ExitedWithCode(1), "Cannot create folder: .*blocked/LogFiles\r?\nFatal error: Not a directory");
 }
 
 }  // namespace
