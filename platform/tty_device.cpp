@@ -76,6 +76,12 @@ bool Fail(PortError error, int systemErrorNumber) {
   return false;
 }
 
+// A read or write that failed: its reason is where the port's error text is taken from.
+int FailedTransfer(int systemErrorNumber) {
+  SetLastPortError(PortOtherError, systemErrorNumber);
+  return -1;
+}
+
 // Drivers answer EINVAL to a speed they cannot run at.
 PortError SettingsError(int error) { return error == EINVAL ? PortInvalidParameter : PortOtherError; }
 
@@ -183,12 +189,11 @@ uint32_t TtyDevice::TakeLineErrors() {
 int TtyDevice::Read(uint8_t* buffer, int count) {
   ssize_t got = read(descriptor_, buffer, static_cast<size_t>(count));
   if (got > 0) return static_cast<int>(got);
-  if (got < 0) return errno == EAGAIN || errno == EINTR ? 0 : -1;
+  if (got < 0) return errno == EAGAIN || errno == EINTR ? 0 : FailedTransfer(errno);
   // With VMIN and VTIME zero, an empty tty and a hung-up one (the adapter pulled, the
   // pseudo-terminal's master closed) both read 0; only poll tells them apart.
   if (!HungUp()) return 0;
-  errno = EIO;
-  return -1;
+  return FailedTransfer(EIO);
 }
 
 bool TtyDevice::HungUp() {
@@ -199,7 +204,7 @@ bool TtyDevice::HungUp() {
 int TtyDevice::Write(const uint8_t* bytes, int count) {
   ssize_t written = write(descriptor_, bytes, static_cast<size_t>(count));
   if (written >= 0) return static_cast<int>(written);
-  return errno == EAGAIN || errno == EINTR ? 0 : -1;
+  return errno == EAGAIN || errno == EINTR ? 0 : FailedTransfer(errno);
 }
 
 bool TtyDevice::WaitForInput(uint32_t milliseconds) { return WaitFor(POLLIN, milliseconds); }

@@ -234,8 +234,13 @@ TEST_F(TtyDeviceTest, ADeviceThatVanishesEndsTheWaitAndFailsTheRead) {
   unplug.join();
   EXPECT_TRUE(woke);
   uint8_t buffer[16];
+  // The port's error text tells why, not what an earlier call left behind.
+  SetLastPortError(PortOk, 0);
   EXPECT_EQ(device->Read(buffer, sizeof buffer), -1);
+  EXPECT_EQ(PortErrorText(), "Error: Input/output error");
+  SetLastPortError(PortOk, 0);
   EXPECT_EQ(device->Write(buffer, 1), -1);
+  EXPECT_EQ(PortErrorText(), "Error: Input/output error");
   EXPECT_TRUE(device->WaitForOutputRoom(10000));
   EXPECT_FALSE(device->Drain());
 }

@@ -43,6 +43,7 @@ bool ReadRawText(char (&text)[RawBlockSize + 1], int& got) {
   if (got < 0) {
     Debug("[ERROR]");
     PutString(DebugStream, SystemErrorText());
+    Debug("\r\n");
     return false;
   }
   text[got] = '\0';
@@ -58,6 +59,7 @@ ProbeResult ProbeBootRom(UnitInfo& unit) {
   if (WriteCommPortOverlapped(LinkPort, &question, 1) <= 0) {
     Debug("<ERROR> ");
     PutString(DebugStream, SystemErrorText());
+    Debug("\r\n");
     return ProbeResult::PortError;
   }
   char text[RawBlockSize + 1];

@@ -114,6 +114,17 @@ TEST_F(Discovery, BlankLpcChipAnswersTheBootRomHandshake) {
   EXPECT_EQ(BaudRate, 115200u);
 }
 
+// An adapter pulled during the boot ROM handshake: the reason, on a line of its own.
+TEST_F(Discovery, ALinkThatVanishesDuringTheBootRomHandshakeEndsItsLine) {
+  peer().Configure(LineSettings{115200, 2, false, false, false});
+  raw = [&](uint8_t byte) {
+    if (byte == '?') line.Unplug();
+  };
+  UnitInfo unit{};
+  EXPECT_FALSE(FindUnitOnPort(unit));
+  EXPECT_TRUE(Said("[ERROR]Error: Input/output error\r\n")) << captured;
+}
+
 TEST_F(Discovery, EnvironmentPortList) {
   ClosePort();
   AttachVirtualLine(1, nullptr);
