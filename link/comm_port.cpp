@@ -62,7 +62,10 @@ bool PushOldest(OverlappedPort& port) {
   if (!request.pending || request.accepted == length) return true;
   int taken = port.device->Write(port.txRing + request.startOffset + request.accepted,
                                  static_cast<int>(length - request.accepted));
-  if (taken < 0) return false;
+  if (taken < 0) {
+    port.vanished = true;
+    return false;
+  }
   request.accepted += static_cast<uint32_t>(taken);
   return true;
 }
@@ -128,6 +131,7 @@ void ClearPort(OverlappedPort& port) {
   port.timeoutMs = 0;
   port.txDone = port.txFill = 0;
   port.txHead = port.txTail = 0;
+  port.vanished = false;
   std::memset(port.txQueue, 0, sizeof port.txQueue);
 }
 
@@ -219,6 +223,7 @@ int ReadCommPortOverlapped(OverlappedPort& port, uint8_t* buffer, int count) {
     if (port.timeoutMs != 0) port.device->WaitForInput(limit);
     int got = port.device->Read(buffer, count);
     if (got < 0) {
+      port.vanished = true;
       ReportPortSystemError();
       ReportLineErrors(*port.device);
       return -1;

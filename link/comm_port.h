@@ -30,6 +30,9 @@ struct OverlappedPort {
   TxRequest txQueue[TxQueueSize];
   uint32_t txHead;
   uint32_t txTail;
+  // A read or write of the device failed: the adapter was pulled, the far end hung up.
+  // Nothing more will pass on this port until it is opened again.
+  bool vanished;
 };
 
 using CommHandle = std::unique_ptr<SerialDevice>;

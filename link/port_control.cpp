@@ -189,6 +189,8 @@ bool ChangeBaudRate() {
 
 bool IsPortOpen() { return IsOpen(LinkPort); }
 
+bool LinkVanished() { return IsPortOpen() && LinkPort.vanished; }
+
 std::string_view PortOpenFailureText(PortError error) {
   switch (error) {
     case PortNotPresent: return " is not present on this computer\r\n";

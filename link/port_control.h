@@ -19,6 +19,9 @@ void ClosePort();
 // Closes and reopens LinkPort at BaudRate; after 20 failed attempts the program ends.
 bool ChangeBaudRate();
 bool IsPortOpen();
+// The open link's device failed (unplugged, hung up): no unit can be reached through
+// it until the port is opened anew.
+bool LinkVanished();
 // What follows "COM<n>" in the report of a port that did not open, line end included;
 // empty for an error without words of its own, which the caller reports its way.
 std::string_view PortOpenFailureText(PortError error);

@@ -179,6 +179,8 @@ bool Connect(UnitInfo& unit) {
     RestoreConnectionBaudRate(MediumPacketTimeout);
     if (unit.unitmode == ModeSoftware) Ping(LocalUnitAddress);
     if (ReadUnitInfo(unit)) break;
+    // Nobody can power-cycle a unit into a link that is gone.
+    if (LinkVanished()) return false;
     if (!ConnectBootLoader(unit)) return false;
   }
   if (unit.unitmode == ModeBootLoader) ReadBootLoaderRelease(unit);

@@ -45,12 +45,23 @@ void ReportOpenFailure() {
   }
 }
 
-// The unit found on the open port becomes the connected unit, its full description read.
+// A link that vanished (the adapter pulled, the far end hung up) reaches no unit any
+// more: the window says so and is disconnected, rather than showing what it had read
+// so far as a connected system. True when it did.
+bool EndIfLinkVanished(ToolForm& form) {
+  if (!LinkVanished()) return false;
+  LostConnection(form);
+  EnterDisconnectedState(form);
+  return true;
+}
+
+// The unit found on the open port becomes the connected unit, its full description
+// read. False when no unit could be connected on it.
 bool ConnectFoundUnit(ToolForm& form) {
-  if (!Connect(form.ConnectedUnit)) return false;
+  if (!Connect(form.ConnectedUnit)) return EndIfLinkVanished(form);
   ReadExtendedInfo(form.ConnectedUnit);
   ReadAdvancedInfo(form.ConnectedUnit);
-  EnterConnectedState(form);
+  if (!EndIfLinkVanished(form)) EnterConnectedState(form);
   return true;
 }
 
@@ -105,6 +116,7 @@ void Search(ToolForm& form) {
 void EnterConnectedState(ToolForm& form) {
   PelSetText(form.connectButton.window, "Disconnect");
   RefreshUnitList(form);
+  if (EndIfLinkVanished(form)) return;
   PelEnable(form.updateAllButton.window, true);
   PelEnable(form.saveSystemLogsButton.window, true);
   PutText(StandardOutput, "Connected\r\n");

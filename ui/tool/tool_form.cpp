@@ -1,5 +1,6 @@
 #include "ui/tool/tool_form.h"
 
+#include "link/port_control.h"
 #include "runtime/program_state.h"
 #include "ui/tool/connection_state.h"
 #include "ui/tool/port_and_speed.h"
@@ -259,7 +260,10 @@ intptr_t ToolFormTimer(PelWindow* window, uintptr_t id) {
       break;
     case ClearSelectionTimer:
       PelKillTimer(form.window, ClearSelectionTimer);
-      if (TicksCount(form)) SelectUnit(form, 0);
+      if (!TicksCount(form)) break;
+      // A unit lost because the link itself is gone leaves nothing to be connected to.
+      if (LinkVanished()) EnterDisconnectedState(form);
+      else SelectUnit(form, 0);
       break;
   }
   return Handled;

@@ -116,6 +116,43 @@ TEST_F(ToolWindow, AUnitThatDoesNotAnswerIsNotReady) {
   EXPECT_FALSE(PelIsEnabled(Form().unitTitle.window));
 }
 
+// The adapter pulled (the pseudo-terminal or tty hung up): the window says the
+// connection is lost and ends disconnected, whether the system was being listed or
+// already shown.
+class VanishingLink : public ToolWindow {
+ protected:
+  void ExpectLostAndDisconnected() {
+    std::string said = ConsoleSaid();
+    EXPECT_NE(said.find("Lost connection to unit\r\n"), std::string::npos) << said;
+    EXPECT_NE(said.find("Disconnected\r\n"), std::string::npos) << said;
+    EXPECT_TRUE(UnitLines().empty());
+    EXPECT_EQ(Text(Form().connectButton.window), "Connect");
+    EXPECT_FALSE(IsPortOpen());
+  }
+};
+
+TEST_F(VanishingLink, WhileTheSystemIsListed) {
+  AttachSystem(4, DemoSystem());
+  simulator->OrderFault({.kind = FaultKind::Vanish, .unit = 9});
+  OpenMainWindow();
+  ExpectLostAndDisconnected();
+  EXPECT_EQ(ConsoleSaid().find("Connected\r\n"), std::string::npos) << "never shown as connected";
+}
+
+// A call of the settings view that failed on a vanished link: once its handler has
+// returned, the window is disconnected rather than left on an empty selection.
+TEST_F(VanishingLink, AfterTheSystemWasShown) {
+  AttachSystem(4, DemoSystem());
+  OpenMainWindow();
+  ASSERT_EQ(Text(Form().connectButton.window), "Disconnect");
+  simulator->OrderFault({.kind = FaultKind::Vanish, .unit = 9});
+  ASSERT_TRUE(OperatorPickListLine(Form().unitList.window.hwnd, 2));
+  Pump(20);
+  LostConnection(Form());
+  Pump(30);
+  ExpectLostAndDisconnected();
+}
+
 TEST_F(ToolWindow, ALostConnectionClearsTheSelectionOnceTheHandlerHasReturned) {
   AttachSystem(4, DemoSystem());
   OpenMainWindow();
