@@ -4,12 +4,16 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdint>
+#include <cstdlib>
+#include <dirent.h>
 #include <fcntl.h>
 #include <linux/serial.h>
 #include <optional>
 #include <poll.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <string>
 #include <termios.h>
 #include <thread>
 #include <unistd.h>
@@ -60,13 +64,51 @@ PortError OpenError(int error) {
   }
 }
 
+// Whether the tty is open anywhere but on `descriptor`, in this process or another.
+// Only root gets here with another's exclusive flag set, and root may read every
+// process's descriptors; a folder that cannot be read counts as a holder.
+bool OpenElsewhere(int descriptor) {
+  struct stat own;
+  if (fstat(descriptor, &own) != 0) return true;
+  DIR* processes = opendir("/proc");
+  if (processes == nullptr) return true;
+  bool found = false;
+  pid_t self = getpid();
+  while (dirent* process = readdir(processes)) {
+    char* end = nullptr;
+    long pid = std::strtol(process->d_name, &end, 10);
+    if (*end != '\0' || pid <= 0) continue;
+    std::string folder = "/proc/" + std::string(process->d_name) + "/fd";
+    DIR* descriptors = opendir(folder.c_str());
+    if (descriptors == nullptr) continue;  // ended meanwhile
+    while (dirent* entry = readdir(descriptors)) {
+      if (entry->d_name[0] == '.') continue;
+      if (pid == self && std::atoi(entry->d_name) == descriptor) continue;
+      struct stat other;
+      if (stat((folder + "/" + entry->d_name).c_str(), &other) == 0 && S_ISCHR(other.st_mode) &&
+          other.st_rdev == own.st_rdev) {
+        found = true;
+        break;
+      }
+    }
+    closedir(descriptors);
+    if (found) break;
+  }
+  closedir(processes);
+  return found;
+}
+
 // 0, or the error number of the reason the tty cannot be this program's alone.
 // TIOCEXCL turns away other users' opens (EBUSY), but not root's: root sees a holder
-// by its flag instead. The advisory lock, which other serial programs test too,
-// holds against everyone.
+// by its flag instead. The flag of a holder that died without closing (kill -9) stays
+// on a pseudo-terminal while its other end is open (a real tty drops it at its last
+// close), so a flag counts only while somebody has the tty open. The advisory lock,
+// which other serial programs test too, holds against everyone.
 int TakeExclusiveUse(int descriptor) {
   int heldExclusively = 0;
-  if (ioctl(descriptor, TIOCGEXCL, &heldExclusively) == 0 && heldExclusively != 0) return EBUSY;
+  if (ioctl(descriptor, TIOCGEXCL, &heldExclusively) == 0 && heldExclusively != 0 && OpenElsewhere(descriptor)) {
+    return EBUSY;
+  }
   if (flock(descriptor, LOCK_EX | LOCK_NB) != 0 || ioctl(descriptor, TIOCEXCL) != 0) return errno;
   return 0;
 }

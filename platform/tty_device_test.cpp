@@ -197,6 +197,20 @@ TEST_F(TtyDeviceTest, APortHeldExclusivelyWithoutTheLockIsInUse) {
   close(holder);
 }
 
+// After kill -9 the pseudo-terminal keeps the dead holder's flag while the simulator
+// keeps its end open; nobody has the port open, so it is free.
+TEST_F(TtyDeviceTest, AnExclusiveFlagLeftByAHolderThatIsGoneDoesNotKeepThePort) {
+  if (geteuid() != 0) GTEST_SKIP() << "needs root: another user's open is refused before the flag can be seen";
+  int holder = open(terminal.Slave().c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+  ASSERT_GE(holder, 0);
+  ASSERT_EQ(ioctl(holder, TIOCEXCL), 0);
+  close(holder);
+  std::unique_ptr<SerialDevice> device = OpenTtyDevice(5);
+  EXPECT_NE(device, nullptr) << PortErrorText().View();
+  device.reset();
+  EXPECT_NE(OpenTtyDevice(5), nullptr) << "and the next start takes it too";
+}
+
 TEST_F(TtyDeviceTest, OpenFailuresCarryTheirPortError) {
   std::ofstream(root + "/plain") << "x";
   Link(7, root + "/unplugged");
