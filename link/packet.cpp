@@ -25,7 +25,6 @@ InputRecord PacketReader{[](InputRecord*) { return GetPacketByte(); }};
 namespace {
 
 constexpr uint32_t StagingSize = 65536;
-constexpr uint32_t ReceivePollMs = 10;
 constexpr uint32_t SlideLimitMs = 100;
 
 uint8_t transmitBuffer[StagingSize];
@@ -96,17 +95,19 @@ bool FillReceiveBuffer(OverlappedPort& port) {
 }
 
 // Waits for the bytes by waiting for input on the port rather than sleeping a fixed
-// 10 ms, so an exchange costs its line time; the time limit is the same. A failed
-// read ends the wait: a device that has gone will not deliver the rest.
+// 10 ms, so an exchange costs its line time, and a wait that gets nothing ends as its
+// time limit passes rather than up to a poll step later. A failed read ends the wait:
+// a device that has gone will not deliver the rest.
 uint32_t ReceiveBlock(OverlappedPort& port, uint8_t* destination, uint32_t count) {
   uint32_t start = TickMilliseconds();
   bool readable = FillReceiveBuffer(port);
   while (receiveCount < count) {
-    if (!readable || TickMilliseconds() - start > PacketTimeout) {
+    uint32_t elapsed = TickMilliseconds() - start;
+    if (!readable || elapsed > PacketTimeout) {
       count = receiveCount;
       break;
     }
-    port.device->WaitForInput(ReceivePollMs);
+    port.device->WaitForInput(PacketTimeout + 1 - elapsed);
     readable = FillReceiveBuffer(port);
   }
   std::memcpy(destination, receiveStaging, count);

@@ -166,8 +166,10 @@ int ReadRawBlock(uint8_t* buffer, int count) {
   uint32_t start = TickMilliseconds();
   int total = 0;
   while (total < count) {
-    if (TickMilliseconds() - start >= PacketTimeout) break;
-    LinkPort.device->WaitForInput(10);
+    uint32_t elapsed = TickMilliseconds() - start;
+    if (elapsed >= PacketTimeout) break;
+    // Whatever arrives is taken at once; nothing arriving ends the read as its time is up.
+    LinkPort.device->WaitForInput(PacketTimeout - elapsed);
     int got = ReadCommPortOverlapped(LinkPort, buffer + total, count - total);
     if (got < 0) return -1;
     total += got;

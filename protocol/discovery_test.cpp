@@ -7,6 +7,7 @@
 #include <string>
 
 #include "link/link_speed.h"
+#include "link/packet.h"
 #include "protocol/remote_call.h"
 #include "protocol/scripted_unit_fixture.h"
 #include "runtime/user_settings.h"
@@ -123,6 +124,15 @@ TEST_F(Discovery, ALinkThatVanishesDuringTheBootRomHandshakeEndsItsLine) {
   UnitInfo unit{};
   EXPECT_FALSE(FindUnitOnPort(unit));
   EXPECT_TRUE(Said("[ERROR]Error: Input/output error\r\n")) << captured;
+}
+
+TEST_F(Discovery, ARawReadOfASilentLineCostsItsTimeOutAndNoMore) {
+  PacketTimeout = 100;
+  uint8_t buffer[80];
+  uint64_t start = clock.Now();
+  EXPECT_EQ(ReadRawBlock(buffer, sizeof buffer), 0);
+  EXPECT_GE(clock.Now() - start, 100'000u);
+  EXPECT_LE(clock.Now() - start, 101'000u);
 }
 
 TEST_F(Discovery, EnvironmentPortList) {
