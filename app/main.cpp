@@ -2,7 +2,9 @@
 // split by the program's own rules, the console log window around the main program,
 // and the exit code.
 #include <climits>
+#include <cstdio>
 #include <string>
+#include <string_view>
 #include <unistd.h>
 
 #include "app/main_program.h"
@@ -26,6 +28,42 @@ std::string ProgramPath(const char* argv0) {
   return std::string(path, static_cast<size_t>(length));
 }
 
+constexpr const char* UsageText =
+    "Usage: quarnet [-d | -dd] [job file] [[COM]<port>]\n"
+    "       quarnet --help | --version\n"
+    "\n"
+    "  -d          debug: every operation step by step and the link trace on the console\n"
+    "  -dd         detailed debug: the bytes on the link as well\n"
+    "  job file    an INI file into which a fatal error writes its message (key Message)\n"
+    "  COM3, 3     the COM port to use; without one the unit is searched for\n"
+    "\n"
+    "Environment:\n"
+    "  VELANTORPORTLIST, VELANTORPORT  ports searched first (COM3,COM5 or 3 5)\n"
+    "  VELANTORDEVDIR                  a folder of links com<n> to ttys, before the built-in names\n"
+    "  VELANTORLOCKDIR                 a folder for the lock file lockVelantorCommPort<n>\n"
+    "  QUARNET_UI=headless             no windows, even with a display\n"
+    "  QUARNET_TRACE                   a file for the developer trace\n"
+    "\n"
+    "Exit codes: 0 normal end, 1 fatal error, 2 fatal error with a job file named.\n";
+
+// The long forms that command-line users expect of any program; they answer at once,
+// before any window, log or port.
+bool AnswerLongOption(int argc, char** argv, int& exitCode) {
+  for (int i = 1; i < argc; ++i) {
+    std::string_view item = argv[i];
+    if (item == "--help") {
+      std::fputs(UsageText, stdout);
+    } else if (item == "--version") {
+      std::printf("Quarnet %d.%02dr%02d\n", MajorVersion, MinorVersion, Release);
+    } else {
+      continue;
+    }
+    exitCode = 0;
+    return true;
+  }
+  return false;
+}
+
 // COM ports are ttys and windows go to the display, unless there is none. Before the
 // console starts: it opens the first window.
 void InstallLinuxServices() {
@@ -36,6 +74,7 @@ void InstallLinuxServices() {
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (int exitCode; AnswerLongOption(argc, argv, exitCode)) return exitCode;
   StartTraceClock();
   Trace("Main Program Started");
   InstallLinuxServices();

@@ -71,12 +71,23 @@ TEST_F(Program, BadOptionEndsWithTheUsage) {
   EXPECT_NE(run.output.find("Cannot write job file: /nonexistent/folder/job.ini: "), std::string::npos) << run.output;
 }
 
+TEST_F(Program, HelpAndVersionAnswerAtOnceAndEndWithZero) {
+  ProgramRun run = Start("--help");
+  EXPECT_EQ(run.exitCode, 0) << run.output;
+  EXPECT_EQ(run.output.rfind("Usage: quarnet [-d | -dd] [job file] [[COM]<port>]\n", 0), 0u) << run.output;
+  EXPECT_NE(run.output.find("VELANTORLOCKDIR"), std::string::npos) << run.output;
+  run = Start("-d --version");
+  EXPECT_EQ(run.exitCode, 0) << run.output;
+  EXPECT_EQ(run.output, "Quarnet 6.10r57\n");
+  EXPECT_FALSE(fs::exists(folder + "/LogFiles")) << "no log for a question";
+}
+
 TEST_F(Program, LogFolderThatCannotBeMadeEndsTheProgram) {
   std::ofstream(folder + "/LogFiles") << "a file where the folder should be";
   ProgramRun run = Start("");
   EXPECT_EQ(run.exitCode, 1);
   EXPECT_NE(run.output.find("Cannot create file: " + folder + "/LogFiles/20"), std::string::npos) << run.output;
-  EXPECT_NE(run.output.find("Fatal error: Not a directory"), std::string::npos) << run.output;
+  EXPECT_NE(run.output.find(".log\r\nFatal error: Not a directory"), std::string::npos) << run.output;
 }
 
 }  // namespace
