@@ -13,6 +13,7 @@
 #include "runtime/ini_file.h"
 #include "runtime/program_state.h"
 #include "runtime/virtual_clock.h"
+#include "testing/saved_variable.h"
 
 namespace {
 
@@ -77,7 +78,27 @@ TEST(LogNames, OldFilesByMonthRule) {
 TEST(LogNames, FileNameFromTheStartTime) {
   LocalDateTime now{26, 12, 8, 22, 57, 9};
   EXPECT_EQ(LogFileName("/x/LogFiles", now), "/x/LogFiles/2026-12-08 22-57-09.log");
-  EXPECT_EQ(LogFolderFor("/opt/quarnet/bin/quarnet"), "/opt/quarnet/bin/LogFiles");
+}
+
+// Where it was built the log sits beside the program; installed (its data in
+// share/quarnet beside bin), the program's folder is nobody's to write in.
+TEST_F(LogFolder, TheLogGoesBesideTheProgramUnlessItIsInstalled) {
+  SavedVariable stateHome{"XDG_STATE_HOME"};
+  SavedVariable home{"HOME"};
+  fs::create_directories(folder + "/build");
+  fs::create_directories(folder + "/usr/bin");
+  fs::create_directories(folder + "/usr/share/quarnet");
+  setenv("XDG_STATE_HOME", (folder + "/state").c_str(), 1);
+  EXPECT_EQ(LogFolderFor(String::Copy(folder + "/build/quarnet")), (folder + "/build/LogFiles").c_str());
+  String installed = LogFolderFor(String::Copy(folder + "/usr/bin/quarnet"));
+  EXPECT_EQ(installed, (folder + "/state/quarnet/LogFiles").c_str());
+  PrepareLogAt(installed, LocalDateTime{26, 12, 8, 22, 57, 9});
+  CloseLog();
+  EXPECT_TRUE(Exists("state/quarnet/LogFiles/2026-12-08 22-57-09.log")) << "the folders above are made too";
+
+  unsetenv("XDG_STATE_HOME");
+  setenv("HOME", "/home/operator", 1);
+  EXPECT_EQ(LogFolderFor(String::Copy(folder + "/usr/bin/quarnet")), "/home/operator/.local/state/quarnet/LogFiles");
 }
 
 TEST_F(LogFolder, CleanUpOnlyFromDay22AndNotUnderAnotherCopysLock) {
@@ -263,7 +284,7 @@ TEST_F(LogDeathTest, FatalErrorExitCodesAndJobFile) {
   EXPECT_EQ(Read(job), "Message=No unit found\r\n");
 }
 
-TEST_F(LogDeathTest, LogThatCannotBeCreatedEndsTheProgram) {
+TEST_F(LogDeathTest, AFileWhereTheLogFolderShouldBeEndsTheProgram) {
   Touch("blocked");
   std::string notAFolder = folder + "/blocked";
   EXPECT_EXIT(
@@ -272,7 +293,7 @@ TEST_F(LogDeathTest, LogThatCannotBeCreatedEndsTheProgram) {
         InstallConsoleSink(nullptr);
         PrepareLogAt(String::Copy(notAFolder), LocalDateTime{26, 12, 8, 22, 57, 9});
       },
-      ::testing::ExitedWithCode(1), "Cannot create file: .*blocked/2026-12-08 22-57-09.log\r?\nFatal error: Not a directory");
+      ::testing::ExitedWithCode(1), "Cannot create folder: .*blocked\r?\nFatal error: Not a directory");
 }
 
 // The reason given is why the folder could not be made, not what followed from it.
