@@ -108,6 +108,26 @@ TEST_F(StdControls, TypingAndEnterInAnEditBox) {
   EXPECT_NE(std::find(form.calls.begin(), form.calls.end(), "lost focus"), form.calls.end());
 }
 
+TEST_F(StdControls, TypedCharactersAreStoredAsUtf8AndBackspaceTakesAWholeOne) {
+  struct Case {
+    uint32_t character;
+    std::string bytes;
+  };
+  const Case cases[] = {
+      {0xE9, "\xC3\xA9"}, {0x7FF, "\xDF\xBF"}, {0x20AC, "\xE2\x82\xAC"}, {0x1F600, "\xF0\x9F\x98\x80"}};
+  for (const Case& each : cases) {
+    PelSetText(form.edit.window, "a");
+    OperatorClick(form.edit.window.hwnd);
+    OperatorPressKey(form.edit.window.hwnd, VK_END);
+    OperatorPressKey(form.edit.window.hwnd, 0, each.character);
+    PumpMessages();
+    EXPECT_EQ(PelGetText(form.edit.window), "a" + each.bytes) << std::hex << "character 0x" << each.character;
+    OperatorPressKey(form.edit.window.hwnd, VK_BACK, '\b');
+    PumpMessages();
+    EXPECT_EQ(PelGetText(form.edit.window), "a") << std::hex << "character 0x" << each.character;
+  }
+}
+
 TEST_F(StdControls, AnEditBoxReadsItsLinesAndReplacesItsSelection) {
   PelSetText(form.edit.window, "first\r\nsecond line\r\nthird");
   EXPECT_EQ(EditLineCount(form.edit), 3);

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "runtime/utf8.h"
 #include "ui/toolkit/controls/system_controls.h"
 #include "ui/toolkit/core/control_drawing.h"
 
@@ -42,21 +43,6 @@ int Next(const std::string& text, int at) {
   do ++at;
   while (at < size && IsContinuation(text[static_cast<size_t>(at)]));
   return at;
-}
-
-std::string Utf8(uint32_t code) {
-  std::string bytes;
-  if (code < 0x80) {
-    bytes += static_cast<char>(code);
-  } else if (code < 0x800) {
-    bytes += static_cast<char>(0xC0 | code >> 6);
-    bytes += static_cast<char>(0x80 | (code & 0x3F));
-  } else {
-    bytes += static_cast<char>(0xE0 | code >> 12);
-    bytes += static_cast<char>(0x80 | (code >> 6 & 0x3F));
-    bytes += static_cast<char>(0x80 | (code & 0x3F));
-  }
-  return bytes;
 }
 
 // Where the text starts in the client area: aligned as the style says while it fits,
@@ -155,7 +141,11 @@ void Character(WindowHandle window, EditState& state, uint32_t code) {
       if (state.caret != state.anchor) ReplaceSelection(window, state, "");
       return;
     default:
-      if (code >= 0x20 && code != 0x7F) ReplaceSelection(window, state, Utf8(code));
+      if (code >= 0x20 && code != 0x7F) {
+        std::string typed;
+        AppendUtf8(typed, code);
+        ReplaceSelection(window, state, typed);
+      }
   }
 }
 
