@@ -112,15 +112,10 @@ LResult ButtonProcedure(WindowHandle window, uint32_t message, WParam wParam, LP
         Click(window, state);
       }
       return 0;
-    case WM_SETFOCUS:
     case WM_KILLFOCUS:
-      state.focused = message == WM_SETFOCUS;
-      if (!state.focused && !state.tracking) SetPressed(window, state, false);
-      InvalidateWindow(window);
-      return 0;
-    case WM_ENABLE:
-      InvalidateWindow(window);
-      return 0;
+      // A press of the space bar ends with the focus; one of the mouse lasts until its release.
+      if (!state.tracking) SetPressed(window, state, false);
+      return CommonControlMessage(window, message, wParam, lParam, &state.focused);
     case BM_GETCHECK:
       return state.check;
     case BM_SETCHECK:
@@ -141,6 +136,6 @@ LResult ButtonProcedure(WindowHandle window, uint32_t message, WParam wParam, LP
       return 0;
     }
     default:
-      return DefaultWindowProcedure(window, message, wParam, lParam);
+      return CommonControlMessage(window, message, wParam, lParam, &state.focused);
   }
 }

@@ -272,9 +272,6 @@ LResult EditProcedure(WindowHandle window, uint32_t message, WParam wParam, LPar
       InvalidateWindow(window);
       NotifyParent(window, EN_KILLFOCUS);
       return 0;
-    case WM_ENABLE:
-      InvalidateWindow(window);
-      return 0;
     case EM_GETSEL: {
       if (wParam != 0) *reinterpret_cast<int*>(wParam) = SelectionStart(state);
       if (lParam != 0) *reinterpret_cast<int*>(lParam) = SelectionEnd(state);
@@ -337,6 +334,6 @@ LResult EditProcedure(WindowHandle window, uint32_t message, WParam wParam, LPar
       Paint(window, state);
       return 0;
     default:
-      return DefaultWindowProcedure(window, message, wParam, lParam);
+      return CommonControlMessage(window, message, wParam, lParam);
   }
 }

@@ -49,6 +49,6 @@ LResult ProgressProcedure(WindowHandle window, uint32_t message, WParam wParam, 
       return 0;
     }
     default:
-      return DefaultWindowProcedure(window, message, wParam, lParam);
+      return CommonControlMessage(window, message, wParam, lParam);
   }
 }

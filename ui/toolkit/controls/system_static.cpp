@@ -28,13 +28,10 @@ LResult StaticProcedure(WindowHandle window, uint32_t message, WParam wParam, LP
       EndPaint(window, surface);
       return 0;
     }
-    case WM_ENABLE:
-      InvalidateWindow(window);
-      return 0;
     case WM_LBUTTONUP:
       if (HasStyle(window, SS_NOTIFY)) NotifyParent(window, 0);
       return 0;
     default:
-      return DefaultWindowProcedure(window, message, wParam, lParam);
+      return CommonControlMessage(window, message, wParam, lParam);
   }
 }
