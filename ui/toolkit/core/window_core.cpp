@@ -169,15 +169,6 @@ void SyncTopLevel(WindowHandle window) {
   if (record != nullptr && IsTopLevel(*record)) Backend().UpdateTopLevel(window, DescribeTopLevel(*record));
 }
 
-void InvalidateTree(WindowHandle window, bool erase) {
-  WindowGuard guard(WindowLock);
-  WindowRecord* record = FindWindow(window);
-  if (record == nullptr) return;
-  record->needsPaint = true;
-  record->needsErase = record->needsErase || erase;
-  for (WindowHandle child : record->children) InvalidateTree(child, erase);
-}
-
 void ForgetWindowInQueue(ThreadQueue& queue, WindowHandle window) {
   std::erase_if(queue.posted, [&](const Message& message) { return message.window == window; });
   std::erase_if(queue.timers, [&](const auto& timer) { return timer.first.first == window; });
