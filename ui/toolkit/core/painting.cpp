@@ -2,21 +2,20 @@
 #include "ui/toolkit/core/window_backend.h"
 #include "ui/toolkit/core/window_core.h"
 
-void InvalidateTree(WindowHandle window, bool erase) {
-  WindowGuard guard(WindowLock);
-  WindowRecord* record = FindWindow(window);
-  if (record == nullptr) return;
-  record->needsPaint = true;
-  record->needsErase = record->needsErase || erase;
-  for (WindowHandle child : record->children) InvalidateTree(child, erase);
-}
-
 void InvalidateWindow(WindowHandle window, bool erase) {
   WindowGuard guard(WindowLock);
   WindowRecord* record = FindWindow(window);
   if (record == nullptr) return;
   record->needsPaint = true;
   record->needsErase = record->needsErase || erase;
+}
+
+void InvalidateTree(WindowHandle window, bool erase) {
+  WindowGuard guard(WindowLock);
+  InvalidateWindow(window, erase);
+  if (WindowRecord* record = FindWindow(window)) {
+    for (WindowHandle child : record->children) InvalidateTree(child, erase);
+  }
 }
 
 void UpdateWindow(WindowHandle window) {

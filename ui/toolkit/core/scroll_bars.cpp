@@ -148,8 +148,7 @@ int SetScrollInfo(WindowHandle window, int bar, const ScrollInfo& info, bool red
   }
   if (info.mask & SIF_PAGE) kept.page = std::max(0, info.page);
   if (info.mask & SIF_POS) kept.position = info.position;
-  int last = std::max(kept.minimum, kept.maximum - std::max(kept.page - 1, 0));
-  kept.position = std::clamp(kept.position, kept.minimum, last);
+  kept.position = std::clamp(kept.position, kept.minimum, LastPosition(kept));
   kept.trackPosition = kept.position;
   if (redraw) Backend().Redraw(TopLevelOf(window));
   return kept.position;
