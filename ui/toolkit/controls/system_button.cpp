@@ -36,7 +36,7 @@ void SetPressed(WindowHandle window, ButtonState& state, bool pressed) {
 
 void PaintPushButton(WindowHandle window, const ButtonState& state, DrawingSurface& surface) {
   AskParentForColours(window, WM_CTLCOLORBTN, surface);
-  Rect box{0, 0, surface.size.width, surface.size.height};
+  Rect box = surface.Bounds();
   FillBox(surface, box, SystemColour(COLOR_BTNFACE));
   Rect face = box;
   if (Kind(window) == BS_DEFPUSHBUTTON) {
@@ -58,7 +58,7 @@ void PaintPushButton(WindowHandle window, const ButtonState& state, DrawingSurfa
 
 void PaintCheckBox(WindowHandle window, const ButtonState& state, DrawingSurface& surface) {
   Colour background = AskParentForColours(window, WM_CTLCOLORSTATIC, surface);
-  Rect box{0, 0, surface.size.width, surface.size.height};
+  Rect box = surface.Bounds();
   FillBox(surface, box, background);
   constexpr int Mark = 13;
   bool leftText = HasStyle(window, BS_LEFTTEXT);

@@ -198,10 +198,10 @@ void Paint(WindowHandle window, EditState& state) {
   DrawingSurface surface = BeginPaint(window);
   bool enabled = IsWindowEnabled(window);
   Colour background = AskParentForColours(window, enabled ? WM_CTLCOLOREDIT : WM_CTLCOLORSTATIC, surface);
-  FillBox(surface, {0, 0, surface.size.width, surface.size.height}, background);
+  FillBox(surface, surface.Bounds(), background);
   std::string text = GetWindowText(window);
   int left = TextLeft(window, state);
-  Rect clip{0, 0, surface.size.width, surface.size.height};
+  Rect clip = surface.Bounds();
   Colour ink = enabled ? surface.textColour : SystemColour(COLOR_GRAYTEXT);
   int start = SelectionStart(state), end = SelectionEnd(state);
   if (!state.focused || start == end) {

@@ -101,7 +101,7 @@ void Key(WindowHandle window, ListState& state, uint32_t key) {
 void Paint(WindowHandle window, const ListState& state) {
   DrawingSurface surface = BeginPaint(window);
   Colour background = AskParentForColours(window, WM_CTLCOLORLISTBOX, surface);
-  FillBox(surface, {0, 0, surface.size.width, surface.size.height}, background);
+  FillBox(surface, surface.Bounds(), background);
   int height = LineHeight(window);
   bool enabled = IsWindowEnabled(window);
   for (int line = state.top; line < Count(state) && (line - state.top) * height < surface.size.height; ++line) {

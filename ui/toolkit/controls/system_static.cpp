@@ -20,7 +20,7 @@ LResult StaticProcedure(WindowHandle window, uint32_t message, WParam wParam, LP
     case WM_PAINT: {
       DrawingSurface surface = BeginPaint(window);
       Colour background = AskParentForColours(window, WM_CTLCOLORSTATIC, surface);
-      Rect box{0, 0, surface.size.width, surface.size.height};
+      Rect box = surface.Bounds();
       FillBox(surface, box, background);
       Colour ink = IsWindowEnabled(window) ? surface.textColour : SystemColour(COLOR_GRAYTEXT);
       DrawTextInBox(surface, box, GetWindowText(window), surface.font, ink,

@@ -33,7 +33,7 @@ void Choose(WindowHandle window, TreeState& state, int item) {
 
 void Paint(WindowHandle window, const TreeState& state) {
   DrawingSurface surface = BeginPaint(window);
-  FillBox(surface, {0, 0, surface.size.width, surface.size.height}, SystemColour(COLOR_WINDOW));
+  FillBox(surface, surface.Bounds(), SystemColour(COLOR_WINDOW));
   int height = ItemHeight(window);
   for (int item = 0; item < Count(state); ++item) {
     Rect box{Indent, item * height, surface.size.width - Indent, height};
