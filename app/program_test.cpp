@@ -71,6 +71,24 @@ TEST_F(Program, BadOptionEndsWithTheUsage) {
   EXPECT_NE(run.output.find("Cannot write job file: /nonexistent/folder/job.ini: "), std::string::npos) << run.output;
 }
 
+// Installed (its data folder beside bin), the program's folder is not for writing:
+// the log goes to the user's state folder.
+TEST_F(Program, AnInstalledProgramLogsIntoTheUsersStateFolder) {
+  fs::create_directories(folder + "/usr/bin");
+  fs::create_directories(folder + "/usr/share/quarnet");
+  fs::copy_file(folder + "/quarnet", folder + "/usr/bin/quarnet");
+  ProgramRun run = RunProgram(folder, "env -u VELANTORPORTLIST -u VELANTORPORT QUARNET_UI=headless VELANTORDEVDIR=" +
+                                          folder + "/dev XDG_CONFIG_HOME=" + folder + "/config XDG_STATE_HOME=" +
+                                          folder + "/state usr/bin/quarnet",
+                              "-- cannot find a Velantor unit");
+  EXPECT_EQ(run.exitCode, 0) << run.output;
+  EXPECT_NE(run.output.find("   LogFile         : " + folder + "/state/quarnet/LogFiles/20"), std::string::npos)
+      << run.output;
+  EXPECT_FALSE(fs::exists(folder + "/usr/bin/LogFiles"));
+  ASSERT_TRUE(fs::exists(folder + "/state/quarnet/LogFiles"));
+  EXPECT_NE(fs::directory_iterator(folder + "/state/quarnet/LogFiles"), fs::directory_iterator());
+}
+
 TEST_F(Program, HelpAndVersionAnswerAtOnceAndEndWithZero) {
   ProgramRun run = Start("--help");
   EXPECT_EQ(run.exitCode, 0) << run.output;

@@ -462,9 +462,8 @@ std::string ConsoleSelectionText() {
   for (int row = selection.firstRow; row <= selection.lastRow && row < Console.lineCount; ++row) {
     const ConsoleLine& line = Line(row);
     for (int column = selection.firstColumn; column <= selection.lastColumn; ++column) {
-      if (column < line.length && column < Console.columns) {
-        text += static_cast<char>(line.characters[column] & 0xFF);
-      }
+      // The clipboard holds UTF-8, as the text that came in.
+      if (column < line.length && column < Console.columns) AppendUtf8(text, line.characters[column]);
     }
     text += "\r\n";
   }
