@@ -2,8 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include <random>
 #include <string>
+
+#include "testing/pseudorandom.h"
 
 namespace {
 
@@ -43,13 +44,10 @@ uint32_t Fletcher32(const std::string& bytes) {
 }
 
 TEST(Fletcher, AgreesWithReferenceAcrossFoldsAndOddLengths) {
-  std::mt19937 random(7);
+  Pseudorandom random;
   for (size_t length : {0u, 1u, 2u, 3u, 717u, 718u, 719u, 1436u, 5001u, 70000u}) {
     for (int fill : {0x00, 0xFF, -1}) {
-      std::string bytes(length, static_cast<char>(fill));
-      if (fill < 0) {
-        for (char& c : bytes) c = static_cast<char>(random());
-      }
+      std::string bytes = fill < 0 ? random.Bytes(length) : std::string(length, static_cast<char>(fill));
       uint32_t expected = ReferenceFletcher(bytes);
       uint32_t actual = Fletcher32(bytes);
       // 0 and 0xFFFF are the same residue; the running sums may end on either.
