@@ -66,15 +66,6 @@ class GenerateFieldbusFilesTest : public TableFixture {
   }
   std::string Output(const char* suffix) const { return Read(std::string(Stem) + suffix); }
 
-  std::vector<std::string> Listing() const {
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(root)) {
-      names.push_back(entry.path().filename().string());
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-  }
-
   EdsFile EthernetIp() const {
     EdsFile file;
     std::string error;
@@ -117,18 +108,17 @@ std::vector<std::pair<int, std::string>> Members(const EdsEntry& assembly) {
 TEST_F(GenerateFieldbusFilesTest, WritesTheFourFilesBesideTheTableAndReportsThem) {
   Write(std::string(Stem) + " EthernetIP.EDS", "an older file");
   ASSERT_TRUE(Generate({{4660, "Weight", "OUTPUT", "REAL32", "kg", ""}}));
-  std::string folder = root + "/";
-  std::string report = std::string("GenerateFieldbusFiles generating Ethernet/IP configuration: ") + folder + Stem +
-                       " EthernetIP.EDS\r\n"
-                       "GenerateFieldbusFiles generating Profinet configuration: " + folder + Stem + " Profinet.xml\r\n"
-                       "GenerateFieldbusFiles generating Profibus configuration: " + folder + Stem + " Profibus.gsd\r\n"
-                       "GenerateFieldbusFiles generating CANopen configuration: " + folder + Stem + " CANopen.eds";
+  std::string stem = Path(Stem);
+  std::string report = "GenerateFieldbusFiles generating Ethernet/IP configuration: " + stem + " EthernetIP.EDS\r\n" +
+                       "GenerateFieldbusFiles generating Profinet configuration: " + stem + " Profinet.xml\r\n" +
+                       "GenerateFieldbusFiles generating Profibus configuration: " + stem + " Profibus.gsd\r\n" +
+                       "GenerateFieldbusFiles generating CANopen configuration: " + stem + " CANopen.eds";
   EXPECT_NE(Console().find(report), std::string::npos) << Console();
   std::vector<std::string> expected = {std::string(Stem) + " CANopen.eds", std::string(Stem) + " EthernetIP.EDS",
                                        std::string(Stem) + " Profibus.gsd", std::string(Stem) + " Profinet.xml",
                                        std::string(Stem) + ".csv", GsdmlFileName};
   std::sort(expected.begin(), expected.end());
-  EXPECT_EQ(Listing(), expected);
+  EXPECT_EQ(folder.Listing(), expected);
   EXPECT_EQ(Read(GsdmlFileName), Output(" Profinet.xml"));
   for (const char* suffix : {" EthernetIP.EDS", " Profinet.xml", " Profibus.gsd", " CANopen.eds"}) {
     std::string text = Output(suffix);
@@ -253,7 +243,7 @@ TEST_F(GenerateFieldbusFilesTest, ATableThatCannotBeReadWritesNothing) {
   EXPECT_NE(Console().find(Path("absent.csv") + " not found"), std::string::npos) << Console();
   Write("bad.csv", "Data Name,Scope\r\n1,a\r\n");
   EXPECT_FALSE(GenerateFieldbusFiles(String::Copy(Path("bad.csv"))));
-  EXPECT_EQ(Listing(), std::vector<std::string>{"bad.csv"});
+  EXPECT_EQ(folder.Listing(), std::vector<std::string>{"bad.csv"});
   EXPECT_EQ(Console().find("generating"), std::string::npos);
 }
 
@@ -264,7 +254,7 @@ TEST_F(GenerateFieldbusFilesTest, AFileThatCannotTakeItsPlaceFailsTheCallButNotT
   EXPECT_NE(Console().find("GenerateFieldbusFiles cannot write " + Path(std::string(Stem) + " EthernetIP.EDS")),
             std::string::npos)
       << Console();
-  for (const std::string& name : Listing()) EXPECT_EQ(name.find(".000"), std::string::npos) << name;
+  for (const std::string& name : folder.Listing()) EXPECT_EQ(name.find(".000"), std::string::npos) << name;
   EXPECT_EQ(Profibus().modules.size(), 3u);
   Canopen();
 }

@@ -19,7 +19,7 @@ struct Result {
 class QuarnetFieldbusTest : public TableFixture {
  protected:
   Result Run(const std::string& arguments) const {
-    std::string command = "cd '" + root + "' && '" QUARNET_FIELDBUS_PROGRAM "' " + arguments + " 2>&1";
+    std::string command = "cd '" + folder.Path() + "' && '" QUARNET_FIELDBUS_PROGRAM "' " + arguments + " 2>&1";
     Result result{"", -1};
     FILE* pipe = popen(command.c_str(), "r");
     if (pipe == nullptr) return result;

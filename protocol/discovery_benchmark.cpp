@@ -8,8 +8,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <filesystem>
-#include <fstream>
 #include <string>
 
 #include "link/port_control.h"
@@ -17,19 +15,18 @@
 #include "protocol/discovery.h"
 #include "runtime/console_streams.h"
 #include "runtime/program_state.h"
+#include "testing/saved_variable.h"
+#include "testing/temporary_folder.h"
 
 extern char** environ;
 
 namespace {
 
-namespace fs = std::filesystem;
-
 void DiscoveryAt38400(benchmark::State& state) {
-  char pattern[] = "/tmp/quarnet-discovery-bench-XXXXXX";
-  fs::path folder = mkdtemp(pattern);
-  std::string system = (folder / "system.ini").string();
-  std::ofstream(system) << "[unit 5]\nCard = 653\nSoftware = 6.12\nSpeed = 38400\n";
-  std::string link = (folder / "com1").string();
+  TemporaryFolder folder("discovery-bench");
+  folder.Write("system.ini", "[unit 5]\nCard = 653\nSoftware = 6.12\nSpeed = 38400\n");
+  std::string system = folder.Path("system.ini");
+  std::string link = folder.Path("com1");
   int output[2];
   if (pipe(output) != 0) return;
   posix_spawn_file_actions_t actions;
@@ -43,7 +40,7 @@ void DiscoveryAt38400(benchmark::State& state) {
   pollfd wait{output[0], POLLIN, 0};
   while (poll(&wait, 1, 10'000) > 0 && read(output[0], &c, 1) == 1 && c != '\n') {}
   InstallSerialDeviceOpener(OpenTtyDevice);
-  setenv("VELANTORDEVDIR", folder.c_str(), 1);
+  SavedVariable devices("VELANTORDEVDIR", folder.Path());
   InstallConsoleSink([](uint8_t) {});
   PortNumber = 1;
   BaudRate = 19200;
@@ -56,11 +53,9 @@ void DiscoveryAt38400(benchmark::State& state) {
   state.counters["timeouts_ms"] = 100 + 2 * 50 + 4 * 50;
   ClosePort();
   InstallConsoleSink(nullptr);
-  unsetenv("VELANTORDEVDIR");
   kill(pid, SIGTERM);
   waitpid(pid, nullptr, 0);
   close(output[0]);
-  fs::remove_all(folder);
 }
 BENCHMARK(DiscoveryAt38400)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
 

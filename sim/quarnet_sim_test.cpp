@@ -5,7 +5,6 @@
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <poll.h>
 #include <spawn.h>
 #include <string>
@@ -14,6 +13,7 @@
 
 #include "platform/tty_device.h"
 #include "sim/test_client.h"
+#include "testing/temporary_folder.h"
 
 namespace {
 
@@ -21,17 +21,11 @@ namespace fs = std::filesystem;
 
 class QuarnetSimProgram : public ::testing::Test {
  protected:
-  void SetUp() override {
-    char pattern[] = "/tmp/quarnet-sim-test-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    folder = pattern;
-  }
   void TearDown() override {
     if (pid > 0) {
       kill(pid, SIGKILL);
       waitpid(pid, nullptr, 0);
     }
-    fs::remove_all(folder);
   }
 
   // Starts the program with its standard output on a pipe; the first line it writes.
@@ -59,15 +53,13 @@ class QuarnetSimProgram : public ::testing::Test {
 
   // Runs the program to its end; its exit code, and its standard error in `errors`.
   int Run(const std::string& arguments, std::string& errors) {
-    fs::path errorFile = folder / "errors.txt";
     int status = std::system(
-        (std::string(QUARNET_SIM_PROGRAM) + " " + arguments + " 2>" + errorFile.string()).c_str());
-    std::ifstream file(errorFile);
-    errors.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+        (std::string(QUARNET_SIM_PROGRAM) + " " + arguments + " 2>" + folder.Path("errors.txt")).c_str());
+    errors = folder.Read("errors.txt");
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   }
 
-  fs::path folder;
+  TemporaryFolder folder{"sim-test"};
   pid_t pid = -1;
 };
 
@@ -84,12 +76,10 @@ Body Receive(TtyDevice& port, size_t count, uint32_t milliseconds = 1000) {
 }
 
 TEST_F(QuarnetSimProgram, ServesASystemOnAPseudoTerminalUntilItIsStopped) {
-  std::string link = (folder / "com3").string();
-  std::string log = (folder / "traffic.log").string();
-  std::string system = (folder / "system.ini").string();
-  std::ofstream(system)
-      << "[unit 5]\nCard = 653\nSoftware = 6.12\nBootLoaderVersion = 2\nRestartTime = 100\n";
-  ASSERT_EQ(Start({"--system", system, "--link", link, "--log", log}), "ready " + link);
+  std::string link = folder.Path("com3");
+  folder.Write("system.ini", "[unit 5]\nCard = 653\nSoftware = 6.12\nBootLoaderVersion = 2\nRestartTime = 100\n");
+  ASSERT_EQ(Start({"--system", folder.Path("system.ini"), "--link", link, "--log", folder.Path("traffic.log")}),
+            "ready " + link);
 
   std::unique_ptr<TtyDevice> port = TtyDevice::Open(String::Copy(link));
   ASSERT_TRUE(port);
@@ -122,15 +112,13 @@ TEST_F(QuarnetSimProgram, ServesASystemOnAPseudoTerminalUntilItIsStopped) {
   pid = -1;
   EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
   EXPECT_FALSE(fs::exists(fs::symlink_status(link)));
-  std::ifstream file(log);
-  std::string traffic((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+  std::string traffic = folder.Read("traffic.log");
   EXPECT_NE(traffic.find(" RX F0 41 "), std::string::npos) << traffic;
   EXPECT_NE(traffic.find(" TX F0 42 "), std::string::npos) << traffic;
 }
 
 TEST_F(QuarnetSimProgram, BadInputIsNamedAndEndsTheProgram) {
-  fs::path badSystem = folder / "bad.ini";
-  std::ofstream(badSystem) << "[unit 5]\nCard = 653\nSoftware = 6\n";
+  folder.Write("bad.ini", "[unit 5]\nCard = 653\nSoftware = 6\n");
   const struct {
     std::string arguments;
     const char* message;
@@ -140,7 +128,7 @@ TEST_F(QuarnetSimProgram, BadInputIsNamedAndEndsTheProgram) {
       {"--link", "--link needs a value"},
       {"--link x --fault explode", "fault 'explode'"},
       {"--link x --system /nonexistent/system.ini", "cannot read /nonexistent/system.ini"},
-      {"--link x --system " + badSystem.string(), "line 3: Software: '6' is not a version"},
+      {"--link x --system " + folder.Path("bad.ini"), "line 3: Software: '6' is not a version"},
   };
   for (const auto& test : cases) {
     std::string errors;

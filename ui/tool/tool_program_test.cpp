@@ -6,35 +6,26 @@
 #include <cstdlib>
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 
 #include "sim/simulator_process.h"
 #include "testing/program_run.h"
+#include "testing/temporary_folder.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-std::string Read(const fs::path& path) {
-  std::ifstream file(path, std::ios::binary);
-  std::stringstream text;
-  text << file.rdbuf();
-  return text.str();
-}
-
 TEST(ToolProgram, HeadlessRunFindsTheDemoSystemAndEndsCleanlyOnSigterm) {
-  char pattern[] = "/tmp/quarnet-run-XXXXXX";
-  fs::path folder = mkdtemp(pattern);
-  fs::create_directories(folder / "dev");
-  fs::create_directories(folder / "locks");
-  fs::copy_file(QUARNET_PROGRAM, folder / "quarnet");
+  TemporaryFolder folder("run");
+  fs::create_directories(folder.Path("dev"));
+  fs::create_directories(folder.Path("locks"));
+  fs::copy_file(QUARNET_PROGRAM, folder.Path("quarnet"));
   ProgramRun run;
   {
-    SimulatorProcess simulator(QUARNET_SIM_PROGRAM, (folder / "dev" / "com4").string());
+    SimulatorProcess simulator(QUARNET_SIM_PROGRAM, folder.Path("dev/com4"));
     ASSERT_TRUE(simulator.Ready());
-    run = RunProgram(folder.string(),
+    run = RunProgram(folder.Path(),
                      "env QUARNET_UI=headless VELANTORDEVDIR=dev VELANTORPORTLIST=COM4 VELANTORLOCKDIR=locks "
                      "XDG_CONFIG_HOME=config ./quarnet",
                      "Connected");
@@ -45,13 +36,12 @@ TEST(ToolProgram, HeadlessRunFindsTheDemoSystemAndEndsCleanlyOnSigterm) {
   EXPECT_NE(run.output.find("ToolFormFinalise"), std::string::npos) << run.output;
   EXPECT_EQ(run.output.find("aborted"), std::string::npos) << run.output;
   // The lock file told other tools the port was in use; the port is free again.
-  EXPECT_TRUE(fs::is_empty(folder / "locks"));
-  fs::directory_iterator logs(folder / "LogFiles");
+  EXPECT_TRUE(fs::is_empty(folder.Path("locks")));
+  fs::directory_iterator logs(folder.Path("LogFiles"));
   ASSERT_NE(logs, fs::directory_iterator());
-  std::string log = Read(logs->path());
+  std::string log = FileText(logs->path());
   EXPECT_NE(log.find("RPC: ListRemoteUnits"), std::string::npos);
   EXPECT_NE(log.find("lockVelantorCommPort4"), std::string::npos) << log;
-  fs::remove_all(folder);
 }
 
 bool Installed(const char* program) {
