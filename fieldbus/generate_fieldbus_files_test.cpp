@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -12,6 +11,7 @@
 #include "fieldbus/eds_parser_test.h"
 #include "fieldbus/gsd_parser_test.h"
 #include "fieldbus/table_fixture_test.h"
+#include "testing/program_run.h"
 
 namespace {
 
@@ -271,35 +271,25 @@ std::string SchemaPath() {
   return std::string(QUARNET_TESTDATA_DIR) + "/gsdml-v2.35/GSDML-DeviceProfile-v2.35.xsd";
 }
 
-// The command's output and exit status.
-std::pair<std::string, int> RunCommand(const std::string& command) {
-  std::string output;
-  FILE* pipe = popen((command + " 2>&1").c_str(), "r");
-  if (pipe == nullptr) return {"cannot run " + command, -1};
-  char buffer[4096];
-  size_t got;
-  while ((got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) output.append(buffer, got);
-  return {output, pclose(pipe)};
-}
-
 class GsdmlSchemaTest : public GenerateFieldbusFilesTest {
  protected:
   void SetUp() override {
     GenerateFieldbusFilesTest::SetUp();
     ASSERT_TRUE(std::filesystem::exists(SchemaPath())) << SchemaPath();
-    ASSERT_EQ(RunCommand("xmllint --version").second, 0) << "xmllint missing: tools/install-packages installs it";
+    ASSERT_EQ(RunProgram(".", "xmllint --version").exitCode, 0)
+        << "xmllint missing: tools/install-packages installs it";
   }
 
   void ExpectValid() {
-    auto [output, status] = RunCommand("xmllint --noout --nonet --schema '" + SchemaPath() + "' '" +
-                                Path(std::string(Stem) + " Profinet.xml") + "'");
-    EXPECT_EQ(status, 0) << output;
+    ProgramRun run = RunProgram(".", "xmllint --noout --nonet --schema '" + SchemaPath() + "' '" +
+                                         Path(std::string(Stem) + " Profinet.xml") + "'");
+    EXPECT_EQ(run.exitCode, 0) << run.output;
   }
   // The attribute value as an XML reader gives it back.
   std::string TextValue(const std::string& textId) {
     std::string file = Path(std::string(Stem) + " Profinet.xml");
     std::string query = "string(//*[local-name()='Text'][@TextId='" + textId + "']/@Value)";
-    std::string value = RunCommand("xmllint --xpath \"" + query + "\" '" + file + "'").first;
+    std::string value = RunProgram(".", "xmllint --xpath \"" + query + "\" '" + file + "'").output;
     if (!value.empty() && value.back() == '\n') value.pop_back();
     return value;
   }

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
-#include <cstdlib>
 #include <filesystem>
 #include <poll.h>
 #include <spawn.h>
@@ -13,6 +12,7 @@
 
 #include "platform/tty_device.h"
 #include "sim/test_client.h"
+#include "testing/program_run.h"
 #include "testing/temporary_folder.h"
 
 namespace {
@@ -51,12 +51,9 @@ class QuarnetSimProgram : public ::testing::Test {
     return line;
   }
 
-  // Runs the program to its end; its exit code, and its standard error in `errors`.
-  int Run(const std::string& arguments, std::string& errors) {
-    int status = std::system(
-        (std::string(QUARNET_SIM_PROGRAM) + " " + arguments + " 2>" + folder.Path("errors.txt")).c_str());
-    errors = folder.Read("errors.txt");
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  // Runs the program to its end: its exit code, and its standard error alone.
+  ProgramRun Run(const std::string& arguments) const {
+    return RunProgram(folder.Path(), std::string(QUARNET_SIM_PROGRAM) + " " + arguments + " 2>&1 >/dev/null");
   }
 
   TemporaryFolder folder{"sim-test"};
@@ -131,9 +128,9 @@ TEST_F(QuarnetSimProgram, BadInputIsNamedAndEndsTheProgram) {
       {"--link x --system " + folder.Path("bad.ini"), "line 3: Software: '6' is not a version"},
   };
   for (const auto& test : cases) {
-    std::string errors;
-    EXPECT_EQ(Run(test.arguments, errors), 2) << test.arguments;
-    EXPECT_NE(errors.find(test.message), std::string::npos) << errors;
+    ProgramRun run = Run(test.arguments);
+    EXPECT_EQ(run.exitCode, 2) << test.arguments;
+    EXPECT_NE(run.output.find(test.message), std::string::npos) << run.output;
   }
 }
 

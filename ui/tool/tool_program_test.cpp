@@ -3,8 +3,6 @@
 // ending sends it, ends it cleanly; on a (virtual) display its window lists the units.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-
 #include <filesystem>
 #include <string>
 
@@ -44,10 +42,6 @@ TEST(ToolProgram, HeadlessRunFindsTheDemoSystemAndEndsCleanlyOnSigterm) {
   EXPECT_NE(log.find("lockVelantorCommPort4"), std::string::npos) << log;
 }
 
-bool Installed(const char* program) {
-  return std::system((std::string("command -v ") + program + " >/dev/null 2>&1").c_str()) == 0;
-}
-
 // Runs the display script in `mode` ("main" or "console": which window the operator
 // closes at the end; "stop": SIGTERM during a wait for the unit) and returns its output.
 ProgramRun OnADisplay(const std::string& mode, const fs::path& shot) {
@@ -67,7 +61,7 @@ ProgramRun OnADisplay(const std::string& mode, const fs::path& shot) {
 
 TEST(ToolProgram, OnADisplayTheWindowListsTheSystemAndClosingAWindowEndsTheProgram) {
   for (const char* tool : {"xvfb-run", "xdotool", "import"}) {
-    if (!Installed(tool)) GTEST_SKIP() << tool << " is not installed (tools/install-packages brings it)";
+    if (!ProgramInstalled(tool)) GTEST_SKIP() << tool << " is not installed (tools/install-packages brings it)";
   }
   for (const char* mode : {"main", "console"}) {
     fs::path shot = fs::absolute(std::string("main_window_") + mode + ".png");
@@ -83,7 +77,7 @@ TEST(ToolProgram, OnADisplayTheWindowListsTheSystemAndClosingAWindowEndsTheProgr
 // must not meet a message box that nobody will answer.
 TEST(ToolProgram, OnADisplaySigtermDuringAWaitEndsWithoutAskingAnybody) {
   for (const char* tool : {"xvfb-run", "xdotool", "import"}) {
-    if (!Installed(tool)) GTEST_SKIP() << tool << " is not installed (tools/install-packages brings it)";
+    if (!ProgramInstalled(tool)) GTEST_SKIP() << tool << " is not installed (tools/install-packages brings it)";
   }
   ProgramRun run = OnADisplay("stop", fs::absolute("main_window_stop.png"));
   EXPECT_EQ(run.exitCode, 0) << run.output;
