@@ -11,8 +11,8 @@
 #include "protocol/identification.h"
 #include "runtime/console_streams.h"
 #include "runtime/program_state.h"
-#include "sim/simulator_process.h"
 #include "testing/saved_variable.h"
+#include "testing/simulator_process.h"
 #include "testing/temporary_folder.h"
 
 namespace {
@@ -22,7 +22,7 @@ std::string console;
 TEST(EndToEnd, UnitNamedByThePortListIsFoundConnectedAndReported) {
   TemporaryFolder folder("e2e");
   SimulatorProcess simulator(QUARNET_SIM_PROGRAM, folder.Path("com3"));
-  ASSERT_TRUE(simulator.Ready());
+  ASSERT_TRUE(simulator.Ready()) << simulator.FirstLine();
 
   SerialDeviceOpener before = InstallSerialDeviceOpener(OpenTtyDevice);
   SavedVariable devices("VELANTORDEVDIR", folder.Path());

@@ -6,8 +6,8 @@
 #include <filesystem>
 #include <string>
 
-#include "sim/simulator_process.h"
 #include "testing/program_run.h"
+#include "testing/simulator_process.h"
 #include "testing/temporary_folder.h"
 
 namespace {

@@ -6,8 +6,8 @@
 #include <filesystem>
 #include <string>
 
-#include "sim/simulator_process.h"
 #include "testing/program_run.h"
+#include "testing/simulator_process.h"
 #include "testing/temporary_folder.h"
 
 namespace {
@@ -22,7 +22,7 @@ TEST(ToolProgram, HeadlessRunFindsTheDemoSystemAndEndsCleanlyOnSigterm) {
   ProgramRun run;
   {
     SimulatorProcess simulator(QUARNET_SIM_PROGRAM, folder.Path("dev/com4"));
-    ASSERT_TRUE(simulator.Ready());
+    ASSERT_TRUE(simulator.Ready()) << simulator.FirstLine();
     run = RunProgram(folder.Path(),
                      "env QUARNET_UI=headless VELANTORDEVDIR=dev VELANTORPORTLIST=COM4 VELANTORLOCKDIR=locks "
                      "XDG_CONFIG_HOME=config ./quarnet",
