@@ -3,11 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <random>
 #include <span>
 #include <string>
 #include <tuple>
 #include <vector>
+
+#include "testing/pseudorandom.h"
 
 namespace {
 
@@ -31,9 +32,9 @@ std::span<const uint8_t> AsBytes(std::string_view text) {
   return {reinterpret_cast<const uint8_t*>(text.data()), text.size()};
 }
 
-std::vector<uint8_t> RandomBytes(size_t length, std::mt19937& random) {
+std::vector<uint8_t> RandomBytes(size_t length, Pseudorandom& random) {
   std::vector<uint8_t> bytes(length);
-  for (uint8_t& byte : bytes) byte = static_cast<uint8_t>(random());
+  for (uint8_t& byte : bytes) byte = static_cast<uint8_t>(random.Next());
   return bytes;
 }
 
@@ -50,7 +51,7 @@ TEST(Crc, RegisterCheckValues) {
 }
 
 TEST(Crc, EveryFormAgreesWithBitByBitReference) {
-  std::mt19937 random(20240611);
+  Pseudorandom random(20240611);
   for (size_t length : TailLengths) {
     // An odd start inside the buffer catches loads that assume alignment.
     for (size_t offset : {0u, 3u}) {
@@ -72,7 +73,7 @@ TEST(Crc, EveryFormAgreesWithBitByBitReference) {
 }
 
 TEST(Crc, PiecesOfAnySizeGiveTheCrcOfTheWhole) {
-  std::mt19937 random(4711);
+  Pseudorandom random(4711);
   std::vector<uint8_t> bytes = RandomBytes(5003, random);
   uint16_t expected = ReferenceCrc(0xFFFF, bytes);
   for (int round = 0; round < 20; ++round) {
@@ -80,9 +81,9 @@ TEST(Crc, PiecesOfAnySizeGiveTheCrcOfTheWhole) {
     uint16_t crc = 0xFFFF;
     for (size_t position = 0; position < bytes.size();) {
       // Empty pieces and pieces shorter than eight bytes included, at every phase.
-      size_t size = std::min<size_t>(random() % 40, bytes.size() - position);
+      size_t size = std::min<size_t>(random.Next() % 40, bytes.size() - position);
       auto piece = std::span<const uint8_t>(bytes).subspan(position, size);
-      if (random() % 3 == 0) {
+      if (random.Next() % 3 == 0) {
         for (uint8_t byte : piece) CrcAdd(byte);
       } else {
         CrcAdd(piece);
@@ -126,13 +127,10 @@ uint32_t Fletcher32(const std::string& bytes) {
 }
 
 TEST(Fletcher, AgreesWithReferenceAcrossFoldsAndOddLengths) {
-  std::mt19937 random(7);
+  Pseudorandom random;
   for (size_t length : {0u, 1u, 2u, 3u, 717u, 718u, 719u, 1436u, 5001u, 70000u}) {
     for (int fill : {0x00, 0xFF, -1}) {
-      std::string bytes(length, static_cast<char>(fill));
-      if (fill < 0) {
-        for (char& c : bytes) c = static_cast<char>(random());
-      }
+      std::string bytes = fill < 0 ? random.Bytes(length) : std::string(length, static_cast<char>(fill));
       uint32_t expected = ReferenceFletcher(bytes);
       uint32_t actual = Fletcher32(bytes);
       // 0 and 0xFFFF are the same residue; the running sums may end on either.
@@ -164,7 +162,7 @@ TEST(Fletcher, CheckValues) {
 }
 
 TEST(Fletcher, BufferFormAgreesWithReferenceAndByteForm) {
-  std::mt19937 random(1234);
+  Pseudorandom random(1234);
   for (size_t length : TailLengths) {
     for (size_t offset : {0u, 3u}) {
       // All 0xFF drives the sums as high as they go between folds.
@@ -187,7 +185,7 @@ TEST(Fletcher, BufferFormAgreesWithReferenceAndByteForm) {
 }
 
 TEST(Fletcher, PiecesOfAnySizeCarryTheStateOfTheWhole) {
-  std::mt19937 random(815);
+  Pseudorandom random(815);
   for (bool ones : {false, true}) {
     std::vector<uint8_t> bytes = ones ? std::vector<uint8_t>(6001, 0xFF) : RandomBytes(6001, random);
     uint32_t expected = ReferenceFletcher(std::string(bytes.begin(), bytes.end()));
@@ -195,10 +193,10 @@ TEST(Fletcher, PiecesOfAnySizeCarryTheStateOfTheWhole) {
       Fletcher pieces, byByte;
       for (size_t position = 0; position < bytes.size();) {
         // Odd pieces split words between calls; now and then one spans a fold.
-        size_t limit = random() % 8 == 0 ? 1500 : 40;
-        size_t size = std::min<size_t>(random() % limit, bytes.size() - position);
+        size_t limit = random.Next() % 8 == 0 ? 1500 : 40;
+        size_t size = std::min<size_t>(random.Next() % limit, bytes.size() - position);
         auto piece = std::span<const uint8_t>(bytes).subspan(position, size);
-        if (size == 1 && random() % 2 == 0) {
+        if (size == 1 && random.Next() % 2 == 0) {
           FletcherAdd(pieces, piece[0]);
         } else {
           FletcherAdd(pieces, piece);
