@@ -1,5 +1,6 @@
 // For tests and benchmarks: quarnet-sim as a process of its own, serving the demo
-// system on a pseudo-terminal reached through `link`, as an operator would start it.
+// system (or what `options` name) on a pseudo-terminal reached through `link`, as an
+// operator would start it.
 #pragma once
 
 #include <poll.h>
@@ -9,19 +10,24 @@
 #include <unistd.h>
 
 #include <string>
+#include <vector>
 
 class SimulatorProcess {
  public:
   // Waits until the simulator says it is ready; Ready() tells whether it did.
-  SimulatorProcess(const std::string& program, const std::string& link) {
+  SimulatorProcess(const std::string& program, const std::string& link, const std::vector<std::string>& options = {}) {
     int output[2];
     if (pipe(output) != 0) return;
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_adddup2(&actions, output[1], STDOUT_FILENO);
     posix_spawn_file_actions_addclose(&actions, output[0]);
-    const char* argv[] = {program.c_str(), "--link", link.c_str(), nullptr};
-    if (posix_spawn(&pid_, program.c_str(), &actions, nullptr, const_cast<char**>(argv), environ) != 0) pid_ = -1;
+    std::vector<const char*> argv = {program.c_str(), "--link", link.c_str()};
+    for (const std::string& option : options) argv.push_back(option.c_str());
+    argv.push_back(nullptr);
+    if (posix_spawn(&pid_, program.c_str(), &actions, nullptr, const_cast<char**>(argv.data()), environ) != 0) {
+      pid_ = -1;
+    }
     posix_spawn_file_actions_destroy(&actions);
     close(output[1]);
     std::string said;
