@@ -103,6 +103,18 @@ TEST_F(DownloadImages, PlaceholdersHaveTheLayoutOfTheDeliveredImages) {
   }
 }
 
+TEST_F(DownloadImages, TheFolderIsNamedByTheEnvironmentElseItIsBesideTheProgram) {
+  EXPECT_EQ(ImageFolder().View(), QUARNET_IMAGE_FOLDER);
+  unsetenv("VELANTORIMAGEDIR");
+  int argCount = ArgCount;
+  const char* program = ArgList[0];
+  ArgCount = 1;
+  ArgList[0] = "/opt/quarnet/bin/quarnet";
+  EXPECT_EQ(ImageFolder().View(), "/opt/quarnet/bin/images");
+  ArgCount = argCount;
+  ArgList[0] = program;
+}
+
 TEST(DownloadImageForm, EveryWayAnImageCanBeMalformedIsNamed) {
   struct Case {
     const char* name;

@@ -58,8 +58,10 @@ ImageSlot Require(std::string_view fileName, bool downloadImage) {
 String ImageFolder() {
   String folder = GetEnvironment("VELANTORIMAGEDIR");
   if (!folder.Empty()) return folder;
-  String program = ArgCount > 0 && ArgList[0] != nullptr ? String::Constant(ArgList[0]) : String();
-  return Concatenate(AddSeparator(DirectoryPart(FullPath(program))), "images");
+  // Without a program name (a test's process) the folder is the working folder's.
+  String beside = ArgCount > 0 && ArgList[0] != nullptr ? DirectoryPart(FullPath(String::Constant(ArgList[0])))
+                                                         : CurrentDirectory();
+  return Concatenate(AddSeparator(beside), "images");
 }
 
 bool LoadImageFile(std::string_view fileName, bool downloadImage, ImageSlot& slot, String& fault) {
