@@ -46,7 +46,9 @@ bool DownloadBlock(Call& call, size_t lengthBytes) {
   if (length > call.unit.description.bufferSize) {
     return Refuse(call, "a download block of " + std::to_string(length) + " bytes does not fit its buffer");
   }
-  WriteRam(call.unit.ram, address, arguments.subspan(head));
+  if (!WriteRam(call.unit.ram, address, arguments.subspan(head))) {
+    return Refuse(call, "a download block at $" + Hex8(address) + " leaves its memory bank");
+  }
   call.results.assign(arguments.begin(), arguments.begin() + static_cast<long>(head));
   return true;
 }

@@ -59,6 +59,7 @@ TEST_F(ProgrammerTest, TheBootLoaderTakesTheProgrammerIntoRamAndStartsIt) {
   small.pop_back();
   EXPECT_EQ(client.Call(small), std::nullopt) << "a block shorter than its length says";
   EXPECT_EQ(client.Call(Block(0x1024, 0x10080204, 8193), 12'000), std::nullopt) << "beyond its buffer";
+  EXPECT_EQ(client.Call(Block(0x1020, 0x10FFFFFE, 4)), std::nullopt) << "beyond its memory bank";
   EXPECT_EQ(client.Call(Block(0x1024, 0x10080204, 300), 500), Hex("01 45 10 24 10 08 02 04 01 2C"));
   EXPECT_EQ(Unit().program, Program::BootLoader);
 

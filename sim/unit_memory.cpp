@@ -39,12 +39,13 @@ uint32_t SoftwareStart(uint8_t mcu) {
   return 0;
 }
 
-void WriteRam(Memory& ram, uint32_t address, std::span<const uint8_t> data) {
-  if (!WithinBank(address, data.size())) return;
+bool WriteRam(Memory& ram, uint32_t address, std::span<const uint8_t> data) {
+  if (!WithinBank(address, data.size())) return false;
   uint32_t offset = OffsetOf(address);
   MemoryBank& bank = Reach(ram, BankOf(address), offset + static_cast<uint32_t>(data.size()));
   std::copy(data.begin(), data.end(), bank.bytes.begin() + offset);
   std::fill_n(bank.cells.begin() + offset, data.size(), Cell::Written);
+  return true;
 }
 
 bool RamHolds(const Memory& ram, uint32_t address) {

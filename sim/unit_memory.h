@@ -40,7 +40,8 @@ inline constexpr uint8_t FlashBeyondBank = 0x03;
 // Where an MCU's software starts in flash; 0 for MCUs without a flash programmer.
 uint32_t SoftwareStart(uint8_t mcu);
 
-void WriteRam(Memory& ram, uint32_t address, std::span<const uint8_t> data);
+// False for data that would leave its bank.
+bool WriteRam(Memory& ram, uint32_t address, std::span<const uint8_t> data);
 bool RamHolds(const Memory& ram, uint32_t address);
 
 // False for a range that is reversed or leaves its bank.
