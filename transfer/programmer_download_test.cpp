@@ -30,14 +30,9 @@ UnitInfo LoaderUnit(int8_t mcu = 6, int32_t buffersize = 8192) {
 }
 
 TEST_F(Download, EachRecordGoesAsOneBlockThenTheProgrammerStartsAndIsAsked) {
-  // A loader that takes the speed it is asked for as soon as its reply is on its way.
   answer = [this](const Bytes& request) -> std::optional<Bytes> {
     switch (Code(request)) {
-      case 0x1023:
-        clock.Schedule(clock.Now(), [this, index = request[4]] {
-          peer().Configure(LineSettings{ProgrammerSpeeds[index], 2, false, false, false});
-        });
-        return Echo(request, {});
+      case 0x1023: FollowSpeed(request); return Echo(request, {});
       case 0x1020:
       case 0x1024: return BlockEcho(request);
       case 0x1022: return Echo(request, {});
@@ -242,6 +237,39 @@ TEST_F(Download, WhatCannotBeDownloadedStopsTheProgramBeforeAnyBlock) {
               ::testing::ExitedWithCode(1),
               "Downloading \\$10000200\\(8192\\)\r\nFatal Error: Unable to update unit: buffer size is too small\r\n"
               "\\[bytes sent: 0\\]");
+}
+
+// The steps whose failure leaves the program not knowing where the unit is.
+TEST_F(Download, AProgrammerThatDoesNotFollowStopsTheProgram) {
+  struct Case {
+    const char* name;
+    uint16_t silentOn;  // the procedure the loader does not answer
+    uint32_t programmerSpeed;
+    std::function<bool(UnitInfo&, const ImageSlot&)> run;
+    const char* message;
+  };
+  const Case cases[] = {
+      {"download, speed", 0x1023, 0, [](UnitInfo& u, const ImageSlot& i) { return DownloadProgrammer(u, i, ""); },
+       "Unable to change baud rate"},
+      {"download, version", 0x1031, 0, [](UnitInfo& u, const ImageSlot& i) { return DownloadProgrammer(u, i, ""); },
+       "Unable to connect to programmer"},
+      {"reset, speed", 0x1023, 921600, [](UnitInfo& u, const ImageSlot&) { return ResetProgrammer(u); },
+       "Unable to change baud rate"},
+  };
+  Bytes image = DownloadImageOf(0x10080201, {{0x10080200, 100}});
+  for (const Case& c : cases) {
+    answer = [this, &c](const Bytes& request) -> std::optional<Bytes> {
+      if (Code(request) == c.silentOn) return std::nullopt;
+      if (Code(request) == 0x1023) FollowSpeed(request);
+      if (Code(request) == 0x1031) return Echo(request, {2, 4});
+      if (Code(request) == 0x101F) return Echo(request, {0x10, 0x00});
+      return Code(request) == 0x1020 ? BlockEcho(request) : Echo(request, {});
+    };
+    ProgrammerBaudRate = c.programmerSpeed;
+    UnitInfo unit = LoaderUnit();
+    EXPECT_STOPS(c.run(unit, SlotOf(image)), c.message) << c.name;
+    ProgrammerBaudRate = 0;
+  }
 }
 
 }  // namespace

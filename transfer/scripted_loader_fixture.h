@@ -9,6 +9,7 @@
 
 #include "protocol/remote_call.h"
 #include "protocol/scripted_unit_fixture.h"
+#include "protocol/speed_negotiation.h"
 #include "runtime/console_streams.h"
 #include "runtime/log.h"
 #include "transfer/image_folder_fixture.h"
@@ -27,6 +28,13 @@ class ScriptedLoader : public ScriptedUnit {
     Bytes reply(request.begin(), request.begin() + (IsSmallBlock(request) ? 9 : 10));
     if (Code(request) == 0x1040 || Code(request) == 0x1042) reply.push_back(0);
     return reply;
+  }
+  // The loader takes the programmer speed asked for by table index as soon as its
+  // reply is on its way.
+  void FollowSpeed(const Bytes& request) {
+    clock.Schedule(clock.Now(), [this, index = request[4]] {
+      peer().Configure(LineSettings{ProgrammerSpeeds[index], 2, false, false, false});
+    });
   }
   // The procedure codes of the requests heard, in order.
   std::vector<uint16_t> Codes() const {
