@@ -15,6 +15,17 @@ bool Faults::Mutes(uint8_t unit, uint32_t baud) const {
   return false;
 }
 
+uint8_t Faults::FlashResult(uint8_t unit, uint32_t address, uint32_t length) const {
+  for (const Active& active : orders_) {
+    const FaultOrder& order = active.order;
+    if (order.kind == FaultKind::FlashFail && order.after == 0 && (order.unit == 0 || order.unit == unit) &&
+        order.address >= address && order.address - address < length) {
+      return order.result;
+    }
+  }
+  return 0;
+}
+
 ReplyFate Faults::Apply(uint8_t unit, Bytes reply) {
   ReplyFate fate;
   fate.bytes = std::move(reply);
@@ -45,7 +56,8 @@ ReplyFate Faults::Apply(uint8_t unit, Bytes reply) {
         if (order.count > 1) --order.count;
         break;
       }
-      case FaultKind::Mute: break;  // counted down above; from now on Mutes() holds
+      case FaultKind::Mute:
+      case FaultKind::FlashFail: break;  // counted down above; from now on they hold
       case FaultKind::Vanish:
         fate.sent = false;
         fate.vanish = true;
@@ -62,6 +74,32 @@ namespace {
 bool ParseNumber(std::string_view text, int& value) {
   auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
   return error == std::errc() && end == text.data() + text.size() && value >= 0;
+}
+
+// Decimal, or hex after "0x".
+bool ParseAddress(std::string_view text, uint32_t& value) {
+  int base = 10;
+  if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
+    text.remove_prefix(2);
+    base = 16;
+  }
+  auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value, base);
+  return !text.empty() && error == std::errc() && end == text.data() + text.size();
+}
+
+// ADDRESS[:RESULT] of a flash failure.
+bool ParseFlashFail(const std::string& text, std::string_view argument, FaultOrder& order, std::string& error) {
+  std::string_view address = argument.substr(0, argument.find(':'));
+  uint32_t result = 1;
+  bool hasResult = argument.size() > address.size();
+  if (!ParseAddress(address, order.address) ||
+      (hasResult && (!ParseAddress(argument.substr(address.size() + 1), result) || result == 0 || result > 255))) {
+    error = "fault '" + text + "': flashfail:ADDRESS[:RESULT], ADDRESS and RESULT decimal or 0x hex, RESULT 1 to 255";
+    return false;
+  }
+  order.kind = FaultKind::FlashFail;
+  order.result = static_cast<uint8_t>(result);
+  return true;
 }
 
 }  // namespace
@@ -82,6 +120,7 @@ bool ParseFaultOrder(const std::string& text, FaultOrder& order, std::string& er
   bool hasArgument = rest.size() > kind.size();
   if (hasArgument) argument = rest.substr(kind.size() + 1);
 
+  if (kind == "flashfail") return ParseFlashFail(text, argument, order, error);
   int number = 0;
   if (hasArgument && !ParseNumber(argument, number)) {
     error = "fault '" + text + "': '" + std::string(argument) + "' is not a number";
@@ -104,8 +143,8 @@ bool ParseFaultOrder(const std::string& text, FaultOrder& order, std::string& er
     order.kind = FaultKind::Vanish;
   } else {
     error = "fault '" + text +
-            "': expected stray[:BYTES], drop[:COUNT], corrupt[:COUNT], mute[:SPEED] or vanish, each with an "
-            "optional @AFTER";
+            "': expected stray[:BYTES], drop[:COUNT], corrupt[:COUNT], mute[:SPEED], vanish or "
+            "flashfail:ADDRESS[:RESULT], each with an optional @AFTER";
     return false;
   }
   return true;

@@ -13,6 +13,9 @@
 //                 loader still answers
 //   Vanish        the link vanishes instead of the next reply (the pseudo-terminal
 //                 closes, the virtual line is unplugged)
+//   FlashFail     the flash cells at `address` are broken: from then on, until the
+//                 faults are cleared, the flash programmer reports `result` for a
+//                 write of the block that holds them and leaves the block unwritten
 #pragma once
 
 #include <cstdint>
@@ -21,15 +24,17 @@
 
 #include "sim/frame.h"
 
-enum class FaultKind { StrayBytes, DropReply, CorruptReply, Mute, Vanish };
+enum class FaultKind { StrayBytes, DropReply, CorruptReply, Mute, Vanish, FlashFail };
 
 struct FaultOrder {
   FaultKind kind = FaultKind::DropReply;
   int after = 0;
   int count = 1;
   int bytes = 1;       // StrayBytes
-  uint32_t speed = 0;  // Mute
-  uint8_t unit = 0;    // 0: any unit
+  uint32_t speed = 0;    // Mute
+  uint8_t unit = 0;      // 0: any unit
+  uint32_t address = 0;  // FlashFail
+  uint8_t result = 1;    // FlashFail: never 0, which reports success
 };
 
 // A reply after the faults have had their way with it.
@@ -46,6 +51,9 @@ class Faults {
   void Clear() { orders_.clear(); }
   // Whether the unit's software ignores what it hears at this line speed.
   bool Mutes(uint8_t unit, uint32_t baud) const;
+  // The result the flash programmer reports for a write of `length` bytes at
+  // `address`; 0 when no fault touches it.
+  uint8_t FlashResult(uint8_t unit, uint32_t address, uint32_t length) const;
   ReplyFate Apply(uint8_t unit, Bytes reply);
 
  private:
@@ -57,6 +65,7 @@ class Faults {
 };
 
 // Reads a fault of the command line: KIND[:ARGUMENT][@AFTER], kinds stray (argument:
-// bytes), drop and corrupt (argument: count), mute (argument: line speed), vanish.
+// bytes), drop and corrupt (argument: count), mute (argument: line speed), vanish,
+// and flashfail:ADDRESS[:RESULT] (decimal or 0x hex; result 1 to 255, default 1).
 // False with a message in `error`.
 bool ParseFaultOrder(const std::string& text, FaultOrder& order, std::string& error);

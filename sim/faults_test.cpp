@@ -108,4 +108,33 @@ TEST(FaultOrderTest, CommandLineFormsAndTheirMistakes) {
   }
 }
 
+TEST(FaultOrderTest, FlashFailureForms) {
+  const struct {
+    const char* text;
+    uint32_t address;
+    uint8_t result;
+    int after;
+  } good[] = {
+      {"flashfail:0x6000", 0x6000, 1, 0},
+      {"flashfail:24576:0x81", 0x6000, 0x81, 0},
+      {"flashfail:0x1A006000:255@3", 0x1A006000, 255, 3},
+  };
+  for (const auto& test : good) {
+    FaultOrder order;
+    std::string error;
+    ASSERT_TRUE(ParseFaultOrder(test.text, order, error)) << test.text << ": " << error;
+    EXPECT_EQ(order.kind, FaultKind::FlashFail) << test.text;
+    EXPECT_EQ(order.address, test.address) << test.text;
+    EXPECT_EQ(order.result, test.result) << test.text;
+    EXPECT_EQ(order.after, test.after) << test.text;
+  }
+  for (const char* bad : {"flashfail", "flashfail:", "flashfail:0x", "flashfail:6000x", "flashfail:0x6000:0",
+                          "flashfail:0x6000:256", "flashfail:0x100000000", "flashfail:1:2:3"}) {
+    FaultOrder order;
+    std::string error;
+    EXPECT_FALSE(ParseFaultOrder(bad, order, error)) << bad;
+    EXPECT_NE(error.find(std::string("fault '") + bad + "'"), std::string::npos) << error;
+  }
+}
+
 }  // namespace

@@ -1,5 +1,14 @@
 #include "sim/procedures.h"
 
+#include "sim/simulator.h"
+
+namespace {
+
+constexpr uint32_t StandardSpeeds[] = {0, 9600, 19200, 38400, 57600, 115200, 230400, 460800, 921600};
+constexpr uint32_t ExtendedSpeeds[] = {0, 9600, 19200, 38400, 57600, 115200, 128000, 230400, 460800, 921600};
+
+}  // namespace
+
 const Procedure* FindProcedure(const SimUnit& unit, uint16_t code) {
   std::span<const Procedure> table;
   int version = 0;
@@ -8,6 +17,9 @@ const Procedure* FindProcedure(const SimUnit& unit, uint16_t code) {
     version = unit.Identity().softwareVersion;
   } else if (unit.program == Program::BootLoader) {
     table = BootLoaderProcedures();
+    version = unit.Identity().bootRelease;
+  } else if (unit.program == Program::Programmer) {
+    table = ProgrammerProcedures();
     version = unit.Identity().bootRelease;
   }
   for (const Procedure& procedure : table) {
@@ -29,4 +41,26 @@ bool AnswerReadUnitInfo(Call& call) {
     AppendWord(call.results, identity.product);
   }
   return true;
+}
+
+bool ChangeProgrammerSpeed(Call& call, bool extended) {
+  std::span<const uint32_t> speeds =
+      extended ? std::span<const uint32_t>(ExtendedSpeeds) : std::span<const uint32_t>(StandardSpeeds);
+  uint8_t index = call.arguments[0];
+  if (index == 0 || index >= speeds.size()) {
+    return Refuse(call, std::string(ProgramName(call.unit.program)) + " refuses speed index " + std::to_string(index));
+  }
+  uint32_t speed = speeds[index];
+  call.afterReply = [&system = call.system, &unit = call.unit, speed] { system.ChangeSpeed(unit, speed, false); };
+  return true;
+}
+
+bool AnswerBufferSize(Call& call) {
+  AppendWord(call.results, call.unit.description.bufferSize);
+  return true;
+}
+
+bool Refuse(Call& call, const std::string& why) {
+  call.system.Note("unit " + std::to_string(call.unit.Address()) + ": " + why);
+  return false;
 }

@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <limits>
 #include <span>
 
 #include "sim/frame.h"
@@ -37,9 +38,14 @@ struct Procedure {
 };
 
 inline constexpr int AnyVersion = 0x7FFF;
+// The procedure's arguments carry their own count (the block transfers): it checks
+// them itself.
+inline constexpr size_t CountedArguments = std::numeric_limits<size_t>::max();
 
 std::span<const Procedure> SoftwareProcedures();
 std::span<const Procedure> BootLoaderProcedures();
+// The flash programmer's procedures, numbered as its boot loader's release numbers them.
+std::span<const Procedure> ProgrammerProcedures();
 
 // The entry that answers `code` in the program the unit runs; nullptr when it knows none.
 const Procedure* FindProcedure(const SimUnit& unit, uint16_t code);
@@ -48,3 +54,11 @@ const Procedure* FindProcedure(const SimUnit& unit, uint16_t code);
 // byte; the build in the low byte) from software 6.00 on, the product number before.
 // The boot loader answers it too, from what it knows of the software it guards.
 bool AnswerReadUnitInfo(Call& call);
+// The transfer speed by table index, taken once the reply has gone. Boot loaders
+// before release 15 know the extended table, with 128000 between 115200 and 230400;
+// later ones and every flash programmer the standard table.
+bool ChangeProgrammerSpeed(Call& call, bool extended);
+// The transfer buffer of the boot loader or flash programmer.
+bool AnswerBufferSize(Call& call);
+// A note for the traffic log that the unit did not answer, and false.
+bool Refuse(Call& call, const std::string& why);

@@ -39,6 +39,8 @@ constexpr const char* Usage =
     "                   corrupt[:COUNT] replies with a corrupted byte (0: all)\n"
     "                   mute[:SPEED]    the unit's software stops answering (at SPEED only)\n"
     "                   vanish          the pseudo-terminal closes\n"
+    "                   flashfail:ADDRESS[:RESULT]\n"
+    "                                   flash writes that hold ADDRESS fail with RESULT (1)\n"
     "SIGUSR1 switches the unit on the port off and on; SIGUSR2 with its boot button held.\n";
 
 struct Options {

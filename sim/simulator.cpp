@@ -5,6 +5,7 @@
 #include <iterator>
 
 #include "runtime/check.h"
+#include "sim/new_software.h"
 #include "sim/procedures.h"
 #include "sim/virtual_line_end.h"
 
@@ -20,6 +21,9 @@ constexpr uint64_t SpeedConfirmTime = 2000 * Millisecond;
 constexpr uint32_t FallbackSpeed = 115200;
 // The LPC boot ROM finds the speed from the "?" itself; Quarnet only ever syncs at 115200.
 constexpr uint32_t BootRomSpeed = 115200;
+constexpr uint32_t ProgrammerStartSpeed = 115200;
+constexpr uint8_t BootFlagNoSoftware = 0x01;
+constexpr uint8_t BootFlagFlashCheckFailed = 0x04;
 
 LineSettings NoParity(uint32_t baud) { return LineSettings{baud, 1, false, false, false}; }
 
@@ -35,6 +39,19 @@ std::string Hex4(uint16_t value) {
   char text[8];
   std::snprintf(text, sizeof text, "%04X", value);
   return text;
+}
+
+// The length a block request (a download into RAM or a flash write) names; 0 for
+// any other request.
+size_t BlockLength(const Bytes& body) {
+  if (body.size() < 10 || body[1] != 0x45) return 0;
+  switch (WordAt(body, 2)) {
+    case 0x1020:
+    case 0x1040: return body[8];
+    case 0x1024:
+    case 0x1042: return WordAt(body, 8);
+  }
+  return 0;
 }
 
 }  // namespace
@@ -103,6 +120,7 @@ void Simulator::PowerCycle(uint8_t address, bool bootButton) {
 void Simulator::Restart(SimUnit& unit, Program into) {
   uint64_t epoch = ++unit.epoch;
   unit.program = Program::Off;
+  unit.ram = Memory{};
   unit.bootWindowOpen = false;
   unit.speedUnconfirmed = false;
   Note(UnitName(unit) + ": restarting into its " + ProgramName(into) + " (" +
@@ -150,6 +168,11 @@ void Simulator::ChangeSpeed(SimUnit& unit, uint32_t baud, bool confirm) {
   });
 }
 
+void Simulator::StartProgrammer(SimUnit& unit) {
+  ++unit.epoch;
+  Start(unit, Program::Programmer);
+}
+
 void Simulator::Note(const std::string& text) { traffic_.Note(Now(), text); }
 
 void Simulator::Later(uint64_t when, std::function<void()> event) {
@@ -158,7 +181,29 @@ void Simulator::Later(uint64_t when, std::function<void()> event) {
   });
 }
 
+bool Simulator::SoftwareStarts(SimUnit& unit) {
+  UnitIdentity& identity = unit.description.identity;
+  switch (CheckSoftware(unit.flash, identity.mcu)) {
+    case SoftwareState::Untouched: return true;
+    case SoftwareState::Complete:
+      SoftwareAccepted(unit.flash);
+      RunNewSoftware(identity);
+      Note(UnitName(unit) + ": the new software passes the flash check");
+      return true;
+    case SoftwareState::Missing:
+      identity.bootFlags = BootFlagNoSoftware;
+      Note(UnitName(unit) + ": no software in flash, the boot loader stays");
+      return false;
+    case SoftwareState::Broken:
+      identity.bootFlags = BootFlagFlashCheckFailed;
+      Note(UnitName(unit) + ": the software fails the flash check, the boot loader stays");
+      return false;
+  }
+  return false;
+}
+
 void Simulator::Start(SimUnit& unit, Program program) {
+  if (program == Program::Software && !SoftwareStarts(unit)) program = Program::BootLoader;
   unit.program = program;
   unit.bootWindowOpen = false;
   unit.speedUnconfirmed = false;
@@ -173,6 +218,7 @@ void Simulator::Start(SimUnit& unit, Program program) {
       unit.rom = BootRom{};
       Listen(unit, NoParity(BootRomSpeed));
       break;
+    case Program::Programmer: Listen(unit, NoParity(ProgrammerStartSpeed)); break;
   }
   Note(UnitName(unit) + ": " + ProgramName(program) +
        (program == Program::Off ? "" : " at " + SpeedText(unit.listening)));
@@ -184,13 +230,21 @@ void Simulator::Listen(SimUnit& unit, const LineSettings& settings) {
 }
 
 void Simulator::ChunkHeard(Bytes chunk) {
-  traffic_.Received(Now(), chunk);
+  std::optional<Request> request = Unframe(chunk);
+  // A block is logged by its address and length instead of kilobytes of hex.
+  if (size_t length = request ? BlockLength(request->body) : 0; length > 0) {
+    const Bytes& body = request->body;
+    traffic_.ReceivedBlock(Now(), std::span<const uint8_t>(body).first(4), LongAt(body, 4),
+                           static_cast<uint32_t>(length));
+  } else {
+    traffic_.Received(Now(), chunk);
+  }
   SimUnit& local = *attached_;
   if (local.program == Program::BootRom) {
     std::string answer = BootRomHears(local.rom, std::string(chunk.begin(), chunk.end()));
     if (!answer.empty()) Reply(local, Bytes(answer.begin(), answer.end()), ReplyDelay, nullptr);
-  } else if (local.program != Program::Off) {
-    if (std::optional<Request> request = Unframe(chunk)) RequestHeard(*request);
+  } else if (local.program != Program::Off && request) {
+    RequestHeard(*request);
   }
 }
 
@@ -226,7 +280,9 @@ void Simulator::RequestHeard(const Request& request) {
 
 SimUnit* Simulator::Route(uint8_t address) {
   SimUnit& local = *attached_;
-  if (local.program == Program::BootLoader) return address == BootLoaderAddress ? &local : nullptr;
+  if (local.program == Program::BootLoader || local.program == Program::Programmer) {
+    return address == BootLoaderAddress ? &local : nullptr;
+  }
   if (address == local.Address() || address == ProbeAddress) return &local;
   SimUnit* remote = Unit(address);
   return remote != nullptr && remote->program == Program::Software ? remote : nullptr;
@@ -247,7 +303,7 @@ std::optional<Bytes> Simulator::Answer(SimUnit& unit, const Bytes& body, std::fu
     Note(who + ": no procedure " + Hex4(code));
     return std::nullopt;
   }
-  if (body.size() != 4 + procedure->argumentBytes) {
+  if (procedure->argumentBytes != CountedArguments && body.size() != 4 + procedure->argumentBytes) {
     Note(who + ": " + procedure->name + " with " + std::to_string(body.size() - 4) + " argument bytes");
     return std::nullopt;
   }

@@ -24,7 +24,13 @@
 //   0xF0; requests for the other units are passed on over the system network and
 //   their replies come back through it (5 ms later). Its boot loader answers on
 //   address 1 at the boot loader speed; the MCU boot ROM speaks its text handshake
-//   at 115200.
+//   at 115200. A flash programmer the boot loader takes into RAM starts at 115200,
+//   on address 1 too, and writes the unit's flash (unit_memory.h).
+// - Before its software starts the boot loader checks it: after an erase of the
+//   software the unit starts only once every byte erased from the software's start
+//   on was written again, and then runs the new software (new_software.h);
+//   otherwise it stays in its boot loader with boot flag 0x01 (no software) or
+//   0x04 (flash check failed).
 // - A reply leaves 1 ms after the request has ended. Requests it does not know, or
 //   refuses, get no reply at all.
 // - A restart (Reset, GotoBootLoader, ResetSystem, a power cycle) silences the unit
@@ -87,12 +93,20 @@ class Simulator {
   // Once the reply has gone: the unit listens at `baud`, no parity; with `confirm`, it
   // falls back to 115200 unless it hears a request at the new speed in time.
   void ChangeSpeed(SimUnit& unit, uint32_t baud, bool confirm);
+  // The flash programmer in the unit's RAM starts (again), at 115200.
+  void StartProgrammer(SimUnit& unit);
+  // The result a flash fault gives a write of `length` bytes at `address`; 0 for none.
+  uint8_t FlashFault(const SimUnit& unit, uint32_t address, uint32_t length) const {
+    return faults_.FlashResult(unit.Address(), address, length);
+  }
   void Note(const std::string& text);
 
  private:
   void Later(uint64_t when, std::function<void()> event);
   // The unit starts running `program` now.
   void Start(SimUnit& unit, Program program);
+  // The boot loader's check of the software; false keeps the unit in its boot loader.
+  bool SoftwareStarts(SimUnit& unit);
   void Listen(SimUnit& unit, const LineSettings& settings);
   void ChunkHeard(Bytes chunk);
   void RequestHeard(const Request& request);

@@ -13,8 +13,19 @@ std::string HexBytes(std::span<const uint8_t> bytes) {
   return text;
 }
 
+std::string Hex8(uint32_t value) {
+  char digits[12];
+  std::snprintf(digits, sizeof digits, "%08X", value);
+  return digits;
+}
+
 void TrafficLog::Received(uint64_t time, std::span<const uint8_t> bytes) {
   Add({time, TrafficKind::Received, HexBytes(bytes)});
+}
+
+void TrafficLog::ReceivedBlock(uint64_t time, std::span<const uint8_t> head, uint32_t address, uint32_t length) {
+  Add({time, TrafficKind::Received,
+       HexBytes(head) + " block $" + Hex8(address) + " (" + std::to_string(length) + " bytes)"});
 }
 
 void TrafficLog::Sent(uint64_t time, std::span<const uint8_t> bytes) {

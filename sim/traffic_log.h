@@ -6,7 +6,9 @@
 //      1234.567 RX 05 45 10 10 C4 BC
 //      1234.573 TX 05 45 10 10 02 8D 00 02 02 62 29 00 1B 48
 //      1234.574 -- unit 5: restarting into its boot loader
+//      1301.020 RX 01 45 10 42 block $1A004000 (8192 bytes)
 //
+// A block of a download or a flash write is one line: its head, address and length.
 // The time is in milliseconds on the simulator's clock.
 #pragma once
 
@@ -27,6 +29,7 @@ struct TrafficEntry {
 class TrafficLog {
  public:
   void Received(uint64_t time, std::span<const uint8_t> bytes);
+  void ReceivedBlock(uint64_t time, std::span<const uint8_t> head, uint32_t address, uint32_t length);
   void Sent(uint64_t time, std::span<const uint8_t> bytes);
   void Note(uint64_t time, const std::string& text);
 
@@ -48,3 +51,5 @@ class TrafficLog {
 
 // "05 45 10 10": two upper-case hex digits per byte.
 std::string HexBytes(std::span<const uint8_t> bytes);
+// "1A004000": eight upper-case hex digits.
+std::string Hex8(uint32_t value);

@@ -6,6 +6,7 @@ const char* ProgramName(Program program) {
     case Program::Software: return "software";
     case Program::BootLoader: return "boot loader";
     case Program::BootRom: return "boot ROM";
+    case Program::Programmer: return "flash programmer";
   }
   return "?";
 }

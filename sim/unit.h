@@ -11,9 +11,11 @@
 
 #include "link/serial_device.h"
 #include "sim/boot_rom.h"
+#include "sim/unit_memory.h"
 
-// The program a unit runs. Off: restarting, deaf and silent.
-enum class Program { Off, Software, BootLoader, BootRom };
+// The program a unit runs. Off: restarting, deaf and silent. Programmer: a flash
+// programmer downloaded into its RAM and started by the boot loader.
+enum class Program { Off, Software, BootLoader, BootRom, Programmer };
 const char* ProgramName(Program program);
 
 // The address every unit's software answers on when it is the one attached to the
@@ -62,7 +64,7 @@ struct UnitDescription {
   uint32_t restartTime = 1500;  // milliseconds of silence after a restart
   uint32_t readyAfter = 0;      // milliseconds from the software's start until it reports ready
   bool virtualComPort = false;
-  uint16_t bufferSize = 4096;       // the boot loader's transfer buffer
+  uint16_t bufferSize = 4096;       // the transfer buffer of the boot loader and the flash programmer
   std::vector<uint16_t> debugLogs;  // file ids of its debug logs
   std::vector<UnitSetting> settings;
   UnitIdentity identity;
@@ -85,6 +87,8 @@ struct SimUnit {
   bool speedUnconfirmed = false;
   uint64_t readyAt = 0;  // when its software reports ready
   BootRom rom;
+  Memory ram;  // lost at every restart
+  UnitFlash flash;
 
   uint8_t Address() const { return description.address; }
   const UnitIdentity& Identity() const { return description.identity; }
