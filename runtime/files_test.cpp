@@ -60,6 +60,17 @@ TEST_F(FilesTest, ExistenceAndTheLastErrorText) {
   EXPECT_EQ(LastOsError(), "Invalid Filename");
 }
 
+TEST_F(FilesTest, FolderExistsOnlyForFolders) {
+  Write("file", "x");
+  std::filesystem::create_directory(root + "/folder");
+  std::filesystem::create_directory_symlink(root + "/folder", root + "/link");
+  EXPECT_TRUE(FolderExists(Name("folder")));
+  EXPECT_TRUE(FolderExists(Name("link")));
+  EXPECT_FALSE(FolderExists(Name("file")));
+  EXPECT_FALSE(FolderExists(Name("absent")));
+  EXPECT_FALSE(FolderExists(""));
+}
+
 TEST_F(FilesTest, BackslashNamesOpenOnLinux) {
   std::filesystem::create_directory(root + "/LogFiles");
   Write("LogFiles/run.log", "x");
