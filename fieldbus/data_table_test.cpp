@@ -50,27 +50,25 @@ TEST_F(DataTableTest, HeadersInAnyOrderAndCaseFillTheRows) {
   Write("table.csv",
         "units,BIT NAMES,Data Name,scope,Type,SIZE,Min,MAX,default,Decimal Places,data address\r\n"
         "kg,,Gross weight,Output,real32,4,-1000,1000.5,12.25,2,4660\r\n"
-        ",\"Run,,Stop\",Status,INPUT,Bits16,2,0,65535,0,0,-2\r\n"
-        "g,,\"Tare, net\",setting,SIGNED32,4,-5,5,3,1,40000\r\n"
-        ",,Flag,GLOBAL,bool,1,0,1,1,0,7\r\n"
-        "%,,Odd,elsewhere,float,300,abc,,1e40,x,8\r\n");
+        ",\"Run,,Stop\",Status,INPUT,Bits16,2,0,65535,0,0,16382\r\n"
+        "g,,\"Tare, net\",setting,SIGNED32,4,-5,5,3,1,40\r\n"
+        ",,Flag,GLOBAL,bool,1,0,1,1,,7\r\n"
+        // Spaces around keywords and numbers are no part of them.
+        " % , ,Odd, input ,BOOL, 1 , 0 ,1.0e0, +1 , 0 , 8 \r\n");
   ASSERT_TRUE(ReadDataTable(String::Copy(Path("table.csv"))));
-  float infinity = std::numeric_limits<float>::infinity();
   std::vector<RowView> expected = {
       {4660, "Gross weight", ScopeOutput, 4, TypeReal32, -1000, 1000.5, 12.25f, 2, "kg", ""},
-      {-2, "Status", ScopeInput, 2, TypeBits16, 0, 65535, 0, 0, "", "Run,,Stop"},
-      // Addresses are 16-bit signed.
-      {40000 - 65536, "Tare, net", ScopeSetting, 4, TypeSigned32, -5, 5, 3, 1, "g", ""},
+      {16382, "Status", ScopeInput, 2, TypeBits16, 0, 65535, 0, 0, "", "Run,,Stop"},
+      {40, "Tare, net", ScopeSetting, 4, TypeSigned32, -5, 5, 3, 1, "g", ""},
+      // An empty DECIMAL PLACES is none.
       {7, "Flag", ScopeGlobal, 1, TypeBool, 0, 1, 1, 0, "", ""},
-      // Unknown keywords give OUTPUT and BOOL, text that is no number 0; sizes are
-      // 8-bit; a default beyond single precision is an infinity.
-      {8, "Odd", ScopeOutput, 300 - 256, TypeBool, 0, 0, infinity, 0, "%", ""},
+      {8, "Odd", ScopeInput, 1, TypeBool, 0, 1, 1, 0, " % ", " "},
   };
   EXPECT_EQ(AllRows(), expected);
   EXPECT_EQ(TableRowCount(), 5);
   // SETTING and GLOBAL rows count in neither total.
-  EXPECT_EQ(TableOutputSize(), 4 + 300 - 256);
-  EXPECT_EQ(TableInputSize(), 2);
+  EXPECT_EQ(TableOutputSize(), 4);
+  EXPECT_EQ(TableInputSize(), 2 + 1);
 }
 
 TEST_F(DataTableTest, WhichHeadersAreAccepted) {

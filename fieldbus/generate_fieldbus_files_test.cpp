@@ -11,6 +11,7 @@
 #include "fieldbus/canopen_parser_test.h"
 #include "fieldbus/eds_parser_test.h"
 #include "fieldbus/gsd_parser_test.h"
+#include "fieldbus/table_refusal.h"
 #include "fieldbus/table_fixture_test.h"
 
 namespace {
@@ -42,14 +43,14 @@ std::string TableText(const std::vector<Row>& rows) {
   return text;
 }
 
-// Every scope and type, some negative addresses, bit strings with and without
-// names, an empty name among them.
+// Every scope and type, some addresses with both bytes set, bit strings with and
+// without names, an empty name among them.
 std::vector<Row> ManyRows(int count) {
   static const char* const scopes[] = {"OUTPUT", "INPUT", "SETTING", "GLOBAL", "INPUT"};
   static const char* const types[] = {"REAL32", "BITS16", "SIGNED32", "BOOL"};
   std::vector<Row> rows;
   for (int i = 0; i < count; ++i) {
-    Row row{i % 97 == 5 ? -1 - i : 100 + i, "Item " + std::to_string(i), scopes[i % 5], types[i % 4], "kg", ""};
+    Row row{i % 97 == 5 ? 15000 + i : 100 + i, "Item " + std::to_string(i), scopes[i % 5], types[i % 4], "kg", ""};
     if (row.type == "BITS16" && i % 3 != 0) row.bitNames = "Run,,Stop " + std::to_string(i);
     rows.push_back(row);
   }
@@ -257,16 +258,27 @@ TEST_F(GenerateFieldbusFilesTest, ATableThatCannotBeReadWritesNothing) {
   EXPECT_EQ(Console().find("generating"), std::string::npos);
 }
 
-TEST_F(GenerateFieldbusFilesTest, AFileThatCannotTakeItsPlaceFailsTheCallButNotTheOthers) {
+// The four files go in as one set: when one cannot take its place, the ones already
+// put in are taken back, and every file is as it was, the older ones included.
+TEST_F(GenerateFieldbusFilesTest, AFileThatCannotTakeItsPlaceChangesNoFile) {
+  for (const char* suffix : {" EthernetIP.EDS", " Profinet.xml", " CANopen.eds"}) {
+    Write(std::string(Stem) + suffix, std::string("older") + suffix);
+  }
   // A folder with the output's name cannot be replaced by the finished file.
-  std::filesystem::create_directories(Path(std::string(Stem) + " EthernetIP.EDS/inside"));
-  EXPECT_FALSE(Generate(ManyRows(3)));
-  EXPECT_NE(Console().find("GenerateFieldbusFiles cannot write " + Path(std::string(Stem) + " EthernetIP.EDS")),
+  std::filesystem::create_directories(Path(std::string(Stem) + " Profibus.gsd/inside"));
+  Write(std::string(Stem) + ".csv", TableText(ManyRows(3)));
+  std::vector<std::string> before = Listing();
+  EXPECT_FALSE(GenerateFieldbusFiles(String::Copy(Path(std::string(Stem) + ".csv"))));
+  EXPECT_NE(Console().find("GenerateFieldbusFiles cannot write " + Path(std::string(Stem) + " Profibus.gsd") +
+                           ": Is a directory"),
             std::string::npos)
       << Console();
-  for (const std::string& name : Listing()) EXPECT_EQ(name.find(".000"), std::string::npos) << name;
-  EXPECT_EQ(Profibus().modules.size(), 3u);
-  Canopen();
+  EXPECT_EQ(Listing(), before);
+  for (const char* suffix : {" EthernetIP.EDS", " Profinet.xml", " CANopen.eds"}) {
+    EXPECT_EQ(Output(suffix), std::string("older") + suffix);
+  }
+  EXPECT_EQ(std::string(LastFieldbusRefusal().View()),
+            "cannot write " + Path(std::string(Stem) + " Profibus.gsd") + ": no file has changed");
 }
 
 TEST_F(GenerateFieldbusFilesTest, AFileThatCannotBeCreatedEndsTheProgram) {
