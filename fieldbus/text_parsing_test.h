@@ -1,11 +1,10 @@
 // What the test parsers of the description formats share: trimming, letter case,
-// lines, numbers as the formats write them, and the public sample files kept
-// beside the repository.
+// lines, numbers as the formats write them. Free of the test framework, so that the
+// fuzz targets check with the same parsers.
 #pragma once
 
 #include <cctype>
 #include <cstdlib>
-#include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -49,13 +48,4 @@ inline bool Number(const std::string& text, long& value) {
   char* end = nullptr;
   value = std::strtol(trimmed.c_str(), &end, 0);
   return *end == '\0';
-}
-
-// A public sample of the format (fieldbus/testdata); a missing file fails the test.
-inline std::string SampleText(const std::string& name) {
-  std::ifstream file(std::string(QUARNET_TESTDATA_DIR) + "/" + name, std::ios::binary);
-  EXPECT_TRUE(file.is_open()) << "missing sample " << name;
-  std::ostringstream content;
-  content << file.rdbuf();
-  return content.str();
 }
