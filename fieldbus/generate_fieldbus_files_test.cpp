@@ -6,10 +6,13 @@
 #include <cstdio>
 #include <filesystem>
 #include <string>
+#include <sys/stat.h>
+#include <utility>
 #include <vector>
 
 #include "fieldbus/canopen_parser_test.h"
 #include "fieldbus/eds_parser_test.h"
+#include "fieldbus/generate_fixture_test.h"
 #include "fieldbus/gsd_parser_test.h"
 #include "fieldbus/table_refusal.h"
 #include "fieldbus/table_fixture_test.h"
@@ -281,28 +284,43 @@ TEST_F(GenerateFieldbusFilesTest, AFileThatCannotTakeItsPlaceChangesNoFile) {
             "cannot write " + Path(std::string(Stem) + " Profibus.gsd") + ": no file has changed");
 }
 
+// The files are handed to PLC engineers: they follow the umask like any document.
+TEST_F(GenerateFieldbusFilesTest, TheFilesAreDocumentsTheUmaskGoverns) {
+  mode_t saved = umask(022);
+  for (auto [mask, mode] : {std::pair<mode_t, mode_t>{022, 0644}, {002, 0664}, {077, 0600}}) {
+    umask(mask);
+    ASSERT_TRUE(Generate(ManyRows(3)));
+    for (const std::string& name : Listing()) {
+      if (name.size() > 4 && name.substr(name.size() - 4) == ".csv") continue;
+      struct stat status;
+      ASSERT_EQ(stat(Path(name).c_str(), &status), 0) << name;
+      EXPECT_EQ(status.st_mode & 0777, mode) << name << " under umask " << std::oct << mask;
+    }
+  }
+  umask(saved);
+}
+
+// The copy under the standard's name is an extra: when it cannot be written that is
+// reported, and the four files stand.
+TEST_F(GenerateFieldbusFilesTest, AGsdmlCopyThatFailsIsReportedAndChangesNothingElse) {
+  std::filesystem::create_directories(Path(std::string(GsdmlFileName) + "/inside"));
+  EXPECT_TRUE(Generate(ManyRows(3)));
+  EXPECT_NE(Console().find("GenerateFieldbusFiles cannot write " + Path(GsdmlFileName) + ": Is a directory"),
+            std::string::npos)
+      << Console();
+  EXPECT_EQ(Profibus().modules.size(), 3u);
+  for (const std::string& name : Listing()) EXPECT_EQ(name.find(".00"), std::string::npos) << name;
+}
+
 TEST_F(GenerateFieldbusFilesTest, AFileThatCannotBeCreatedEndsTheProgram) {
   std::filesystem::create_directories(Path(std::string(Stem) + " Profibus.gsd.000"));
   std::vector<Row> rows = ManyRows(3);
   EXPECT_EXIT(Generate(rows), testing::ExitedWithCode(1), "Fatal error: Is a directory");
+  // The files begun before it are gone: only the table and the obstacle remain.
+  EXPECT_EQ(Listing(), (std::vector<std::string>{std::string(Stem) + " Profibus.gsd.000", std::string(Stem) + ".csv"}));
 }
 
 // ---- the PROFINET file against the GSDML schema ----
-
-std::string SchemaPath() {
-  return std::string(QUARNET_TESTDATA_DIR) + "/gsdml-v2.35/GSDML-DeviceProfile-v2.35.xsd";
-}
-
-// The command's output and exit status.
-std::pair<std::string, int> RunCommand(const std::string& command) {
-  std::string output;
-  FILE* pipe = popen((command + " 2>&1").c_str(), "r");
-  if (pipe == nullptr) return {"cannot run " + command, -1};
-  char buffer[4096];
-  size_t got;
-  while ((got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) output.append(buffer, got);
-  return {output, pclose(pipe)};
-}
 
 class GsdmlSchemaTest : public GenerateFieldbusFilesTest {
  protected:
