@@ -56,6 +56,17 @@ void PutBitList(Stream& out, Write write) {
   }
 }
 
+bool NamesABit() {
+  String names = RowBitNames();
+  int16_t position = 0;
+  int16_t bitNumber = 0;
+  String name;
+  while (ReadCsvField(names, position, bitNumber, name)) {
+    if (!name.Empty()) return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 std::string EthIpLinkPath() {
@@ -81,7 +92,9 @@ std::string EthIpDataTypeDescription() {
 
 std::string EthEnum() {
   std::string text;
-  if (RowType() != TypeBits16 || RowBitNames().Empty()) return text;
+  // A list of names that are all empty ("," for one) names no bit: an Enum entry
+  // without a single pair is no entry PLC tools read.
+  if (RowType() != TypeBits16 || !NamesABit()) return text;
   TextStream out(text);
   int32_t parameter = TableRowIndex() + 1;
   PutText(out, "\r\n        Enum");

@@ -210,7 +210,8 @@ TEST_F(LookupTest, FieldbusKeysOfEachTypeAndScope) {
 TEST_F(LookupTest, EthEnumNamesTheBitsOfABitString) {
   Load("1,a,OUTPUT,2,BITS16,0,1,0,0,,\"Run,,Stop\"\r\n"
        "2,b,OUTPUT,2,BITS16,0,1,0,0,,\r\n"
-       "3,c,OUTPUT,4,SIGNED32,0,1,0,0,,\"Run,Stop\"\r\n");
+       "3,c,OUTPUT,4,SIGNED32,0,1,0,0,,\"Run,Stop\"\r\n"
+       "4,d,OUTPUT,2,BITS16,0,1,0,0,,\",,\"\r\n");
   SelectRow(0);
   EXPECT_EQ(Text("ETHEnum"),
             "\r\n        Enum1 = "
@@ -222,6 +223,9 @@ TEST_F(LookupTest, EthEnumNamesTheBitsOfABitString) {
   SelectRow(1);
   EXPECT_EQ(Text("ETHEnum"), "");
   SelectRow(2);
+  EXPECT_EQ(Text("ETHEnum"), "");
+  // Names that are all empty name no bit.
+  SelectRow(3);
   EXPECT_EQ(Text("ETHEnum"), "");
 }
 
