@@ -48,6 +48,7 @@ TEST_F(QuarnetFieldbusTest, GeneratesFromATableNamedOnTheCommandLine) {
 
 TEST_F(QuarnetFieldbusTest, FailuresExitWithOneAndSayWhy) {
   Write("bad.csv", "Data Name\r\nx\r\n");
+  Write("zero.csv", std::string(TableHeader) + "1,a,INPUT,2,BOOL,0,1,0,0,,\r\n0,b,INPUT,2,BOOL,0,1,0,0,,\r\n");
   struct Case {
     const char* arguments;
     const char* message;
@@ -57,12 +58,29 @@ TEST_F(QuarnetFieldbusTest, FailuresExitWithOneAndSayWhy) {
            Case{"a.csv b.csv", "usage: quarnet-fieldbus TABLE.csv"},
            Case{"absent.csv", "absent.csv not found"},
            Case{"bad.csv", "Unable to generate fieldbus files"},
+           Case{"bad.csv", "bad.csv line 1: the header lacks DATA ADDRESS, SCOPE, SIZE"},
+           Case{"zero.csv", "zero.csv line 3, DATA ADDRESS: 0 is below 1"},
+           Case{"zero.csv", "Unable to generate fieldbus files"},
        }) {
     Result result = Run(arguments);
     EXPECT_EQ(result.exitCode, 1) << arguments;
     EXPECT_NE(result.output.find(message), std::string::npos) << arguments << ": " << result.output;
   }
   EXPECT_FALSE(std::filesystem::exists(Path("bad EthernetIP.EDS")));
+  EXPECT_FALSE(std::filesystem::exists(Path("zero EthernetIP.EDS")));
+}
+
+// The help says what a table must hold and what is refused, and answers at once.
+TEST_F(QuarnetFieldbusTest, HelpSaysWhatATableMustHold) {
+  Result result = Run("--help");
+  EXPECT_EQ(result.exitCode, 0);
+  for (const char* text : {"Usage: quarnet-fieldbus TABLE.csv", "DATA ADDRESS     a whole decimal number from 1 to 16382",
+                           "each address once", "OUTPUT, INPUT, SETTING or GLOBAL", "BOOL, SIGNED32, BITS16 or REAL32",
+                           "lines without text are skipped", "Anything else is refused",
+                           "no file changes"}) {
+    EXPECT_NE(result.output.find(text), std::string::npos) << text;
+  }
+  EXPECT_TRUE(std::filesystem::is_empty(root));
 }
 
 }  // namespace
