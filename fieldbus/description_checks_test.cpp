@@ -3,7 +3,9 @@
 #include <cstdio>
 #include <map>
 
+#include "fieldbus/data_table.h"
 #include "fieldbus/text_parsing_test.h"
+#include "generic/parse_fields.h"
 
 namespace {
 
@@ -174,4 +176,20 @@ bool ParseDescriptionFiles(const std::vector<std::string>& texts, DescriptionFil
 bool CheckRows(const DescriptionFiles& files, const std::vector<RowFacts>& rows, std::string& error) {
   return CheckEthernetIp(files.ethernetIp, rows, error) && CheckProfinet(files.profinet, rows, error) &&
          CheckProfibus(files.profibus, rows, error) && CheckCanopen(files.canopen, rows, error);
+}
+
+std::vector<RowFacts> FactsOfTheTableRead() {
+  std::vector<RowFacts> facts;
+  ResetRowCursor();
+  while (NextRow()) {
+    RowFacts row{RowAddress(), RowScope(), RowSize(), RowType(), {}};
+    CsvCursor cursor;
+    std::string name;
+    std::string names(RowBitNames().View());
+    while (ReadCsvField(names, cursor, name)) {
+      if (!name.empty()) row.namedBits.push_back(cursor.column);
+    }
+    facts.push_back(row);
+  }
+  return facts;
 }

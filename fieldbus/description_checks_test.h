@@ -40,3 +40,6 @@ struct RowFacts {
 // address; one CANopen object per row at 0x2001 + address with its type, access
 // and mapping. False with the first difference.
 bool CheckRows(const DescriptionFiles& files, const std::vector<RowFacts>& rows, std::string& error);
+
+// The rows of the data table last read, as the files must carry them.
+std::vector<RowFacts> FactsOfTheTableRead();

@@ -8,9 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "fieldbus/data_table.h"
 #include "fieldbus/generate_fixture_test.h"
-#include "generic/parse_fields.h"
 
 namespace {
 
@@ -223,23 +221,6 @@ TEST_F(ValidTables, AlwaysGiveFourFilesThatSayWhatTheTableSays) {
     }
     if (round % 15 == 0) ExpectSchemaValid();
   }
-}
-
-// What was read, as the files must carry it.
-std::vector<RowFacts> FactsOfTheTableRead() {
-  std::vector<RowFacts> facts;
-  ResetRowCursor();
-  while (NextRow()) {
-    RowFacts row{RowAddress(), RowScope(), RowSize(), RowType(), {}};
-    CsvCursor cursor;
-    std::string name;
-    std::string names(RowBitNames().View());
-    while (ReadCsvField(names, cursor, name)) {
-      if (!name.empty()) row.namedBits.push_back(cursor.column);
-    }
-    facts.push_back(row);
-  }
-  return facts;
 }
 
 TEST_F(ValidTables, DamageGivesARefusalOrFilesThatPassEveryCheck) {
