@@ -2,7 +2,6 @@
 
 #include <cfloat>
 #include <cmath>
-#include <initializer_list>
 #include <optional>
 #include <string_view>
 #include <utility>
