@@ -1,13 +1,15 @@
 #include "fieldbus/data_table.h"
 
-#include <initializer_list>
-#include <limits>
-#include <new>
+#include <map>
 #include <string>
 #include <string_view>
 #include <utility>
 
-#include "fieldbus/float_conversion.h"
+#include "fieldbus/row_fields.h"
+#include "fieldbus/table_columns.h"
+#include "fieldbus/table_lines.h"
+#include "fieldbus/table_refusal.h"
+#include "fieldbus/table_text.h"
 #include "generic/parse_fields.h"
 #include "generic/string_utility.h"
 #include "runtime/buffered_file.h"
@@ -16,147 +18,148 @@
 #include "runtime/files.h"
 #include "runtime/log.h"
 #include "runtime/stream.h"
-#include "runtime/string_io.h"
 
 DataTable TheDataTable{};
 
 namespace {
 
-// The columns in the order that decides which one a field fills when two share a
-// position (only position 0 can be shared: see ColumnsAreUsable).
-enum Column {
-  AddressColumn,
-  NameColumn,
-  ScopeColumn,
-  SizeColumn,
-  TypeColumn,
-  MinimumColumn,
-  MaximumColumn,
-  DefaultColumn,
-  DecimalsColumn,
-  UnitsColumn,
-  BitNamesColumn,
-  ColumnCount
-};
-
-constexpr std::string_view HeaderNames[ColumnCount] = {
-    "DATA ADDRESS", "DATA NAME", "SCOPE", "SIZE", "TYPE", "MIN", "MAX", "DEFAULT", "DECIMAL PLACES", "UNITS",
-    "BIT NAMES"};
-
-// Lines end with CR LF as the unit writes them; a lone CR or LF, as editors on
-// other systems save a table, ends a line too. Longer lines come in pieces of
-// MaxLineLength characters, like every line the program reads.
-struct TableLineReader {
-  BufferedFile* file;
-  bool afterCarriageReturn;
-};
-
-bool ReadTableLine(TableLineReader& reader, String& line) {
-  std::string collected;
-  bool any = false;
-  while (collected.size() < MaxLineLength) {
-    uint8_t c = FileGetByte(reader.file);
-    if (FileEnd(reader.file)) break;
-    bool lineFeedOfPair = c == '\n' && reader.afterCarriageReturn && !any;
-    reader.afterCarriageReturn = c == '\r';
-    if (lineFeedOfPair) continue;
-    any = true;
-    if (c == '\r' || c == '\n') {
-      line = String::Copy(collected);
-      return true;
-    }
-    collected += static_cast<char>(c);
-  }
-  line = String::Copy(collected);
-  return any;
-}
-
-void OpenOrStop(BufferedFile*& file, const String& fileName) {
-  int error = FileOpen(file, fileName);
-  if (error != 0) FatalSystemError(error);
-}
+// The EtherNet/IP assemblies and connections give their sizes in a UINT.
+constexpr int64_t MaxExchangedBytes = 65535;
 
 // The 0-based position of each column in the file; 0 for a column the header lacks.
 struct ColumnPositions {
-  int16_t of[ColumnCount];
+  int32_t of[ColumnCount];
 };
 
-ColumnPositions ReadHeader(const String& header) {
-  ColumnPositions columns{};
-  int16_t position = 0;
-  int16_t column = 0;
-  String field;
-  while (ReadCsvField(header, position, column, field)) {
-    String upper = UpperCase(field.View());
+std::string ColumnList(const bool (&listed)[ColumnCount]) {
+  std::string names;
+  for (int i = 0; i < ColumnCount; ++i) {
+    if (listed[i]) names += (names.empty() ? "" : ", ") + std::string(HeaderNames[i]);
+  }
+  return names;
+}
+
+// Headers match whole, in any letter case. One column may be missing when the field
+// at position 0 belongs to no header: that field then fills the missing column (a
+// table whose first header is spoiled, for one). More cannot be told apart.
+bool ReadHeader(const std::string& header, ColumnPositions& columns, TableRefusal& refusal) {
+  columns = ColumnPositions{};
+  bool found[ColumnCount] = {};
+  CsvCursor cursor;
+  std::string field;
+  while (ReadCsvField(header, cursor, field)) {
+    String upper = UpperCase(std::string_view(field).substr(0, MaxStringLength));
     for (int i = 0; i < ColumnCount; ++i) {
-      if (upper.View() == HeaderNames[i]) columns.of[i] = column;
-    }
-  }
-  return columns;
-}
-
-// One column may be missing when the field at position 0 belongs to no header: that
-// field then fills the missing column (a table whose first header is spoiled, for
-// one). Two or more at position 0 cannot be told apart.
-bool ColumnsAreUsable(const ColumnPositions& columns) {
-  int atZero = 0;
-  for (int16_t position : columns.of) atZero += position == 0;
-  return atZero < 2;
-}
-
-uint8_t Keyword(const String& field, std::initializer_list<std::pair<std::string_view, uint8_t>> words) {
-  String upper = UpperCase(field.View());
-  for (const auto& [word, code] : words) {
-    if (upper.View() == word) return code;
-  }
-  return 0;
-}
-
-void FillField(DataRow& row, int column, const String& field) {
-  switch (column) {
-    case AddressColumn: row.address = static_cast<int16_t>(ReadInt(field)); break;
-    case NameColumn: row.name = field; break;
-    case ScopeColumn:
-      row.scope = Keyword(field, {{"OUTPUT", ScopeOutput},
-                                  {"INPUT", ScopeInput},
-                                  {"SETTING", ScopeSetting},
-                                  {"GLOBAL", ScopeGlobal}});
-      break;
-    case SizeColumn: row.size = static_cast<uint8_t>(ReadInt(field)); break;
-    case TypeColumn:
-      row.type = Keyword(field, {{"BOOL", TypeBool},
-                                 {"SIGNED32", TypeSigned32},
-                                 {"BITS16", TypeBits16},
-                                 {"REAL32", TypeReal32}});
-      break;
-    case MinimumColumn: row.minimum = ReadReal(field); break;
-    case MaximumColumn: row.maximum = ReadReal(field); break;
-    case DefaultColumn: row.defaultValue = SinglePrecision(ReadReal(field)); break;
-    case DecimalsColumn: row.decimals = static_cast<int16_t>(ReadInt(field)); break;
-    case UnitsColumn: row.units = field; break;
-    case BitNamesColumn: row.bitNames = field; break;
-  }
-}
-
-void ReadRow(const String& line, const ColumnPositions& columns, DataRow& row) {
-  int16_t position = 0;
-  int16_t column = 0;
-  String field;
-  while (ReadCsvField(line, position, column, field)) {
-    for (int i = 0; i < ColumnCount; ++i) {
-      if (columns.of[i] == column) {
-        FillField(row, i, field);
-        break;
+      if (upper.View() != HeaderNames[i]) continue;
+      if (found[i]) {
+        refusal.reason = std::string(HeaderNames[i]) + " heads two columns, " + std::to_string(columns.of[i] + 1) +
+                         " and " + std::to_string(cursor.column + 1);
+        return false;
       }
+      found[i] = true;
+      columns.of[i] = cursor.column;
     }
   }
+  bool missing[ColumnCount] = {};
+  int missingCount = 0;
+  bool zeroClaimed = false;
+  for (int i = 0; i < ColumnCount; ++i) {
+    missing[i] = !found[i];
+    missingCount += missing[i];
+    zeroClaimed = zeroClaimed || (found[i] && columns.of[i] == 0);
+  }
+  if (missingCount == 0 || (missingCount == 1 && !zeroClaimed)) return true;
+  refusal.reason = "the header lacks " + ColumnList(missing);
+  return false;
+}
+
+// Splits a row into its columns; false when a quote is left open, which would have
+// swallowed the fields after it. blank tells a line without any text.
+bool SplitRow(const std::string& line, const ColumnPositions& columns, RowFields& fields, bool& blank,
+              TableRefusal& refusal) {
+  fields = RowFields{};
+  blank = true;
+  CsvCursor cursor;
+  std::string field;
+  while (ReadCsvField(line, cursor, field)) {
+    int column = ColumnCount;
+    for (int i = 0; i < ColumnCount && column == ColumnCount; ++i) {
+      if (columns.of[i] == cursor.column) column = i;
+    }
+    if (cursor.quoteLeftOpen) {
+      refusal.column = column < ColumnCount ? std::string(HeaderNames[column])
+                                            : "column " + std::to_string(cursor.column + 1);
+      refusal.reason = "a quote opens that is not closed before the line ends";
+      return false;
+    }
+    blank = blank && IsBlank(field);
+    if (column < ColumnCount) fields.text[column] = std::move(field);
+  }
+  return true;
+}
+
+// What the whole table must keep to: every address once, and the exchanged data
+// within the size of an EtherNet/IP assembly.
+struct TableChecks {
+  std::map<int16_t, int64_t> lineOfAddress;
+
+  bool Add(const DataRow& row, int64_t line, TableRefusal& refusal) {
+    auto [earlier, added] = lineOfAddress.emplace(row.address, line);
+    if (!added) {
+      refusal.column = HeaderNames[AddressColumn];
+      refusal.reason = std::to_string(row.address) + " is already the address of line " +
+                       std::to_string(earlier->second) + ": each address names one data item in every file";
+      return false;
+    }
+    if (row.scope != ScopeOutput && row.scope != ScopeInput) return true;
+    int64_t& total = row.scope == ScopeOutput ? TheDataTable.outputSize : TheDataTable.inputSize;
+    total += row.size;
+    if (total > MaxExchangedBytes) {
+      refusal.column = HeaderNames[SizeColumn];
+      refusal.reason = std::string("the ") + (row.scope == ScopeOutput ? "OUTPUT" : "INPUT") + " rows come to " +
+                       std::to_string(total) + " bytes here, beyond the " + std::to_string(MaxExchangedBytes) +
+                       " of an EtherNet/IP assembly";
+      return false;
+    }
+    return true;
+  }
+};
+
+bool ReadRows(TableLineReader& reader, TableRefusal& refusal) {
+  std::string line;
+  TableLine read = ReadTableLine(reader, line);
+  refusal.line = reader.lineNumber == 0 ? 1 : reader.lineNumber;
+  if (read == TableLine::TooLong) {
+    refusal.reason = "longer than " + std::to_string(MaxTableLineLength) + " bytes, which no table line is";
+    return false;
+  }
+  if (line.starts_with(ByteOrderMark)) line.erase(0, ByteOrderMark.size());
+  ColumnPositions columns;
+  if (!ReadHeader(DecodeTableLine(line), columns, refusal)) return false;
+
+  TableChecks checks;
+  RowFields fields;
+  while ((read = ReadTableLine(reader, line)) != TableLine::End) {
+    refusal.line = reader.lineNumber;
+    if (read == TableLine::TooLong) {
+      refusal.reason = "longer than " + std::to_string(MaxTableLineLength) + " bytes, which no table line is";
+      return false;
+    }
+    bool blank;
+    if (!SplitRow(DecodeTableLine(line), columns, fields, blank, refusal)) return false;
+    if (blank) continue;
+    DataRow row;
+    if (!ConvertRow(fields, row, refusal) || !checks.Add(row, reader.lineNumber, refusal)) return false;
+    TheDataTable.rows.push_back(std::move(row));
+  }
+  return true;
 }
 
 }  // namespace
 
 void ReleaseDataTable() {
-  delete[] TheDataTable.rows;
-  TheDataTable.rows = nullptr;
+  TheDataTable.rows.clear();
+  TheDataTable.rows.shrink_to_fit();
   TheDataTable.rowCount = 0;
   TheDataTable.outputSize = 0;
   TheDataTable.inputSize = 0;
@@ -169,40 +172,30 @@ void ReleaseDataTable() {
 bool ReadDataTable(const String& fileName) {
   PutText(StandardError, "\r\nReadDataTable");
   ReleaseDataTable();
+  SetFieldbusRefusal("");
   if (!FileExists(fileName)) {
     PutString(ReportStream, fileName);
     PutText(ReportStream, " not found\r\n");
+    SetFieldbusRefusal(std::string(fileName.View()) + " not found");
     return false;
   }
-
-  // First pass: the columns and the number of rows, so the rows are allocated once.
   BufferedFile* file = nullptr;
-  OpenOrStop(file, fileName);
-  TableLineReader reader{file, false};
-  String line;
-  ColumnPositions columns{};
-  if (ReadTableLine(reader, line)) columns = ReadHeader(line);
-  int32_t lineCount = 0;
-  while (lineCount < std::numeric_limits<int32_t>::max() && ReadTableLine(reader, line)) ++lineCount;
+  int error = FileOpen(file, fileName);
+  if (error != 0) FatalSystemError(error);
+  TableLineReader reader{file};
+  TableRefusal refusal{};
+  bool read = ReadRows(reader, refusal);
   FileClose(file);
-  if (!ColumnsAreUsable(columns)) return false;
-
-  DataRow* rows = new (std::nothrow) DataRow[lineCount > 0 ? lineCount : 1]();
-  if (rows == nullptr) return false;
-  TheDataTable.rows = rows;
-
-  OpenOrStop(file, fileName);
-  reader = TableLineReader{file, false};
-  ReadTableLine(reader, line);
-  // The file may have shrunk since the first pass; the table holds what was read.
-  int32_t count = 0;
-  while (count < lineCount && ReadTableLine(reader, line)) {
-    DataRow& row = rows[count++];
-    ReadRow(line, columns, row);
-    if (row.scope == ScopeOutput) TheDataTable.outputSize += row.size;
-    if (row.scope == ScopeInput) TheDataTable.inputSize += row.size;
+  if (!read) {
+    ReleaseDataTable();
+    std::string text = RefusalText(refusal);
+    PutString(ReportStream, fileName);
+    PutText(ReportStream, " ");
+    PutText(ReportStream, text);
+    PutText(ReportStream, "\r\n");
+    SetFieldbusRefusal(text);
+    return false;
   }
-  FileClose(file);
-  TheDataTable.rowCount = count;
+  TheDataTable.rowCount = static_cast<int32_t>(TheDataTable.rows.size());
   return true;
 }

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "runtime/string.h"
 
@@ -34,7 +35,7 @@ struct DataRow {
 };
 
 struct DataTable {
-  DataRow* rows;
+  std::vector<DataRow> rows;
   int32_t rowCount;
   int64_t outputSize;  // bytes of the OUTPUT rows
   int64_t inputSize;   // bytes of the INPUT rows
@@ -47,8 +48,10 @@ struct DataTable {
 // The one table of the program, replaced by every ReadDataTable.
 extern DataTable TheDataTable;
 
-// False with "<file> not found" on the report stream when the file is missing, and
-// silently when the header lacks more than one column (the caller reports that).
+// False with "<file> not found" on the report stream when the file is missing. A
+// table that any description file could not carry as it stands is refused: false,
+// the table left empty, and "<file> line N, COLUMN: reason" on the report stream
+// (LastFieldbusRefusal keeps "line N, COLUMN: reason"). Blank lines are no rows.
 bool ReadDataTable(const String& fileName);
 // Empties the table, as before the first read.
 void ReleaseDataTable();

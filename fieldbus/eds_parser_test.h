@@ -17,5 +17,11 @@ struct EdsFile {
   std::map<std::string, EdsSection> sections;
 };
 
-// False with "line N: ..." in error where the text breaks the format.
+// False with "line N: ..." in error where the text breaks the format, strings and
+// tokens outside plain ASCII included.
 bool ParseEds(const std::string& text, EdsFile& file, std::string& error);
+// What PLC tools hold the parameters, assemblies and connections to: 21 fields per
+// parameter, its data size and decimal places within a USINT, its limits within
+// its type; Enum and Fixed bits within the parameter's type; assembly sizes within
+// a UINT and filled by existing members; connection sizes within a UINT.
+bool CheckEdsParameters(const EdsFile& file, std::string& error);

@@ -30,6 +30,11 @@ std::string ForType(const TypeTexts& texts) {
 
 uint16_t AddressBits() { return static_cast<uint16_t>(RowAddress()); }
 
+// The length byte of a module that exchanges data, consistent over its whole
+// length: in words for an even size, in bytes for an odd one, which words would
+// miscount (a BOOL's 1 byte as 0 words, 3 bytes as 1 word).
+int ProfibusLength(int size) { return (size % 2 == 0 ? 0xC0 + size / 2 - 1 : 0x80 + size - 1) & 0xFF; }
+
 // One line per non-empty bit name of the current row, with a comma before all but
 // the first, as the Enum and Fixed lists want them: the bit number, a comma and
 // whatever write puts for the name.
@@ -49,6 +54,17 @@ void PutBitList(Stream& out, Write write) {
     PutChar(out, ',');
     write(name);
   }
+}
+
+bool NamesABit() {
+  String names = RowBitNames();
+  int16_t position = 0;
+  int16_t bitNumber = 0;
+  String name;
+  while (ReadCsvField(names, position, bitNumber, name)) {
+    if (!name.Empty()) return true;
+  }
+  return false;
 }
 
 }  // namespace
@@ -76,7 +92,9 @@ std::string EthIpDataTypeDescription() {
 
 std::string EthEnum() {
   std::string text;
-  if (RowType() != TypeBits16 || RowBitNames().Empty()) return text;
+  // A list of names that are all empty ("," for one) names no bit: an Enum entry
+  // without a single pair is no entry PLC tools read.
+  if (RowType() != TypeBits16 || !NamesABit()) return text;
   TextStream out(text);
   int32_t parameter = TableRowIndex() + 1;
   PutText(out, "\r\n        Enum");
@@ -107,7 +125,7 @@ std::string ProfibusModule() {
   PutHex2(out, scope == ScopeOutput ? 0x43 : scope == ScopeInput ? 0x83 : 0x03);
   if (scope == ScopeOutput || scope == ScopeInput) {
     PutText(out, ",0x");
-    PutHex2(out, (0xC0 + RowSize() / 2 - 1) & 0xFF);
+    PutHex2(out, ProfibusLength(RowSize()));
   }
   PutText(out, ",0x00,0x");
   PutHex2(out, AddressBits() & 0xFF);

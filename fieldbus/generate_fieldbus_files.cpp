@@ -1,13 +1,17 @@
 #include "fieldbus/generate_fieldbus_files.h"
 
+#include <string>
 #include <string_view>
+#include <vector>
 
 #include "fieldbus/data_table.h"
+#include "fieldbus/file_set.h"
 #include "fieldbus/lookup.h"
+#include "fieldbus/table_refusal.h"
 #include "fieldbus/template_engine.h"
 #include "fieldbus/template_texts.h"
 #include "fieldbus/text_escape.h"
-#include "runtime/buffered_file.h"
+#include "fieldbus/text_stream.h"
 #include "runtime/check.h"
 #include "runtime/console_streams.h"
 #include "runtime/files.h"
@@ -21,40 +25,24 @@ struct DescriptionFile {
   const char* suffix;
   const char* reportText;
   TextEscape escape;
-  bool copyAsGsdml;
 };
 
-void ReportWriteFailure(const String& name) {
-  PutText(ReportStream, "GenerateFieldbusFiles cannot write ");
-  PutString(ReportStream, name);
-  PutText(ReportStream, ": ");
-  PutString(ReportStream, LastOsError());
-  PutText(ReportStream, "\r\n");
-}
+constexpr size_t ProfinetFile = 1;
 
-// Written under a temporary name and renamed into place, so that a failed write
-// never leaves a file a PLC tool would take for a whole one. A template fault still
-// puts the expansion so far into place, where it shows how far the template got.
-bool Generate(const DescriptionFile& description, const String& name) {
-  String temporary = Concatenate(name, ".000");
-  BufferedFile* file = nullptr;
-  int error = FileCreateQuietly(file, temporary);
-  if (error != 0) {
-    PutText(StandardError, "\r\nCannot create file: ");
-    PutString(StandardError, name);
-    PutText(StandardError, "\r\n");
-    FatalSystemError(error);
-  }
-  FileStream stream(file);
+bool Expand(const DescriptionFile& description, std::string& text) {
+  TextStream stream(text);
   CurrentTextEscape = description.escape;
   bool expanded = GenerateConfigurationFile(description.templateText, stream);
   CurrentTextEscape = TextEscape::None;
-  if (!FileClose(file) || !RenameFile(temporary, name)) {
-    ReportWriteFailure(name);
-    DeleteFile(temporary);
-    return false;
-  }
   return expanded;
+}
+
+bool Refuse(std::string_view reason) {
+  PutText(ReportStream, "GenerateFieldbusFiles ");
+  PutText(ReportStream, reason);
+  PutText(ReportStream, "\r\n");
+  SetFieldbusRefusal(reason);
+  return false;
 }
 
 }  // namespace
@@ -64,28 +52,50 @@ bool GenerateFieldbusFiles(const String& tableFileName) {
   SerialCounter = 0;
   if (!ReadDataTable(tableFileName)) return false;
 
+  // Every file is expanded before any is written, so that a fault of one leaves all
+  // four as they were: a PLC engineer never gets a set of files from two tables.
   const DescriptionFile descriptions[] = {
-      {EthIpEdsTemplate, " EthernetIP.EDS", " generating Ethernet/IP configuration: ", TextEscape::EdsString, false},
-      {ProfinetGsdmlTemplate, " Profinet.xml", " generating Profinet configuration: ", TextEscape::Xml, true},
-      {ProfibusGsdTemplate, " Profibus.gsd", " generating Profibus configuration: ", TextEscape::GsdString, false},
-      {CanopenEdsTemplate, " CANopen.eds", " generating CANopen configuration: ", TextEscape::None, false},
+      {EthIpEdsTemplate, " EthernetIP.EDS", " generating Ethernet/IP configuration: ", TextEscape::EdsString},
+      {ProfinetGsdmlTemplate, " Profinet.xml", " generating Profinet configuration: ", TextEscape::Xml},
+      {ProfibusGsdTemplate, " Profibus.gsd", " generating Profibus configuration: ", TextEscape::GsdString},
+      {CanopenEdsTemplate, " CANopen.eds", " generating CANopen configuration: ", TextEscape::CanopenValue},
   };
-  // The table's own folder, with its separator; nothing for a name without a folder.
-  String folder = tableFileName.Substring(0, LastSeparator(tableFileName) + 1);
   String stem = StripExtension(tableFileName);
-  bool generated = true;
+  std::vector<PlannedFile> files;
   for (const DescriptionFile& description : descriptions) {
-    String name = Concatenate(stem, description.suffix);
+    PlannedFile file{Concatenate(stem, description.suffix), {}};
     PutText(ReportStream, "GenerateFieldbusFiles");
     PutText(ReportStream, description.reportText);
-    PutString(ReportStream, name);
+    PutString(ReportStream, file.name);
     PutText(ReportStream, "\r\n");
-    if (!Generate(description, name)) generated = false;
-    // PLC tools that import by the standard's file name find the same file there; a
-    // copy that fails leaves the generated file as it is.
-    if (description.copyAsGsdml) {
-      CopyFile(name, Concatenate(folder, GsdmlFileName), true);
+    if (!Expand(description, file.text)) {
+      return Refuse(std::string("writes no file: the template of ") + std::string(file.name.View()) +
+                    " is faulty");
     }
+    files.push_back(std::move(file));
   }
-  return generated;
+
+  FileSetResult result = WriteFileSet(files);
+  if (result.outcome == FileSetResult::CannotCreate) {
+    PutText(StandardError, "\r\nCannot create file: ");
+    PutString(StandardError, result.name);
+    PutText(StandardError, "\r\n");
+    FatalSystemError(result.error);
+  }
+  if (result.outcome == FileSetResult::Failed) {
+    SetFieldbusRefusal(Concatenate(Concatenate("cannot write ", result.name), ": no file has changed").View());
+    return false;
+  }
+
+  // PLC tools that import by the standard's file name find the same file there.
+  String folder = tableFileName.Substring(0, LastSeparator(tableFileName) + 1);
+  FileSetResult copy = WriteFileSet({{Concatenate(folder, GsdmlFileName), files[ProfinetFile].text}});
+  if (copy.outcome == FileSetResult::CannotCreate) {
+    PutText(ReportStream, "GenerateFieldbusFiles cannot write ");
+    PutString(ReportStream, copy.name);
+    PutText(ReportStream, ": ");
+    PutString(ReportStream, LastOsError());
+    PutText(ReportStream, "\r\n");
+  }
+  return true;
 }

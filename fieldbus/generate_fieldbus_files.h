@@ -9,7 +9,10 @@
 inline constexpr const char* GsdmlFileName = "GSDML-V2.35-Corvane Instruments Ltd-Velantor-20240101.xml";
 
 // Each file is named after the table: "01 KD5 123456 Fieldbus.csv" gives
-// "01 KD5 123456 Fieldbus EthernetIP.EDS" and so on. False when the table cannot be
-// read (nothing is written then) or any of the four failed; the others are still
-// generated.
+// "01 KD5 123456 Fieldbus EthernetIP.EDS" and so on. The four are written as one
+// set, readable as the umask allows: true when all four are in place; false when
+// the table is refused or a file cannot be written, and then no file has changed
+// (LastFieldbusRefusal says why). A file that cannot even be created ends the
+// program. The GSDML copy follows the set; a copy that fails is reported and
+// changes nothing else.
 bool GenerateFieldbusFiles(const String& tableFileName);

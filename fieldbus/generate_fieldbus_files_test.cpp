@@ -3,15 +3,19 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <filesystem>
 #include <string>
+#include <sys/stat.h>
+#include <utility>
 #include <vector>
 
 #include "fieldbus/canopen_parser_test.h"
 #include "fieldbus/eds_parser_test.h"
+#include "fieldbus/generate_fixture_test.h"
 #include "fieldbus/gsd_parser_test.h"
+#include "fieldbus/table_refusal.h"
 #include "fieldbus/table_fixture_test.h"
-#include "testing/program_run.h"
 
 namespace {
 
@@ -42,14 +46,14 @@ std::string TableText(const std::vector<Row>& rows) {
   return text;
 }
 
-// Every scope and type, some negative addresses, bit strings with and without
-// names, an empty name among them.
+// Every scope and type, some addresses with both bytes set, bit strings with and
+// without names, an empty name among them.
 std::vector<Row> ManyRows(int count) {
   static const char* const scopes[] = {"OUTPUT", "INPUT", "SETTING", "GLOBAL", "INPUT"};
   static const char* const types[] = {"REAL32", "BITS16", "SIGNED32", "BOOL"};
   std::vector<Row> rows;
   for (int i = 0; i < count; ++i) {
-    Row row{i % 97 == 5 ? -1 - i : 100 + i, "Item " + std::to_string(i), scopes[i % 5], types[i % 4], "kg", ""};
+    Row row{i % 97 == 5 ? 15000 + i : 100 + i, "Item " + std::to_string(i), scopes[i % 5], types[i % 4], "kg", ""};
     if (row.type == "BITS16" && i % 3 != 0) row.bitNames = "Run,,Stop " + std::to_string(i);
     rows.push_back(row);
   }
@@ -65,6 +69,8 @@ class GenerateFieldbusFilesTest : public TableFixture {
     return GenerateFieldbusFiles(String::Copy(Path(std::string(Stem) + ".csv")));
   }
   std::string Output(const char* suffix) const { return Read(std::string(Stem) + suffix); }
+
+  std::vector<std::string> Listing() const { return folder.Listing(); }
 
   EdsFile EthernetIp() const {
     EdsFile file;
@@ -108,17 +114,18 @@ std::vector<std::pair<int, std::string>> Members(const EdsEntry& assembly) {
 TEST_F(GenerateFieldbusFilesTest, WritesTheFourFilesBesideTheTableAndReportsThem) {
   Write(std::string(Stem) + " EthernetIP.EDS", "an older file");
   ASSERT_TRUE(Generate({{4660, "Weight", "OUTPUT", "REAL32", "kg", ""}}));
-  std::string stem = Path(Stem);
-  std::string report = "GenerateFieldbusFiles generating Ethernet/IP configuration: " + stem + " EthernetIP.EDS\r\n" +
-                       "GenerateFieldbusFiles generating Profinet configuration: " + stem + " Profinet.xml\r\n" +
-                       "GenerateFieldbusFiles generating Profibus configuration: " + stem + " Profibus.gsd\r\n" +
-                       "GenerateFieldbusFiles generating CANopen configuration: " + stem + " CANopen.eds";
+  std::string prefix = folder.Path() + "/";
+  std::string report = std::string("GenerateFieldbusFiles generating Ethernet/IP configuration: ") + prefix + Stem +
+                       " EthernetIP.EDS\r\n"
+                       "GenerateFieldbusFiles generating Profinet configuration: " + prefix + Stem + " Profinet.xml\r\n"
+                       "GenerateFieldbusFiles generating Profibus configuration: " + prefix + Stem + " Profibus.gsd\r\n"
+                       "GenerateFieldbusFiles generating CANopen configuration: " + prefix + Stem + " CANopen.eds";
   EXPECT_NE(Console().find(report), std::string::npos) << Console();
   std::vector<std::string> expected = {std::string(Stem) + " CANopen.eds", std::string(Stem) + " EthernetIP.EDS",
                                        std::string(Stem) + " Profibus.gsd", std::string(Stem) + " Profinet.xml",
                                        std::string(Stem) + ".csv", GsdmlFileName};
   std::sort(expected.begin(), expected.end());
-  EXPECT_EQ(folder.Listing(), expected);
+  EXPECT_EQ(Listing(), expected);
   EXPECT_EQ(Read(GsdmlFileName), Output(" Profinet.xml"));
   for (const char* suffix : {" EthernetIP.EDS", " Profinet.xml", " Profibus.gsd", " CANopen.eds"}) {
     std::string text = Output(suffix);
@@ -243,53 +250,89 @@ TEST_F(GenerateFieldbusFilesTest, ATableThatCannotBeReadWritesNothing) {
   EXPECT_NE(Console().find(Path("absent.csv") + " not found"), std::string::npos) << Console();
   Write("bad.csv", "Data Name,Scope\r\n1,a\r\n");
   EXPECT_FALSE(GenerateFieldbusFiles(String::Copy(Path("bad.csv"))));
-  EXPECT_EQ(folder.Listing(), std::vector<std::string>{"bad.csv"});
+  EXPECT_EQ(Listing(), std::vector<std::string>{"bad.csv"});
   EXPECT_EQ(Console().find("generating"), std::string::npos);
 }
 
-TEST_F(GenerateFieldbusFilesTest, AFileThatCannotTakeItsPlaceFailsTheCallButNotTheOthers) {
+// The four files go in as one set: when one cannot take its place, the ones already
+// put in are taken back, and every file is as it was, the older ones included.
+TEST_F(GenerateFieldbusFilesTest, AFileThatCannotTakeItsPlaceChangesNoFile) {
+  for (const char* suffix : {" EthernetIP.EDS", " Profinet.xml", " CANopen.eds"}) {
+    Write(std::string(Stem) + suffix, std::string("older") + suffix);
+  }
   // A folder with the output's name cannot be replaced by the finished file.
-  std::filesystem::create_directories(Path(std::string(Stem) + " EthernetIP.EDS/inside"));
-  EXPECT_FALSE(Generate(ManyRows(3)));
-  EXPECT_NE(Console().find("GenerateFieldbusFiles cannot write " + Path(std::string(Stem) + " EthernetIP.EDS")),
+  std::filesystem::create_directories(Path(std::string(Stem) + " Profibus.gsd/inside"));
+  Write(std::string(Stem) + ".csv", TableText(ManyRows(3)));
+  std::vector<std::string> before = Listing();
+  EXPECT_FALSE(GenerateFieldbusFiles(String::Copy(Path(std::string(Stem) + ".csv"))));
+  EXPECT_NE(Console().find("GenerateFieldbusFiles cannot write " + Path(std::string(Stem) + " Profibus.gsd") +
+                           ": Is a directory"),
             std::string::npos)
       << Console();
-  for (const std::string& name : folder.Listing()) EXPECT_EQ(name.find(".000"), std::string::npos) << name;
+  EXPECT_EQ(Listing(), before);
+  for (const char* suffix : {" EthernetIP.EDS", " Profinet.xml", " CANopen.eds"}) {
+    EXPECT_EQ(Output(suffix), std::string("older") + suffix);
+  }
+  EXPECT_EQ(std::string(LastFieldbusRefusal().View()),
+            "cannot write " + Path(std::string(Stem) + " Profibus.gsd") + ": no file has changed");
+}
+
+// The files are handed to PLC engineers: they follow the umask like any document.
+TEST_F(GenerateFieldbusFilesTest, TheFilesAreDocumentsTheUmaskGoverns) {
+  mode_t saved = umask(022);
+  for (auto [mask, mode] : {std::pair<mode_t, mode_t>{022, 0644}, {002, 0664}, {077, 0600}}) {
+    umask(mask);
+    ASSERT_TRUE(Generate(ManyRows(3)));
+    for (const std::string& name : Listing()) {
+      if (name.size() > 4 && name.substr(name.size() - 4) == ".csv") continue;
+      struct stat status;
+      ASSERT_EQ(stat(Path(name).c_str(), &status), 0) << name;
+      EXPECT_EQ(status.st_mode & 0777, mode) << name << " under umask " << std::oct << mask;
+    }
+  }
+  umask(saved);
+}
+
+// The copy under the standard's name is an extra: when it cannot be written that is
+// reported, and the four files stand.
+TEST_F(GenerateFieldbusFilesTest, AGsdmlCopyThatFailsIsReportedAndChangesNothingElse) {
+  std::filesystem::create_directories(Path(std::string(GsdmlFileName) + "/inside"));
+  EXPECT_TRUE(Generate(ManyRows(3)));
+  EXPECT_NE(Console().find("GenerateFieldbusFiles cannot write " + Path(GsdmlFileName) + ": Is a directory"),
+            std::string::npos)
+      << Console();
   EXPECT_EQ(Profibus().modules.size(), 3u);
-  Canopen();
+  for (const std::string& name : Listing()) EXPECT_EQ(name.find(".00"), std::string::npos) << name;
 }
 
 TEST_F(GenerateFieldbusFilesTest, AFileThatCannotBeCreatedEndsTheProgram) {
   std::filesystem::create_directories(Path(std::string(Stem) + " Profibus.gsd.000"));
   std::vector<Row> rows = ManyRows(3);
   EXPECT_EXIT(Generate(rows), testing::ExitedWithCode(1), "Fatal error: Is a directory");
+  // The files begun before it are gone: only the table and the obstacle remain.
+  EXPECT_EQ(Listing(), (std::vector<std::string>{std::string(Stem) + " Profibus.gsd.000", std::string(Stem) + ".csv"}));
 }
 
 // ---- the PROFINET file against the GSDML schema ----
-
-std::string SchemaPath() {
-  return std::string(QUARNET_TESTDATA_DIR) + "/gsdml-v2.35/GSDML-DeviceProfile-v2.35.xsd";
-}
 
 class GsdmlSchemaTest : public GenerateFieldbusFilesTest {
  protected:
   void SetUp() override {
     GenerateFieldbusFilesTest::SetUp();
     ASSERT_TRUE(std::filesystem::exists(SchemaPath())) << SchemaPath();
-    ASSERT_EQ(RunProgram(".", "xmllint --version").exitCode, 0)
-        << "xmllint missing: tools/install-packages installs it";
+    ASSERT_EQ(RunCommand("xmllint --version").second, 0) << "xmllint missing: tools/install-packages installs it";
   }
 
   void ExpectValid() {
-    ProgramRun run = RunProgram(".", "xmllint --noout --nonet --schema '" + SchemaPath() + "' '" +
-                                         Path(std::string(Stem) + " Profinet.xml") + "'");
-    EXPECT_EQ(run.exitCode, 0) << run.output;
+    auto [output, status] = RunCommand("xmllint --noout --nonet --schema '" + SchemaPath() + "' '" +
+                                Path(std::string(Stem) + " Profinet.xml") + "'");
+    EXPECT_EQ(status, 0) << output;
   }
   // The attribute value as an XML reader gives it back.
   std::string TextValue(const std::string& textId) {
     std::string file = Path(std::string(Stem) + " Profinet.xml");
     std::string query = "string(//*[local-name()='Text'][@TextId='" + textId + "']/@Value)";
-    std::string value = RunProgram(".", "xmllint --xpath \"" + query + "\" '" + file + "'").output;
+    std::string value = RunCommand("xmllint --xpath \"" + query + "\" '" + file + "'").first;
     if (!value.empty() && value.back() == '\n') value.pop_back();
     return value;
   }

@@ -1,7 +1,7 @@
-// A parser of the PROFIBUS GSD format, for the tests: "#Profibus_DP" first;
-// "Keyword = value" lines; ";" comments; strings in double quotes that cannot hold
-// one; Module ... EndModule blocks whose first inner line is the module reference
-// number.
+// A parser of the PROFIBUS GSD format, for the tests: plain ASCII; "#Profibus_DP"
+// first; "Keyword = value" lines; ";" comments; strings in double quotes that
+// cannot hold one; Module ... EndModule blocks whose configuration bytes add up and
+// whose first inner line is the module reference number, each used once.
 #pragma once
 
 #include <map>

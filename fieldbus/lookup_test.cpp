@@ -37,7 +37,7 @@ class LookupTest : public TableFixture {
 
 TEST_F(LookupTest, CommonKeysOfTheCurrentRow) {
   Load("4660,Gross weight,OUTPUT,4,REAL32,-1000,1000.5,12.25,2,kg,\r\n"
-       "-2,Status,INPUT,2,BITS16,0,65535,3,0,,\"Run,,Stop\"\r\n"
+       "16382,Status,INPUT,2,BITS16,0,65535,3,0,,\"Run,,Stop\"\r\n"
        "7,Flag,GLOBAL,1,BOOL,0,1,1,0,,\r\n");
   struct Case {
     const char* key;
@@ -71,8 +71,8 @@ TEST_F(LookupTest, CommonKeysOfTheCurrentRow) {
   SelectRow(1);
   for (auto [key, text, number] : {
            Case{"Index", "1", 1},
-           Case{"DataAddress", "-2", 0},
-           Case{"DataAddress_Hex", "0xFFFFFFFE", 0},
+           Case{"DataAddress", "16382", 0},
+           Case{"DataAddress_Hex", "0x00003FFE", 0},
            Case{"MinValue", "0x0000", 0},
            Case{"MaxValue", "0xFFFF", 65535},
            Case{"DefaultValue", "0x0003", 3},
@@ -136,19 +136,38 @@ TEST_F(LookupTest, EveryKnownKeyAdvancesTheProgressBar) {
 }
 
 TEST_F(LookupTest, FieldbusKeysOfTheAddress0x1234) {
-  Load("4660,Weight,OUTPUT,4,REAL32,0,1,0,0,,\r\n4660,Command,INPUT,4,SIGNED32,0,1,0,0,,\r\n");
-  SelectRow(0);
+  Load("4660,Weight,OUTPUT,4,REAL32,0,1,0,0,,\r\n");
   EXPECT_EQ(Text("EthIPLinkPath"), "\"20 A2 25 34 12 30 05\"");
   EXPECT_EQ(Text("CANopenDictionary"), "3235");
   EXPECT_EQ(Text("ProfibusModule"), "0x43,0xC1,0x00,0x34,0x12");
-  SelectRow(1);
+  Load("4660,Command,INPUT,4,SIGNED32,0,1,0,0,,\r\n");
   EXPECT_EQ(Text("ProfibusModule"), "0x83,0xC1,0x00,0x34,0x12");
+}
+
+// The PROFIBUS length byte: consistent, in words for an even size, in bytes for an
+// odd one, up to the 64 units the byte counts.
+TEST_F(LookupTest, ProfibusLengthByteCountsTheRowsBytes) {
+  struct Case {
+    int size;
+    const char* module;
+  };
+  for (auto [size, module] : {
+           Case{1, "0x43,0x80,0x00,0x01,0x00"},
+           Case{2, "0x43,0xC0,0x00,0x01,0x00"},
+           Case{3, "0x43,0x82,0x00,0x01,0x00"},
+           Case{4, "0x43,0xC1,0x00,0x01,0x00"},
+           Case{63, "0x43,0xBE,0x00,0x01,0x00"},
+           Case{128, "0x43,0xFF,0x00,0x01,0x00"},
+       }) {
+    Load("1,a,OUTPUT," + std::to_string(size) + ",SIGNED32,0,1,0,0,,\r\n");
+    EXPECT_EQ(Text("ProfibusModule"), module) << size;
+  }
 }
 
 TEST_F(LookupTest, FieldbusKeysOfEachTypeAndScope) {
   Load("1,a,OUTPUT,1,BOOL,0,1,0,0,,\r\n"
-       "-1,b,INPUT,4,SIGNED32,0,1,0,0,,\r\n"
-       "-8194,c,SETTING,2,BITS16,0,1,0,0,,\r\n"
+       "16382,b,INPUT,4,SIGNED32,0,1,0,0,,\r\n"
+       "256,c,SETTING,2,BITS16,0,1,0,0,,\r\n"
        "255,d,GLOBAL,4,REAL32,0,1,0,0,,\r\n");
   struct Expected {
     const char* ethIpDescriptor;
@@ -164,11 +183,11 @@ TEST_F(LookupTest, FieldbusKeysOfEachTypeAndScope) {
   };
   const Expected rows[] = {
       {"0x0010", "0xC1", "Logical Boolean with values TRUE and FALSE", "Unsigned8", "",
-       "0x43,0xBF,0x00,0x01,0x00", "2002", "0x0001", "ro", "1"},
+       "0x43,0x80,0x00,0x01,0x00", "2002", "0x0001", "ro", "1"},
       {"0x0000", "0xC4", "Signed 32\xE2\x80\x93" "bit integer value", "Integer32", "",
-       "0x83,0xC1,0x00,0xFF,0xFF", "2000", "0x0004", "rw", "1"},
-      {"0x0000", "0xD2", "Bit string - 16 bits", "Unsigned16", " UseAsBits=\"true\"", "0x03,0x00,0xFE,0xDF",
-       "FFFF", "0x0006", "rw", "0"},
+       "0x83,0xC1,0x00,0xFE,0x3F", "5FFF", "0x0004", "rw", "1"},
+      {"0x0000", "0xD2", "Bit string - 16 bits", "Unsigned16", " UseAsBits=\"true\"", "0x03,0x00,0x00,0x01",
+       "2101", "0x0006", "rw", "0"},
       {"0x0000", "0xCA", "32\xE2\x80\x93" "bit floating point value", "Float32", "", "0x03,0x00,0xFF,0x00",
        "2100", "0x0008", "rw", "0"},
   };
@@ -191,7 +210,8 @@ TEST_F(LookupTest, FieldbusKeysOfEachTypeAndScope) {
 TEST_F(LookupTest, EthEnumNamesTheBitsOfABitString) {
   Load("1,a,OUTPUT,2,BITS16,0,1,0,0,,\"Run,,Stop\"\r\n"
        "2,b,OUTPUT,2,BITS16,0,1,0,0,,\r\n"
-       "3,c,OUTPUT,4,SIGNED32,0,1,0,0,,\"Run,Stop\"\r\n");
+       "3,c,OUTPUT,4,SIGNED32,0,1,0,0,,\"Run,Stop\"\r\n"
+       "4,d,OUTPUT,2,BITS16,0,1,0,0,,\",,\"\r\n");
   SelectRow(0);
   EXPECT_EQ(Text("ETHEnum"),
             "\r\n        Enum1 = "
@@ -203,6 +223,9 @@ TEST_F(LookupTest, EthEnumNamesTheBitsOfABitString) {
   SelectRow(1);
   EXPECT_EQ(Text("ETHEnum"), "");
   SelectRow(2);
+  EXPECT_EQ(Text("ETHEnum"), "");
+  // Names that are all empty name no bit.
+  SelectRow(3);
   EXPECT_EQ(Text("ETHEnum"), "");
 }
 

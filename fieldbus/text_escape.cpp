@@ -1,29 +1,51 @@
 #include "fieldbus/text_escape.h"
 
+#include <cstdio>
+
+#include "fieldbus/ascii_fallback.h"
+#include "fieldbus/table_text.h"
+
 TextEscape CurrentTextEscape = TextEscape::None;
 
 namespace {
 
-std::string_view Replacement(const char& c, TextEscape escape) {
-  if (static_cast<unsigned char>(c) < 0x20) return " ";
+bool IsControl(char32_t c) { return c < 0x20 || (c >= 0x7F && c < 0xA0); }
+
+// An ASCII character of the text, in the format's own way.
+void PutAscii(std::string& out, char c, TextEscape escape) {
   switch (escape) {
     case TextEscape::EdsString:
-      if (c == '"') return "\\\"";
-      if (c == '\\') return "\\\\";
+      if (c == '"' || c == '\\') out += '\\';
       break;
     case TextEscape::GsdString:
-      if (c == '"') return "'";
+      if (c == '"') c = '\'';
       break;
     case TextEscape::Xml:
-      if (c == '&') return "&amp;";
-      if (c == '<') return "&lt;";
-      if (c == '>') return "&gt;";
-      if (c == '"') return "&quot;";
+      if (c == '&') return void(out += "&amp;");
+      if (c == '<') return void(out += "&lt;");
+      if (c == '>') return void(out += "&gt;");
+      if (c == '"') return void(out += "&quot;");
+      break;
+    case TextEscape::CanopenValue:
+      if (c == ';') c = ',';
       break;
     case TextEscape::None:
       break;
   }
-  return {&c, 1};
+  out += c;
+}
+
+void PutXmlCharacter(std::string& out, char32_t c) {
+  if (c <= 0xFF) {
+    out += static_cast<char>(c);
+  } else if (c == 0xFFFE || c == 0xFFFF) {
+    // Not characters of XML at all.
+    out += '?';
+  } else {
+    char reference[16];
+    std::snprintf(reference, sizeof reference, "&#x%X;", static_cast<unsigned>(c));
+    out += reference;
+  }
 }
 
 }  // namespace
@@ -32,6 +54,18 @@ std::string EscapeText(std::string_view text, TextEscape escape) {
   if (escape == TextEscape::None) return std::string(text);
   std::string escaped;
   escaped.reserve(text.size());
-  for (const char& c : text) escaped += Replacement(c, escape);
+  size_t at = 0;
+  char32_t c;
+  while (NextCodePoint(text, at, c)) {
+    if (IsControl(c)) {
+      escaped += ' ';
+    } else if (c < 0x80) {
+      PutAscii(escaped, static_cast<char>(c), escape);
+    } else if (escape == TextEscape::Xml) {
+      PutXmlCharacter(escaped, c);
+    } else {
+      for (char ascii : AsciiFallback(c)) PutAscii(escaped, ascii, escape);
+    }
+  }
   return escaped;
 }

@@ -1,16 +1,13 @@
 // What the test parsers of the description formats share: trimming, letter case,
-// lines, numbers as the formats write them, and the public sample files kept
-// beside the repository.
+// lines, numbers as the formats write them. Free of the test framework, so that the
+// fuzz targets check with the same parsers.
 #pragma once
 
 #include <cctype>
 #include <cstdlib>
-#include <filesystem>
 #include <sstream>
 #include <string>
 #include <vector>
-
-#include "testing/temporary_folder.h"
 
 // "line N: message", N counted up to the offset at.
 inline bool FailAt(std::string& error, const std::string& text, size_t at, const std::string& message) {
@@ -51,11 +48,4 @@ inline bool Number(const std::string& text, long& value) {
   char* end = nullptr;
   value = std::strtol(trimmed.c_str(), &end, 0);
   return *end == '\0';
-}
-
-// A public sample of the format (fieldbus/testdata); a missing file fails the test.
-inline std::string SampleText(const std::string& name) {
-  std::string path = std::string(QUARNET_TESTDATA_DIR) + "/" + name;
-  EXPECT_TRUE(std::filesystem::is_regular_file(path)) << "missing sample " << name;
-  return FileText(path);
 }

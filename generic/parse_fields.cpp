@@ -1,38 +1,32 @@
 #include "generic/parse_fields.h"
 
-#include <string>
-#include <string_view>
-
-bool ReadCsvField(const String& line, int16_t& position, int16_t& column, String& field) {
-  field.Clear();
-  std::string_view text = line.View();
-  int length = static_cast<int>(text.size());
-  // A position the caller corrupted reads as a used-up line rather than outside it.
-  if (position < 0 || position > length) return false;
-  if (position > 0) ++column;
-  if (position == length) {
-    ++position;
+bool ReadCsvField(std::string_view text, CsvCursor& cursor, std::string& field) {
+  field.clear();
+  cursor.quoteLeftOpen = false;
+  size_t length = text.size();
+  if (cursor.position > length) return false;
+  if (cursor.position > 0) ++cursor.column;
+  if (cursor.position == length) {
+    ++cursor.position;
     return true;
   }
   bool inDoubleQuotes = false;
   bool inSingleQuotes = false;
-  std::string collected;
-  int at = position;
+  size_t at = cursor.position;
   for (; at < length; ++at) {
     char c = text[at];
     if (c == ',' && !inDoubleQuotes && !inSingleQuotes) {
-      position = static_cast<int16_t>(at + 1);
-      field = String::Copy(collected);
+      cursor.position = at + 1;
       return true;
     }
     if (c == '\'' || c == '"') {
       bool& inOwn = c == '"' ? inDoubleQuotes : inSingleQuotes;
       bool inOther = c == '"' ? inSingleQuotes : inDoubleQuotes;
       if (inOther) {
-        collected += c;
+        field += c;
       } else if (inOwn) {
         if (at + 1 < length && text[at + 1] == c) {
-          collected += c;
+          field += c;
           ++at;
         } else {
           inOwn = false;
@@ -41,13 +35,28 @@ bool ReadCsvField(const String& line, int16_t& position, int16_t& column, String
         // Only the first character of a field opens quotes.
         inOwn = true;
       } else {
-        collected += c;
+        field += c;
       }
       continue;
     }
-    collected += c;
+    field += c;
   }
-  position = static_cast<int16_t>(at + 1);
-  field = String::Copy(collected);
+  cursor.position = at + 1;
+  cursor.quoteLeftOpen = inDoubleQuotes || inSingleQuotes;
   return true;
+}
+
+bool ReadCsvField(const String& line, int16_t& position, int16_t& column, String& field) {
+  field.Clear();
+  std::string_view text = line.View();
+  // A position the caller corrupted reads as a used-up line rather than outside it.
+  if (position < 0 || position > static_cast<int>(text.size())) return false;
+  // A String is never longer than an int16_t can count past, so the positions fit.
+  CsvCursor cursor{static_cast<size_t>(position), column, false};
+  std::string collected;
+  bool read = ReadCsvField(text, cursor, collected);
+  position = static_cast<int16_t>(cursor.position);
+  column = static_cast<int16_t>(cursor.column);
+  if (read) field = String::Copy(collected);
+  return read;
 }

@@ -79,4 +79,40 @@ TEST(ReadCsvFieldTest, LongestLineKeepsItsPositionInRange) {
   EXPECT_EQ(fields[1], "y");
 }
 
+// The walk over a text of any length: fields beyond a String's length come whole,
+// and a field whose quote never closed is told apart from one that did.
+TEST(ReadCsvFieldTest, TextsOfAnyLengthAndOpenQuotes) {
+  struct Field {
+    std::string text;
+    bool quoteLeftOpen;
+    bool operator==(const Field&) const = default;
+  };
+  auto split = [](const std::string& line) {
+    std::vector<Field> fields;
+    CsvCursor cursor;
+    std::string field;
+    while (ReadCsvField(line, cursor, field)) {
+      EXPECT_EQ(cursor.column, static_cast<int32_t>(fields.size())) << line;
+      fields.push_back({field, cursor.quoteLeftOpen});
+    }
+    EXPECT_FALSE(ReadCsvField(line, cursor, field)) << line;
+    return fields;
+  };
+  std::string longField(3 * MaxStringLength, 'x');
+  struct Case {
+    std::string line;
+    std::vector<Field> fields;
+  };
+  for (const auto& [line, fields] : {
+           Case{longField + ",\"" + longField + "\"", {{longField, false}, {longField, false}}},
+           Case{"a,\"b,c", {{"a", false}, {"b,c", true}}},
+           Case{"'Run,,Stop", {{"Run,,Stop", true}}},
+           Case{"\"ab\"cd,'it''s'", {{"abcd", false}, {"it's", false}}},
+           Case{"\"a\"\"", {{"a\"", true}}},
+           Case{"", {{"", false}}},
+       }) {
+    EXPECT_EQ(split(line), fields) << line.substr(0, 40);
+  }
+}
+
 }  // namespace

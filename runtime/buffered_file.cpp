@@ -30,10 +30,10 @@ void WriteBuffer(BufferedFile* file) {
   file->fill = 0;
 }
 
-// failureText nullptr: a quiet opener.
-int OpenBuffered(BufferedFile*& file, const String& name, int flags, const char* failureText) {
+// failureText nullptr: a quiet opener. Owner-only unless a mode is given.
+int OpenBuffered(BufferedFile*& file, const String& name, int flags, const char* failureText, mode_t mode = 0600) {
   file = nullptr;
-  int descriptor = open(NativeName(name).Data(), flags | O_CLOEXEC, 0600);
+  int descriptor = open(NativeName(name).Data(), flags | O_CLOEXEC, mode);
   if (descriptor < 0) {
     int error = errno;
     SetLastOsError(error);
@@ -73,6 +73,10 @@ int FileOpen(BufferedFile*& file, const String& name) {
 
 int FileCreateQuietly(BufferedFile*& file, const String& name) {
   return OpenBuffered(file, name, CreateFlags, nullptr);
+}
+
+int FileCreateDocument(BufferedFile*& file, const String& name) {
+  return OpenBuffered(file, name, CreateFlags, nullptr, 0666);
 }
 
 int FileCreateNew(BufferedFile*& file, const String& name) {

@@ -29,6 +29,10 @@ int FileOpen(BufferedFile*& file, const String& name);
 // FileCreate and FileOpen without the standard-error message, for callers whose
 // failures stay silent (the user settings).
 int FileCreateQuietly(BufferedFile*& file, const String& name);
+// A file meant for other people, as a description file handed to a PLC engineer:
+// created quietly with the permissions the umask leaves of read and write for all,
+// like any document. The program's own files (logs, settings) stay owner-only.
+int FileCreateDocument(BufferedFile*& file, const String& name);
 // Creates a file that does not exist yet, quietly: EEXIST when it does, and the file
 // found is left as it is.
 int FileCreateNew(BufferedFile*& file, const String& name);

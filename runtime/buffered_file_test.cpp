@@ -6,6 +6,7 @@
 #include <cstring>
 #include <filesystem>
 #include <string>
+#include <sys/stat.h>
 
 #include "runtime/console_streams.h"
 #include "runtime/path.h"
@@ -100,6 +101,31 @@ TEST_F(BufferedFileTest, OpenFailuresAreWrittenAndGiveTheErrorNumber) {
   EXPECT_EQ(FileCreateQuietly(file, Name("missing/x.txt")), ENOENT);
   EXPECT_EQ(FileOpenQuietly(file, Name("missing/x.txt")), ENOENT);
   EXPECT_EQ(file, nullptr);
+  EXPECT_TRUE(console.empty()) << console;
+}
+
+// Documents are for others to read as the umask allows; the program's own files
+// stay with their owner whatever the umask.
+TEST_F(BufferedFileTest, DocumentsFollowTheUmaskOwnFilesStayPrivate) {
+  struct Case {
+    int (*opener)(BufferedFile*&, const String&);
+    mode_t umask;
+    mode_t mode;
+  };
+  mode_t saved = umask(022);
+  for (auto [opener, mask, mode] : {Case{FileCreateDocument, 022, 0644}, Case{FileCreateDocument, 002, 0664},
+                                    Case{FileCreateDocument, 077, 0600}, Case{FileCreateQuietly, 002, 0600},
+                                    Case{FileCreate, 0, 0600}}) {
+    umask(mask);
+    std::filesystem::remove(folder.Path("file"));
+    BufferedFile* file = nullptr;
+    ASSERT_EQ(opener(file, Name("file")), 0);
+    EXPECT_TRUE(FileClose(file));
+    struct stat status;
+    ASSERT_EQ(stat(folder.Path("file").c_str(), &status), 0);
+    EXPECT_EQ(status.st_mode & 0777, mode) << std::oct << mask;
+  }
+  umask(saved);
   EXPECT_TRUE(console.empty()) << console;
 }
 

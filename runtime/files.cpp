@@ -77,6 +77,11 @@ bool FileExists(const String& name) {
   return access(NativeName(name).Data(), F_OK) == 0 || Failed();
 }
 
+bool FolderExists(const String& name) {
+  struct stat status;
+  return stat(NativeName(name).Data(), &status) == 0 && S_ISDIR(status.st_mode);
+}
+
 bool MakeFolder(const String& name) { return mkdir(NativeName(name).Data(), 0700) == 0 || Failed(); }
 
 bool DeleteFile(const String& name) { return unlink(NativeName(name).Data()) == 0 || Failed(); }

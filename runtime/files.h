@@ -18,6 +18,8 @@ void SetLastOsError(int errorNumber);
 String NativeName(const String& name);
 
 bool FileExists(const String& name);
+// True for a folder (or a link to one); false for anything else and for nothing.
+bool FolderExists(const String& name);
 bool MakeFolder(const String& name);
 // A read-only file is deleted too: on Linux the folder's permission decides, so a
 // failure is never mended by changing the file's own mode.

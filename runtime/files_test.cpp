@@ -34,6 +34,17 @@ TEST_F(FilesTest, ExistenceAndTheLastErrorText) {
   EXPECT_EQ(LastOsError(), "Invalid Filename");
 }
 
+TEST_F(FilesTest, FolderExistsOnlyForFolders) {
+  folder.Write("file", "x");
+  std::filesystem::create_directory(folder.Path("folder"));
+  std::filesystem::create_directory_symlink(folder.Path("folder"), folder.Path("link"));
+  EXPECT_TRUE(FolderExists(Name("folder")));
+  EXPECT_TRUE(FolderExists(Name("link")));
+  EXPECT_FALSE(FolderExists(Name("file")));
+  EXPECT_FALSE(FolderExists(Name("absent")));
+  EXPECT_FALSE(FolderExists(""));
+}
+
 TEST_F(FilesTest, BackslashNamesOpenOnLinux) {
   std::filesystem::create_directory(folder.Path("LogFiles"));
   folder.Write("LogFiles/run.log", "x");

@@ -1,26 +1,53 @@
-// libFuzzer target: ReadDataTable on any file, then every row through the four
-// description templates, so that every key sees whatever a table can hold.
+// libFuzzer target: any file as a data table, through the whole generation. Either
+// the table is refused with a reason that names its line and no description file
+// is written, or all four are written, pass the checks of their formats that the
+// tests make, and say what was read.
+#include <cstdio>
 #include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
 
-#include "fieldbus/data_table.h"
+#include "fieldbus/description_checks_test.h"
 #include "fieldbus/fuzz/fuzz_support.h"
-#include "fieldbus/template_engine.h"
-#include "fieldbus/template_texts.h"
-#include "fieldbus/text_escape.h"
+#include "fieldbus/generate_fieldbus_files.h"
+#include "fieldbus/table_refusal.h"
+
+namespace {
+
+std::string Output(const std::string& folder, const char* suffix) { return folder + "/table" + suffix; }
+
+// The file's bytes; empty when there is none.
+std::string ReadWhole(const std::string& name) {
+  std::ifstream file(name, std::ios::binary);
+  std::ostringstream content;
+  content << file.rdbuf();
+  return content.str();
+}
+
+}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::string path = WriteFuzzFile("table.csv", data, size);
-  if (!ReadDataTable(String::Copy(path))) return 0;
-  const std::pair<std::string_view, TextEscape> templates[] = {{EthIpEdsTemplate, TextEscape::EdsString},
-                                                               {ProfinetGsdmlTemplate, TextEscape::Xml},
-                                                               {ProfibusGsdTemplate, TextEscape::GsdString},
-                                                               {CanopenEdsTemplate, TextEscape::None}};
-  for (const auto& [text, escape] : templates) {
-    CountingStream output;
-    CurrentTextEscape = escape;
-    // Our own templates are well formed whatever the table holds.
-    if (!GenerateConfigurationFile(text, output)) std::abort();
+  const std::string& folder = FuzzFolder();
+  for (const char* suffix : DescriptionSuffixes) std::remove(Output(folder, suffix).c_str());
+  std::remove((folder + "/" + GsdmlFileName).c_str());
+
+  if (!GenerateFieldbusFiles(String::Copy(path))) {
+    if (!LastFieldbusRefusal().View().starts_with("line ")) std::abort();
+    for (const char* suffix : DescriptionSuffixes) {
+      if (std::ifstream(Output(folder, suffix)).is_open()) std::abort();
+    }
+    return 0;
   }
-  CurrentTextEscape = TextEscape::None;
+  std::vector<std::string> texts;
+  for (const char* suffix : DescriptionSuffixes) texts.push_back(ReadWhole(Output(folder, suffix)));
+  DescriptionFiles files;
+  std::string error;
+  if (!ParseDescriptionFiles(texts, files, error) || !CheckRows(files, FactsOfTheTableRead(), error)) {
+    std::fprintf(stderr, "%s\n", error.c_str());
+    std::abort();
+  }
   return 0;
 }

@@ -11,7 +11,7 @@ namespace {
 constexpr char Table[] =
     "Data Address,Data Name,Scope,Size,Type,Min,Max,Default,Decimal Places,Units,Bit Names\r\n"
     "4660,Weight <\"a\">,OUTPUT,4,REAL32,-1000,1000,0,2,kg,\r\n"
-    "-2,Status,INPUT,2,BITS16,0,65535,0,0,,\"Run,,Stop\"\r\n"
+    "16382,Status,INPUT,2,BITS16,0,65535,0,0,,\"Run,,Stop\"\r\n"
     "10,Count,SETTING,4,SIGNED32,-5,5,1,1,pcs,\r\n"
     "11,Flag,GLOBAL,1,BOOL,0,1,1,0,,\r\n";
 
