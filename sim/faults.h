@@ -13,6 +13,18 @@
 //                 loader still answers
 //   Vanish        the link vanishes instead of the next reply (the pseudo-terminal
 //                 closes, the virtual line is unplugged)
+//
+// Three more watch the file blocks a unit hears (function 0x47 or 0x48) rather than
+// its replies:
+//
+//   RefuseWrite   after `after` writes, `count` writes are refused (code 0x34) and
+//                 their data dropped; 0: every one
+//   FlashFailure  after `after` blocks (reads and writes), the flash fails once: a
+//                 write is acknowledged with the result `result` (not 0) and not
+//                 stored, a read is answered with count 0xFF
+//   SwapReads     after `after` reads, `count` read replies are held back and go out
+//                 just after the next one (or on their own when no read follows);
+//                 0: every other one
 #pragma once
 
 #include <cstdint>
@@ -21,7 +33,10 @@
 
 #include "sim/frame.h"
 
-enum class FaultKind { StrayBytes, DropReply, CorruptReply, Mute, Vanish };
+enum class FaultKind { StrayBytes, DropReply, CorruptReply, Mute, Vanish, RefuseWrite, FlashFailure, SwapReads };
+
+// The kinds that watch file blocks rather than replies.
+bool IsBlockFault(FaultKind kind);
 
 struct FaultOrder {
   FaultKind kind = FaultKind::DropReply;
@@ -30,6 +45,7 @@ struct FaultOrder {
   int bytes = 1;       // StrayBytes
   uint32_t speed = 0;  // Mute
   uint8_t unit = 0;    // 0: any unit
+  uint8_t result = 1;  // FlashFailure
 };
 
 // A reply after the faults have had their way with it.
@@ -47,6 +63,9 @@ class Faults {
   // Whether the unit's software ignores what it hears at this line speed.
   bool Mutes(uint8_t unit, uint32_t baud) const;
   ReplyFate Apply(uint8_t unit, Bytes reply);
+  // Whether a fault of this block kind acts on the block the unit has just heard;
+  // the order that acts, or nullptr.
+  const FaultOrder* TakeBlock(FaultKind kind, uint8_t unit);
 
  private:
   struct Active {
@@ -57,6 +76,7 @@ class Faults {
 };
 
 // Reads a fault of the command line: KIND[:ARGUMENT][@AFTER], kinds stray (argument:
-// bytes), drop and corrupt (argument: count), mute (argument: line speed), vanish.
+// bytes), drop and corrupt (argument: count), mute (argument: line speed), vanish,
+// refuse and swap (argument: count), flash (argument: the result, 1 to 255).
 // False with a message in `error`.
 bool ParseFaultOrder(const std::string& text, FaultOrder& order, std::string& error);

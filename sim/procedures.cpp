@@ -1,19 +1,29 @@
 #include "sim/procedures.h"
 
-const Procedure* FindProcedure(const SimUnit& unit, uint16_t code) {
-  std::span<const Procedure> table;
-  int version = 0;
-  if (unit.program == Program::Software) {
-    table = SoftwareProcedures();
-    version = unit.Identity().softwareVersion;
-  } else if (unit.program == Program::BootLoader) {
-    table = BootLoaderProcedures();
-    version = unit.Identity().bootRelease;
-  }
+namespace {
+
+const Procedure* FindIn(std::span<const Procedure> table, uint16_t code, int version) {
   for (const Procedure& procedure : table) {
     if (procedure.code == code && version >= procedure.firstVersion && version <= procedure.lastVersion) {
       return &procedure;
     }
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+const Procedure* FindProcedure(const SimUnit& unit, uint16_t code) {
+  switch (unit.program) {
+    case Program::Software: {
+      int version = unit.Identity().softwareVersion;
+      const Procedure* procedure = FindIn(SoftwareProcedures(), code, version);
+      return procedure != nullptr ? procedure : FindIn(FileProcedures(), code, version);
+    }
+    case Program::BootLoader: return FindIn(BootLoaderProcedures(), code, unit.Identity().bootRelease);
+    case Program::Programmer: return FindIn(FileProcedures(), code, 0);
+    case Program::Off:
+    case Program::BootRom: break;
   }
   return nullptr;
 }

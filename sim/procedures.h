@@ -37,9 +37,13 @@ struct Procedure {
 };
 
 inline constexpr int AnyVersion = 0x7FFF;
+// argumentBytes of a procedure that checks the length of its arguments itself.
+inline constexpr size_t VariableArguments = static_cast<size_t>(-1);
 
 std::span<const Procedure> SoftwareProcedures();
 std::span<const Procedure> BootLoaderProcedures();
+// The file calls, which the software and a running flash programmer both answer.
+std::span<const Procedure> FileProcedures();
 
 // The entry that answers `code` in the program the unit runs; nullptr when it knows none.
 const Procedure* FindProcedure(const SimUnit& unit, uint16_t code);

@@ -6,6 +6,7 @@ const char* ProgramName(Program program) {
     case Program::Software: return "software";
     case Program::BootLoader: return "boot loader";
     case Program::BootRom: return "boot ROM";
+    case Program::Programmer: return "flash programmer";
   }
   return "?";
 }
@@ -22,4 +23,11 @@ uint8_t CardMcu(uint16_t card, uint16_t circuit) {
     case 659: return 6;  // LPC4337
   }
   return 0;
+}
+
+std::vector<uint8_t> UnitDrives(const UnitDescription& description) {
+  if (!description.drives.empty()) return description.drives;
+  constexpr uint16_t Kd6Card = 653;
+  if (description.identity.card == Kd6Card) return {FlashDrive, ResourceDrive, ProgrammerDrive};
+  return {FlashDrive, ProgrammerDrive};
 }
