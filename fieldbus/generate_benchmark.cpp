@@ -3,8 +3,6 @@
 // table read and the four files written.
 #include <benchmark/benchmark.h>
 
-#include <cstdlib>
-#include <filesystem>
 #include <fstream>
 #include <string>
 
@@ -13,6 +11,7 @@
 #include "fieldbus/template_engine.h"
 #include "fieldbus/template_texts.h"
 #include "runtime/console_streams.h"
+#include "testing/temporary_folder.h"
 
 namespace {
 
@@ -27,19 +26,16 @@ struct CountingStream : Stream {
 class BenchmarkTable {
  public:
   BenchmarkTable() {
-    char name[] = "/tmp/quarnet-fieldbus-benchmark-XXXXXX";
-    folder_ = mkdtemp(name);
     std::ofstream table(TableName(), std::ios::binary);
     table << "Data Address,Data Name,Scope,Size,Type,Min,Max,Default,Decimal Places,Units,Bit Names\r\n";
     const char* const kinds[] = {"OUTPUT,4,REAL32,-1000,1000,0,2,kg,", "INPUT,2,BITS16,0,65535,0,0,,\"Run,,Stop,Hold\"",
                                  "SETTING,4,SIGNED32,-100000,100000,10,0,g,", "GLOBAL,1,BOOL,0,1,1,0,,"};
     for (int i = 0; i < Rows; ++i) table << 100 + i << ",Data item " << i << "," << kinds[i % 4] << "\r\n";
   }
-  ~BenchmarkTable() { std::filesystem::remove_all(folder_); }
-  std::string TableName() const { return folder_ + "/Benchmark Fieldbus.csv"; }
+  std::string TableName() const { return folder_.Path("Benchmark Fieldbus.csv"); }
 
  private:
-  std::string folder_;
+  TemporaryFolder folder_{"fieldbus-benchmark"};
 };
 
 const BenchmarkTable& Table() {

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -12,6 +11,7 @@
 #include "fieldbus/eds_parser_test.h"
 #include "fieldbus/gsd_parser_test.h"
 #include "fieldbus/table_fixture_test.h"
+#include "testing/program_run.h"
 
 namespace {
 
@@ -66,15 +66,6 @@ class GenerateFieldbusFilesTest : public TableFixture {
   }
   std::string Output(const char* suffix) const { return Read(std::string(Stem) + suffix); }
 
-  std::vector<std::string> Listing() const {
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(root)) {
-      names.push_back(entry.path().filename().string());
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-  }
-
   EdsFile EthernetIp() const {
     EdsFile file;
     std::string error;
@@ -117,18 +108,17 @@ std::vector<std::pair<int, std::string>> Members(const EdsEntry& assembly) {
 TEST_F(GenerateFieldbusFilesTest, WritesTheFourFilesBesideTheTableAndReportsThem) {
   Write(std::string(Stem) + " EthernetIP.EDS", "an older file");
   ASSERT_TRUE(Generate({{4660, "Weight", "OUTPUT", "REAL32", "kg", ""}}));
-  std::string folder = root + "/";
-  std::string report = std::string("GenerateFieldbusFiles generating Ethernet/IP configuration: ") + folder + Stem +
-                       " EthernetIP.EDS\r\n"
-                       "GenerateFieldbusFiles generating Profinet configuration: " + folder + Stem + " Profinet.xml\r\n"
-                       "GenerateFieldbusFiles generating Profibus configuration: " + folder + Stem + " Profibus.gsd\r\n"
-                       "GenerateFieldbusFiles generating CANopen configuration: " + folder + Stem + " CANopen.eds";
+  std::string stem = Path(Stem);
+  std::string report = "GenerateFieldbusFiles generating Ethernet/IP configuration: " + stem + " EthernetIP.EDS\r\n" +
+                       "GenerateFieldbusFiles generating Profinet configuration: " + stem + " Profinet.xml\r\n" +
+                       "GenerateFieldbusFiles generating Profibus configuration: " + stem + " Profibus.gsd\r\n" +
+                       "GenerateFieldbusFiles generating CANopen configuration: " + stem + " CANopen.eds";
   EXPECT_NE(Console().find(report), std::string::npos) << Console();
   std::vector<std::string> expected = {std::string(Stem) + " CANopen.eds", std::string(Stem) + " EthernetIP.EDS",
                                        std::string(Stem) + " Profibus.gsd", std::string(Stem) + " Profinet.xml",
                                        std::string(Stem) + ".csv", GsdmlFileName};
   std::sort(expected.begin(), expected.end());
-  EXPECT_EQ(Listing(), expected);
+  EXPECT_EQ(folder.Listing(), expected);
   EXPECT_EQ(Read(GsdmlFileName), Output(" Profinet.xml"));
   for (const char* suffix : {" EthernetIP.EDS", " Profinet.xml", " Profibus.gsd", " CANopen.eds"}) {
     std::string text = Output(suffix);
@@ -253,7 +243,7 @@ TEST_F(GenerateFieldbusFilesTest, ATableThatCannotBeReadWritesNothing) {
   EXPECT_NE(Console().find(Path("absent.csv") + " not found"), std::string::npos) << Console();
   Write("bad.csv", "Data Name,Scope\r\n1,a\r\n");
   EXPECT_FALSE(GenerateFieldbusFiles(String::Copy(Path("bad.csv"))));
-  EXPECT_EQ(Listing(), std::vector<std::string>{"bad.csv"});
+  EXPECT_EQ(folder.Listing(), std::vector<std::string>{"bad.csv"});
   EXPECT_EQ(Console().find("generating"), std::string::npos);
 }
 
@@ -264,7 +254,7 @@ TEST_F(GenerateFieldbusFilesTest, AFileThatCannotTakeItsPlaceFailsTheCallButNotT
   EXPECT_NE(Console().find("GenerateFieldbusFiles cannot write " + Path(std::string(Stem) + " EthernetIP.EDS")),
             std::string::npos)
       << Console();
-  for (const std::string& name : Listing()) EXPECT_EQ(name.find(".000"), std::string::npos) << name;
+  for (const std::string& name : folder.Listing()) EXPECT_EQ(name.find(".000"), std::string::npos) << name;
   EXPECT_EQ(Profibus().modules.size(), 3u);
   Canopen();
 }
@@ -281,35 +271,25 @@ std::string SchemaPath() {
   return std::string(QUARNET_TESTDATA_DIR) + "/gsdml-v2.35/GSDML-DeviceProfile-v2.35.xsd";
 }
 
-// The command's output and exit status.
-std::pair<std::string, int> RunCommand(const std::string& command) {
-  std::string output;
-  FILE* pipe = popen((command + " 2>&1").c_str(), "r");
-  if (pipe == nullptr) return {"cannot run " + command, -1};
-  char buffer[4096];
-  size_t got;
-  while ((got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) output.append(buffer, got);
-  return {output, pclose(pipe)};
-}
-
 class GsdmlSchemaTest : public GenerateFieldbusFilesTest {
  protected:
   void SetUp() override {
     GenerateFieldbusFilesTest::SetUp();
     ASSERT_TRUE(std::filesystem::exists(SchemaPath())) << SchemaPath();
-    ASSERT_EQ(RunCommand("xmllint --version").second, 0) << "xmllint missing: tools/install-packages installs it";
+    ASSERT_EQ(RunProgram(".", "xmllint --version").exitCode, 0)
+        << "xmllint missing: tools/install-packages installs it";
   }
 
   void ExpectValid() {
-    auto [output, status] = RunCommand("xmllint --noout --nonet --schema '" + SchemaPath() + "' '" +
-                                Path(std::string(Stem) + " Profinet.xml") + "'");
-    EXPECT_EQ(status, 0) << output;
+    ProgramRun run = RunProgram(".", "xmllint --noout --nonet --schema '" + SchemaPath() + "' '" +
+                                         Path(std::string(Stem) + " Profinet.xml") + "'");
+    EXPECT_EQ(run.exitCode, 0) << run.output;
   }
   // The attribute value as an XML reader gives it back.
   std::string TextValue(const std::string& textId) {
     std::string file = Path(std::string(Stem) + " Profinet.xml");
     std::string query = "string(//*[local-name()='Text'][@TextId='" + textId + "']/@Value)";
-    std::string value = RunCommand("xmllint --xpath \"" + query + "\" '" + file + "'").first;
+    std::string value = RunProgram(".", "xmllint --xpath \"" + query + "\" '" + file + "'").output;
     if (!value.empty() && value.back() == '\n') value.pop_back();
     return value;
   }

@@ -1,40 +1,25 @@
 // The quarnet-fieldbus program as an engineer runs it.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <filesystem>
 #include <string>
-#include <sys/wait.h>
 
 #include "fieldbus/generate_fieldbus_files.h"
 #include "fieldbus/table_fixture_test.h"
+#include "testing/program_run.h"
 
 namespace {
 
-struct Result {
-  std::string output;  // standard output and standard error
-  int exitCode;
-};
-
 class QuarnetFieldbusTest : public TableFixture {
  protected:
-  Result Run(const std::string& arguments) const {
-    std::string command = "cd '" + root + "' && '" QUARNET_FIELDBUS_PROGRAM "' " + arguments + " 2>&1";
-    Result result{"", -1};
-    FILE* pipe = popen(command.c_str(), "r");
-    if (pipe == nullptr) return result;
-    char buffer[4096];
-    size_t got;
-    while ((got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) result.output.append(buffer, got);
-    int status = pclose(pipe);
-    if (WIFEXITED(status)) result.exitCode = WEXITSTATUS(status);
-    return result;
+  ProgramRun Run(const std::string& arguments) const {
+    return RunProgram(folder.Path(), "'" QUARNET_FIELDBUS_PROGRAM "' " + arguments);
   }
 };
 
 TEST_F(QuarnetFieldbusTest, GeneratesFromATableNamedOnTheCommandLine) {
   Write("unit table.csv", std::string(TableHeader) + "4660,Weight,OUTPUT,4,REAL32,0,1,0,0,kg,\r\n");
-  Result result = Run("'unit table.csv'");
+  ProgramRun result = Run("'unit table.csv'");
   EXPECT_EQ(result.exitCode, 0) << result.output;
   for (const char* line : {"generating Ethernet/IP configuration: unit table EthernetIP.EDS",
                            "generating Profinet configuration: unit table Profinet.xml",
@@ -58,7 +43,7 @@ TEST_F(QuarnetFieldbusTest, FailuresExitWithOneAndSayWhy) {
            Case{"absent.csv", "absent.csv not found"},
            Case{"bad.csv", "Unable to generate fieldbus files"},
        }) {
-    Result result = Run(arguments);
+    ProgramRun result = Run(arguments);
     EXPECT_EQ(result.exitCode, 1) << arguments;
     EXPECT_NE(result.output.find(message), std::string::npos) << arguments << ": " << result.output;
   }

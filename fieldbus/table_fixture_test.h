@@ -4,15 +4,12 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 
 #include "fieldbus/data_table.h"
 #include "runtime/console_streams.h"
 #include "runtime/window_hooks.h"
+#include "testing/temporary_folder.h"
 
 inline std::string& CapturedConsole() {
   static std::string text;
@@ -32,9 +29,6 @@ inline constexpr const char* TableHeader =
 class TableFixture : public ::testing::Test {
  protected:
   void SetUp() override {
-    char name[] = "/tmp/quarnet-fieldbus-XXXXXX";
-    ASSERT_NE(mkdtemp(name), nullptr);
-    root = name;
     CapturedConsole().clear();
     ResetStandardStreams();
     InstallConsoleSink([](uint8_t c) { CapturedConsole() += static_cast<char>(c); });
@@ -45,19 +39,11 @@ class TableFixture : public ::testing::Test {
     ProgressTickHook = nullptr;
     InstallConsoleSink(nullptr);
     ReleaseDataTable();
-    std::filesystem::remove_all(root);
   }
 
-  std::string Path(const std::string& relative) const { return root + "/" + relative; }
-  void Write(const std::string& relative, const std::string& content) const {
-    std::ofstream(Path(relative), std::ios::binary) << content;
-  }
-  std::string Read(const std::string& relative) const {
-    std::ifstream file(Path(relative), std::ios::binary);
-    std::ostringstream content;
-    content << file.rdbuf();
-    return content.str();
-  }
+  std::string Path(const std::string& relative) const { return folder.Path(relative); }
+  void Write(const std::string& relative, const std::string& content) const { folder.Write(relative, content); }
+  std::string Read(const std::string& relative) const { return folder.Read(relative); }
   // Writes the table under the standard header and reads it.
   void Load(const std::string& rows) {
     Write("table.csv", std::string(TableHeader) + rows);
@@ -65,5 +51,5 @@ class TableFixture : public ::testing::Test {
   }
   static const std::string& Console() { return CapturedConsole(); }
 
-  std::string root;
+  TemporaryFolder folder{"fieldbus"};
 };

@@ -5,10 +5,12 @@
 
 #include <cctype>
 #include <cstdlib>
-#include <fstream>
+#include <filesystem>
 #include <sstream>
 #include <string>
 #include <vector>
+
+#include "testing/temporary_folder.h"
 
 // "line N: message", N counted up to the offset at.
 inline bool FailAt(std::string& error, const std::string& text, size_t at, const std::string& message) {
@@ -53,9 +55,7 @@ inline bool Number(const std::string& text, long& value) {
 
 // A public sample of the format (fieldbus/testdata); a missing file fails the test.
 inline std::string SampleText(const std::string& name) {
-  std::ifstream file(std::string(QUARNET_TESTDATA_DIR) + "/" + name, std::ios::binary);
-  EXPECT_TRUE(file.is_open()) << "missing sample " << name;
-  std::ostringstream content;
-  content << file.rdbuf();
-  return content.str();
+  std::string path = std::string(QUARNET_TESTDATA_DIR) + "/" + name;
+  EXPECT_TRUE(std::filesystem::is_regular_file(path)) << "missing sample " << name;
+  return FileText(path);
 }

@@ -3,10 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <random>
 #include <string>
 
 #include "runtime/console_streams.h"
+#include "testing/pseudorandom.h"
 
 namespace {
 
@@ -163,10 +163,10 @@ TEST_F(AArrayTest, CheckFindsDisorderWrongLengthsAndOverruns) {
 // Arrays come from units: no damage may make a reader or a setter step outside the
 // string, and a setter on a damaged array still leaves its sound part sound.
 TEST_F(AArrayTest, DamagedArraysAreReadWithinTheirBytes) {
-  std::mt19937 random(20261210);
+  Pseudorandom random(20261210);
   for (int round = 0; round < 3000; ++round) {
-    std::string bytes(random() % 40, '\0');
-    for (char& c : bytes) c = static_cast<char>(random());
+    std::string bytes(random.Next() % 40, '\0');
+    for (char& c : bytes) c = static_cast<char>(random.Next());
     AArray array = String::Copy(bytes);
     for (int key = 0; key < 256; key += 17) {
       GetLargeIntAA(array, static_cast<uint8_t>(key));
@@ -174,7 +174,7 @@ TEST_F(AArrayTest, DamagedArraysAreReadWithinTheirBytes) {
       GetRealAA(array, static_cast<uint8_t>(key));
     }
     bool sound = CheckAA(array);
-    SetUIntAA(array, static_cast<uint8_t>(random()), 7);
+    SetUIntAA(array, static_cast<uint8_t>(random.Next()), 7);
     if (sound) {
       EXPECT_TRUE(CheckAA(array)) << testing::PrintToString(bytes);
     }

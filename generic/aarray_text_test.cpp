@@ -2,11 +2,11 @@
 
 #include <gtest/gtest.h>
 
-#include <random>
 #include <regex>
 #include <string>
 
 #include "runtime/console_streams.h"
+#include "testing/pseudorandom.h"
 
 namespace {
 
@@ -95,11 +95,11 @@ TEST_F(AArrayTextTest, BadFieldsAreReportedAndPassedOver) {
 }
 
 TEST_F(AArrayTextTest, RandomTextAlwaysGivesASoundArray) {
-  std::mt19937 random(20261210);
+  Pseudorandom random(20261210);
   const std::string alphabet = "0123456789,TcxirRsbq\\-. Aa";
   for (int round = 0; round < 5000; ++round) {
-    std::string text(random() % 48, ' ');
-    for (char& c : text) c = random() % 8 == 0 ? static_cast<char>(random()) : alphabet[random() % alphabet.size()];
+    std::string text(random.Next() % 48, ' ');
+    for (char& c : text) c = random.Next() % 8 == 0 ? static_cast<char>(random.Next()) : alphabet[random.Next() % alphabet.size()];
     AArray array = TextToAA(String::Copy(text));
     EXPECT_TRUE(CheckAA(array)) << testing::PrintToString(text);
     // Reals are written with the digits of their precision, which need not read back

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <span>
 
 #include "generic/checksum.h"
 #include "runtime/clock.h"
@@ -38,7 +39,7 @@ bool Tracing() { return ReportLevel > 0; }
 
 uint16_t CrcRegisterOver(const uint8_t* bytes, uint32_t count) {
   CrcTake();
-  for (uint32_t i = 0; i < count; ++i) CrcAdd(bytes[i]);
+  CrcAdd(std::span(bytes, count));
   return CrcTake();
 }
 

@@ -1,7 +1,6 @@
 #include "link/port_control.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -9,53 +8,48 @@
 
 #include "link/link_speed.h"
 #include "link/virtual_link_fixture.h"
+#include "testing/saved_variable.h"
+#include "testing/temporary_folder.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-class LockFolder {
- public:
-  LockFolder() {
-    char name[] = "/tmp/quarnet-lock-XXXXXX";
-    path = mkdtemp(name);
-  }
-  ~LockFolder() { fs::remove_all(path); }
-  std::string path;
+class PortControl : public VirtualLink {
+ protected:
+  SavedVariable lockFolder{"VELANTORLOCKDIR"};
 };
-
-using PortControl = VirtualLink;
 
 TEST_F(PortControl, LockFileLivesWhileThePortIsOpen) {
   ClosePort();
   for (const char* suffix : {"", "/"}) {
-    LockFolder folder;
-    setenv("VELANTORLOCKDIR", (folder.path + suffix).c_str(), 1);
+    TemporaryFolder folder("lock");
+    lockFolder.Set(folder.Path() + suffix);
     captured.clear();
     ASSERT_TRUE(OpenPort());
-    EXPECT_EQ(LockFileName, (folder.path + "/lockVelantorCommPort1").c_str());
-    EXPECT_TRUE(fs::exists(folder.path + "/lockVelantorCommPort1"));
-    EXPECT_TRUE(Said("OpenPort creating lock file: " + folder.path + suffix + "\r\n"));
+    EXPECT_EQ(LockFileName, folder.Path("lockVelantorCommPort1").c_str());
+    EXPECT_TRUE(fs::exists(folder.Path("lockVelantorCommPort1")));
+    EXPECT_TRUE(Said("OpenPort creating lock file: " + folder.Path() + suffix + "\r\n"));
     ClosePort();
-    EXPECT_FALSE(fs::exists(folder.path + "/lockVelantorCommPort1"));
+    EXPECT_FALSE(fs::exists(folder.Path("lockVelantorCommPort1")));
     EXPECT_TRUE(LockFileName.Empty());
-    EXPECT_TRUE(Said("ClosePort deleting lock file: " + folder.path + "/lockVelantorCommPort1\r\n"));
+    EXPECT_TRUE(Said("ClosePort deleting lock file: " + folder.Path("lockVelantorCommPort1") + "\r\n"));
   }
-  unsetenv("VELANTORLOCKDIR");
+  lockFolder.Unset();
   captured.clear();
   ASSERT_TRUE(OpenPort());
   EXPECT_FALSE(Said("lock file"));
 }
 
 TEST_F(PortControl, MissingPortAndPortHeldElsewhere) {
-  LockFolder folder;
-  setenv("VELANTORLOCKDIR", folder.path.c_str(), 1);
+  TemporaryFolder folder("lock");
+  lockFolder.Set(folder.Path());
   ClosePort();
   PortNumber = 7;
   captured.clear();
   EXPECT_FALSE(OpenPort());
   EXPECT_TRUE(Said("COM7 is not present on this computer\r\n"));
-  EXPECT_FALSE(fs::exists(folder.path + "/lockVelantorCommPort7"));
+  EXPECT_FALSE(fs::exists(folder.Path("lockVelantorCommPort7")));
 
   // Another program holds COM1 for the whole ten seconds.
   PortNumber = 1;
@@ -69,18 +63,17 @@ TEST_F(PortControl, MissingPortAndPortHeldElsewhere) {
   EXPECT_EQ(std::count(captured.begin(), captured.end(), '.'), 100);
   EXPECT_FALSE(Said("COM1"));
   EXPECT_GE(clock.Now() - start, 9'900'000u);
-  EXPECT_FALSE(fs::exists(folder.path + "/lockVelantorCommPort1"));
+  EXPECT_FALSE(fs::exists(folder.Path("lockVelantorCommPort1")));
   CloseCommPort(other);
-  unsetenv("VELANTORLOCKDIR");
 }
 
 // The lock file of the program holding the port tells the next one to keep out: a
 // failed open must not take it away; once the port is ours, so is its lock file.
 TEST_F(PortControl, AFailedOpenLeavesTheLockFileItFound) {
-  LockFolder folder;
-  setenv("VELANTORLOCKDIR", folder.path.c_str(), 1);
+  TemporaryFolder folder("lock");
+  lockFolder.Set(folder.Path());
   ClosePort();
-  std::string lockFile = folder.path + "/lockVelantorCommPort1";
+  std::string lockFile = folder.Path("lockVelantorCommPort1");
   CommHandle other = OpenCommPort(1, 9600, 2, false, false, false, 0);
   ASSERT_NE(other, nullptr);
   ASSERT_TRUE(std::ofstream(lockFile).good());
@@ -93,7 +86,6 @@ TEST_F(PortControl, AFailedOpenLeavesTheLockFileItFound) {
   ASSERT_TRUE(OpenPort());
   ClosePort();
   EXPECT_FALSE(fs::exists(lockFile));
-  unsetenv("VELANTORLOCKDIR");
 }
 
 TEST_F(PortControl, AStopRequestEndsTheWaitForAPortHeldElsewhere) {

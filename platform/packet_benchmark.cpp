@@ -2,10 +2,8 @@
 // 115200 baud against a peer that answers as soon as the request is in, compared
 // with the line time of the 24 bytes (11 bit times each) the exchange puts on a wire.
 #include <benchmark/benchmark.h>
-#include <unistd.h>
 
 #include <atomic>
-#include <filesystem>
 #include <thread>
 #include <vector>
 
@@ -15,6 +13,8 @@
 #include "platform/pseudo_terminal.h"
 #include "platform/tty_device.h"
 #include "runtime/program_state.h"
+#include "testing/saved_variable.h"
+#include "testing/temporary_folder.h"
 
 namespace {
 
@@ -28,12 +28,11 @@ std::vector<uint8_t> ReplyFrame() {
 }
 
 void PacketRoundTripOverPty(benchmark::State& state) {
-  char name[] = "/tmp/quarnet-bench-XXXXXX";
-  std::string folder = mkdtemp(name);
+  TemporaryFolder folder("packet-bench");
   PseudoTerminal pty;
-  pty.LinkAs(folder + "/com1");
+  pty.LinkAs(folder.Path("com1"));
   InstallSerialDeviceOpener(OpenTtyDevice);
-  setenv("VELANTORDEVDIR", folder.c_str(), 1);
+  SavedVariable devices("VELANTORDEVDIR", folder.Path());
   PortNumber = 1;
   BaudRate = 115200;
   PacketTimeout = 1000;
@@ -74,8 +73,6 @@ void PacketRoundTripOverPty(benchmark::State& state) {
   running = false;
   peer.join();
   ClosePort();
-  unsetenv("VELANTORDEVDIR");
-  std::filesystem::remove_all(folder);
 }
 BENCHMARK(PacketRoundTripOverPty)->Unit(benchmark::kMillisecond)->UseRealTime();
 

@@ -2,32 +2,26 @@
 
 #include <gtest/gtest.h>
 
-#include "testing/saved_variable.h"
-
-#include <cstdlib>
 #include <filesystem>
-#include <optional>
 #include <string>
+
+#include "testing/saved_variable.h"
+#include "testing/temporary_folder.h"
 
 namespace {
 
 class PortNamesTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    char name[] = "/tmp/quarnet-ports-XXXXXX";
-    ASSERT_NE(mkdtemp(name), nullptr);
-    root = name;
-    unsetenv("VELANTORDEVDIR");
-    setenv("XDG_CONFIG_HOME", (root + "/config").c_str(), 1);
+    deviceFolder.Unset();
     std::filesystem::create_directories(userPorts());
   }
-  void TearDown() override { std::filesystem::remove_all(root); }
 
-  std::string userPorts() const { return root + "/config/quarnet/ports"; }
+  std::string userPorts() const { return folder.Path("config/quarnet/ports"); }
 
+  TemporaryFolder folder{"ports"};
   SavedVariable deviceFolder{"VELANTORDEVDIR"};
-  SavedVariable configHome{"XDG_CONFIG_HOME"};
-  std::string root;
+  SavedVariable configHome{"XDG_CONFIG_HOME", folder.Path("config")};
 };
 
 TEST_F(PortNamesTest, BuiltInNumberingCoversTheUsualDrivers) {
@@ -46,7 +40,7 @@ TEST_F(PortNamesTest, BuiltInNumberingCoversTheUsualDrivers) {
 TEST_F(PortNamesTest, AUserLinkTakesThePlaceOfTheBuiltInDevice) {
   std::filesystem::create_symlink("/dev/ttyUSB0", userPorts() + "/com3");
   // Dangling: the device it names is absent, which the open then reports.
-  std::filesystem::create_symlink(root + "/unplugged", userPorts() + "/com120");
+  std::filesystem::create_symlink(folder.Path("unplugged"), userPorts() + "/com120");
   EXPECT_EQ(DevicePathForPort(3), userPorts() + "/com3");
   EXPECT_EQ(DevicePathForPort(120), userPorts() + "/com120");
   EXPECT_EQ(DevicePathForPort(4), "/dev/ttyS3");
@@ -54,11 +48,11 @@ TEST_F(PortNamesTest, AUserLinkTakesThePlaceOfTheBuiltInDevice) {
 
 TEST_F(PortNamesTest, TheDeviceFolderNamesEveryPort) {
   std::filesystem::create_symlink("/dev/ttyUSB0", userPorts() + "/com3");
-  for (std::string folder : {root + "/devices", root + "/devices/"}) {
-    setenv("VELANTORDEVDIR", folder.c_str(), 1);
-    EXPECT_EQ(DevicePathForPort(3), root + "/devices/com3") << folder;
-    EXPECT_EQ(DevicePathForPort(200), root + "/devices/com200") << folder;
-    EXPECT_EQ(DevicePathForPort(0), "") << folder;
+  for (std::string devices : {folder.Path("devices"), folder.Path("devices/")}) {
+    deviceFolder.Set(devices);
+    EXPECT_EQ(DevicePathForPort(3), folder.Path("devices/com3")) << devices;
+    EXPECT_EQ(DevicePathForPort(200), folder.Path("devices/com200")) << devices;
+    EXPECT_EQ(DevicePathForPort(0), "") << devices;
   }
 }
 

@@ -13,6 +13,8 @@
 #include "platform/tty_device.h"
 #include "runtime/program_state.h"
 #include "runtime/virtual_clock.h"
+#include "testing/saved_variable.h"
+#include "testing/temporary_folder.h"
 
 namespace {
 
@@ -21,13 +23,9 @@ namespace fs = std::filesystem;
 class PtyLink : public ::testing::Test {
  protected:
   void SetUp() override {
-    char name[] = "/tmp/quarnet-pty-XXXXXX";
-    folder = mkdtemp(name);
     ASSERT_TRUE(pty.Ready()) << pty.Error();
-    ASSERT_TRUE(pty.LinkAs(folder + "/com4"));
+    ASSERT_TRUE(pty.LinkAs(folder.Path("com4")));
     before = InstallSerialDeviceOpener(OpenTtyDevice);
-    setenv("VELANTORDEVDIR", folder.c_str(), 1);
-    setenv("VELANTORLOCKDIR", folder.c_str(), 1);
     PortNumber = 4;
     BaudRate = 19200;
     EvenParity = false;
@@ -38,19 +36,18 @@ class PtyLink : public ::testing::Test {
   void TearDown() override {
     ClosePort();
     InstallSerialDeviceOpener(before);
-    unsetenv("VELANTORDEVDIR");
-    unsetenv("VELANTORLOCKDIR");
-    fs::remove_all(folder);
   }
 
-  std::string folder;
+  TemporaryFolder folder{"pty"};
+  SavedVariable devices{"VELANTORDEVDIR", folder.Path()};
+  SavedVariable locks{"VELANTORLOCKDIR", folder.Path()};
   PseudoTerminal pty;
   SerialDeviceOpener before = nullptr;
 };
 
 TEST_F(PtyLink, OpenSpeedChangeAndLockFile) {
   ASSERT_TRUE(OpenPort());
-  EXPECT_TRUE(fs::exists(folder + "/lockVelantorCommPort4"));
+  EXPECT_TRUE(fs::exists(folder.Path("lockVelantorCommPort4")));
   EXPECT_EQ(pty.SlaveSettings().baud, 19200u);
   EXPECT_EQ(pty.SlaveSettings().stopBitCode, 2);
 
@@ -61,7 +58,7 @@ TEST_F(PtyLink, OpenSpeedChangeAndLockFile) {
   EXPECT_EQ(seen.baud, 115200u);
   EXPECT_TRUE(seen.parityOn);
   EXPECT_TRUE(seen.even);
-  EXPECT_TRUE(fs::exists(folder + "/lockVelantorCommPort4")) << "a speed change keeps the lock";
+  EXPECT_TRUE(fs::exists(folder.Path("lockVelantorCommPort4"))) << "a speed change keeps the lock";
 
   uint8_t request[] = {0x01, 0x41};
   BeginPacket();
@@ -73,7 +70,7 @@ TEST_F(PtyLink, OpenSpeedChangeAndLockFile) {
   EXPECT_EQ(pty.Read(received, 8), 4);
 
   ClosePort();
-  EXPECT_FALSE(fs::exists(folder + "/lockVelantorCommPort4"));
+  EXPECT_FALSE(fs::exists(folder.Path("lockVelantorCommPort4")));
 }
 
 TEST_F(PtyLink, APortHeldByAnotherProgramIsBusy) {
@@ -88,7 +85,7 @@ TEST_F(PtyLink, APortHeldByAnotherProgramIsBusy) {
   EXPECT_FALSE(OpenPort());
   EXPECT_GE(clock.Now(), 9'900'000u);
   InstallClock(nullptr);
-  EXPECT_FALSE(fs::exists(folder + "/lockVelantorCommPort4"));
+  EXPECT_FALSE(fs::exists(folder.Path("lockVelantorCommPort4")));
   CloseCommPort(other);
   EXPECT_TRUE(OpenPort());
 }

@@ -2,14 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include "testing/saved_variable.h"
-
 #include <cerrno>
-#include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
-#include <fstream>
-#include <optional>
 #include <poll.h>
 #include <string>
 #include <sys/ioctl.h>
@@ -18,6 +13,8 @@
 #include <unistd.h>
 
 #include "platform/tty_speed.h"
+#include "testing/saved_variable.h"
+#include "testing/temporary_folder.h"
 
 namespace {
 
@@ -66,16 +63,11 @@ class TtyDeviceTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_FALSE(terminal.Slave().empty());
-    char name[] = "/tmp/quarnet-tty-XXXXXX";
-    ASSERT_NE(mkdtemp(name), nullptr);
-    root = name;
-    setenv("VELANTORDEVDIR", name, 1);
     Link(5, terminal.Slave());
   }
-  void TearDown() override { std::filesystem::remove_all(root); }
 
   void Link(int port, const std::string& target) const {
-    std::filesystem::create_symlink(target, root + "/com" + std::to_string(port));
+    std::filesystem::create_symlink(target, folder.Path("com" + std::to_string(port)));
   }
   // Opened and set to 115200, no parity, one stop bit.
   std::unique_ptr<SerialDevice> OpenConfigured() const {
@@ -94,9 +86,9 @@ class TtyDeviceTest : public ::testing::Test {
     return received;
   }
 
-  SavedVariable deviceFolder{"VELANTORDEVDIR"};
+  TemporaryFolder folder{"tty"};
+  SavedVariable deviceFolder{"VELANTORDEVDIR", folder.Path()};
   PseudoTerminal terminal;
-  std::string root;
 };
 
 std::string AllByteValues() {
@@ -212,9 +204,9 @@ TEST_F(TtyDeviceTest, AnExclusiveFlagLeftByAHolderThatIsGoneDoesNotKeepThePort) 
 }
 
 TEST_F(TtyDeviceTest, OpenFailuresCarryTheirPortError) {
-  std::ofstream(root + "/plain") << "x";
-  Link(7, root + "/unplugged");
-  Link(8, root + "/plain/tty");
+  folder.Write("plain", "x");
+  Link(7, folder.Path("unplugged"));
+  Link(8, folder.Path("plain/tty"));
   Link(9, "/dev/null");
   struct Case {
     int port;

@@ -2,14 +2,7 @@
 // by quarnet-sim in real time: the probe's whole time against the sum of the reply
 // time-outs of the attempts that must fail before the fifth software ping is heard.
 #include <benchmark/benchmark.h>
-#include <poll.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <filesystem>
-#include <fstream>
 #include <string>
 
 #include "link/port_control.h"
@@ -17,33 +10,22 @@
 #include "protocol/discovery.h"
 #include "runtime/console_streams.h"
 #include "runtime/program_state.h"
-
-extern char** environ;
+#include "testing/saved_variable.h"
+#include "testing/simulator_process.h"
+#include "testing/temporary_folder.h"
 
 namespace {
 
-namespace fs = std::filesystem;
-
 void DiscoveryAt38400(benchmark::State& state) {
-  char pattern[] = "/tmp/quarnet-discovery-bench-XXXXXX";
-  fs::path folder = mkdtemp(pattern);
-  std::string system = (folder / "system.ini").string();
-  std::ofstream(system) << "[unit 5]\nCard = 653\nSoftware = 6.12\nSpeed = 38400\n";
-  std::string link = (folder / "com1").string();
-  int output[2];
-  if (pipe(output) != 0) return;
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_adddup2(&actions, output[1], STDOUT_FILENO);
-  const char* argv[] = {QUARNET_SIM_PROGRAM, "--system", system.c_str(), "--link", link.c_str(), nullptr};
-  pid_t pid = -1;
-  posix_spawn(&pid, QUARNET_SIM_PROGRAM, &actions, nullptr, const_cast<char**>(argv), environ);
-  close(output[1]);
-  char c;
-  pollfd wait{output[0], POLLIN, 0};
-  while (poll(&wait, 1, 10'000) > 0 && read(output[0], &c, 1) == 1 && c != '\n') {}
+  TemporaryFolder folder("discovery-bench");
+  folder.Write("system.ini", "[unit 5]\nCard = 653\nSoftware = 6.12\nSpeed = 38400\n");
+  SimulatorProcess simulator(QUARNET_SIM_PROGRAM, folder.Path("com1"), {"--system", folder.Path("system.ini")});
+  if (!simulator.Ready()) {
+    state.SkipWithError("quarnet-sim did not start");
+    return;
+  }
   InstallSerialDeviceOpener(OpenTtyDevice);
-  setenv("VELANTORDEVDIR", folder.c_str(), 1);
+  SavedVariable devices("VELANTORDEVDIR", folder.Path());
   InstallConsoleSink([](uint8_t) {});
   PortNumber = 1;
   BaudRate = 19200;
@@ -56,11 +38,6 @@ void DiscoveryAt38400(benchmark::State& state) {
   state.counters["timeouts_ms"] = 100 + 2 * 50 + 4 * 50;
   ClosePort();
   InstallConsoleSink(nullptr);
-  unsetenv("VELANTORDEVDIR");
-  kill(pid, SIGTERM);
-  waitpid(pid, nullptr, 0);
-  close(output[0]);
-  fs::remove_all(folder);
 }
 BENCHMARK(DiscoveryAt38400)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
 

@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <string>
 
 #include "link/link_speed.h"
@@ -11,26 +10,13 @@
 #include "protocol/remote_call.h"
 #include "protocol/scripted_unit_fixture.h"
 #include "runtime/user_settings.h"
+#include "testing/saved_variable.h"
+#include "testing/temporary_folder.h"
 
 namespace {
 
-namespace fs = std::filesystem;
-
 class Discovery : public ScriptedUnit {
  protected:
-  void SetUp() override {
-    ScriptedUnit::SetUp();
-    char name[] = "/tmp/quarnet-discovery-XXXXXX";
-    config = mkdtemp(name);
-    setenv("XDG_CONFIG_HOME", config.c_str(), 1);
-  }
-  void TearDown() override {
-    ScriptedUnit::TearDown();
-    unsetenv("XDG_CONFIG_HOME");
-    unsetenv("VELANTORPORTLIST");
-    unsetenv("VELANTORPORT");
-    fs::remove_all(config);
-  }
   void UnitSoftwareAt(uint32_t speed, bool answersModbusAddress = true) {
     peer().Configure(LineSettings{speed, 2, false, false, false});
     answer = [answersModbusAddress](const Bytes& request) -> std::optional<Bytes> {
@@ -40,7 +26,10 @@ class Discovery : public ScriptedUnit {
       return std::nullopt;
     };
   }
-  std::string config;
+  TemporaryFolder config{"discovery"};
+  SavedVariable configHome{"XDG_CONFIG_HOME", config.Path()};
+  SavedVariable portList{"VELANTORPORTLIST"};
+  SavedVariable port{"VELANTORPORT"};
 };
 
 TEST_F(Discovery, UnitSoftwareAnsweringOnlyAt38400IsFoundOnTheFifthAttempt) {
@@ -154,10 +143,10 @@ TEST_F(Discovery, EnvironmentPortList) {
       {"3", "5", false, 0},
   };
   for (const Case& c : cases) {
-    if (c.list != nullptr) setenv("VELANTORPORTLIST", c.list, 1);
-    else unsetenv("VELANTORPORTLIST");
-    if (c.single != nullptr) setenv("VELANTORPORT", c.single, 1);
-    else unsetenv("VELANTORPORT");
+    if (c.list != nullptr) portList.Set(c.list);
+    else portList.Unset();
+    if (c.single != nullptr) port.Set(c.single);
+    else port.Unset();
     captured.clear();
     UnitInfo unit{};
     EXPECT_EQ(SearchEnvironmentPorts(unit), c.found) << (c.list ? c.list : c.single);

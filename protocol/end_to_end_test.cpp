@@ -2,8 +2,6 @@
 // against quarnet-sim serving the demo system.
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <memory>
 #include <string>
 
 #include "link/port_control.h"
@@ -13,24 +11,22 @@
 #include "protocol/identification.h"
 #include "runtime/console_streams.h"
 #include "runtime/program_state.h"
-#include "sim/simulator_process.h"
+#include "testing/saved_variable.h"
+#include "testing/simulator_process.h"
+#include "testing/temporary_folder.h"
 
 namespace {
-
-namespace fs = std::filesystem;
 
 std::string console;
 
 TEST(EndToEnd, UnitNamedByThePortListIsFoundConnectedAndReported) {
-  char pattern[] = "/tmp/quarnet-e2e-XXXXXX";
-  fs::path folder = mkdtemp(pattern);
-  std::string link = (folder / "com3").string();
-  auto simulator = std::make_unique<SimulatorProcess>(QUARNET_SIM_PROGRAM, link);
-  ASSERT_TRUE(simulator->Ready());
+  TemporaryFolder folder("e2e");
+  SimulatorProcess simulator(QUARNET_SIM_PROGRAM, folder.Path("com3"));
+  ASSERT_TRUE(simulator.Ready()) << simulator.FirstLine();
 
   SerialDeviceOpener before = InstallSerialDeviceOpener(OpenTtyDevice);
-  setenv("VELANTORDEVDIR", folder.c_str(), 1);
-  setenv("VELANTORPORTLIST", "COM3", 1);
+  SavedVariable devices("VELANTORDEVDIR", folder.Path());
+  SavedVariable portList("VELANTORPORTLIST", "COM3");
   console.clear();
   InstallConsoleSink([](uint8_t byte) { console += static_cast<char>(byte); });
   UnitInfo unit{};
@@ -45,10 +41,6 @@ TEST(EndToEnd, UnitNamedByThePortListIsFoundConnectedAndReported) {
   ClosePort();
   InstallSerialDeviceOpener(before);
   InstallConsoleSink(nullptr);
-  unsetenv("VELANTORDEVDIR");
-  unsetenv("VELANTORPORTLIST");
-  simulator.reset();
-  fs::remove_all(folder);
 
   ASSERT_TRUE(found) << console;
   ASSERT_TRUE(connected) << console;

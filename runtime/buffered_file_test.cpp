@@ -3,15 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
-#include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 
 #include "runtime/console_streams.h"
 #include "runtime/path.h"
+#include "testing/temporary_folder.h"
 
 namespace {
 
@@ -20,25 +18,13 @@ std::string console;
 class BufferedFileTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    char name[] = "/tmp/quarnet-buffered-XXXXXX";
-    ASSERT_NE(mkdtemp(name), nullptr);
-    root = name;
     console.clear();
     ResetStandardStreams();
     InstallConsoleSink([](uint8_t c) { console += static_cast<char>(c); });
   }
-  void TearDown() override {
-    InstallConsoleSink(nullptr);
-    std::filesystem::remove_all(root);
-  }
+  void TearDown() override { InstallConsoleSink(nullptr); }
 
-  String Name(const std::string& relative) const { return String::Copy(root + "/" + relative); }
-  std::string Read(const std::string& relative) const {
-    std::ifstream file(root + "/" + relative, std::ios::binary);
-    std::ostringstream content;
-    content << file.rdbuf();
-    return content.str();
-  }
+  String Name(const std::string& relative) const { return String::Copy(folder.Path(relative)); }
   // Every byte up to the end, the end-of-file flag checked after each get.
   static std::string ReadAll(BufferedFile* file) {
     std::string content;
@@ -50,21 +36,21 @@ class BufferedFileTest : public ::testing::Test {
     }
   }
 
-  std::string root;
+  TemporaryFolder folder{"buffered"};
 };
 
 // Over two buffer boundaries, zero bytes included, and through a '\' name.
 TEST_F(BufferedFileTest, WhatIsWrittenReadsBackByteForByte) {
   std::string content(2 * FileBufferSize + 100, '\0');
   for (size_t i = 0; i < content.size(); ++i) content[i] = static_cast<char>(i % 251);
-  String name = Concatenate(AddSeparator(String::Copy(root)), "data.bin");
+  String name = Concatenate(AddSeparator(String::Copy(folder.Path())), "data.bin");
   BufferedFile* file = nullptr;
   ASSERT_EQ(FileCreate(file, name), 0);
   FileStream stream(file);
   PutRaw(stream, content);
   EXPECT_TRUE(FileClose(file));
   EXPECT_EQ(file, nullptr);
-  EXPECT_EQ(Read("data.bin"), content);
+  EXPECT_EQ(folder.Read("data.bin"), content);
 
   ASSERT_EQ(FileOpen(file, name), 0);
   EXPECT_FALSE(file->writing);
@@ -83,11 +69,11 @@ TEST_F(BufferedFileTest, CreateTruncatesAppendAddsAndAnEmptyFileEndsAtOnce) {
   ASSERT_EQ(FileAppend(file, Name("log")), 0);
   FilePutByte(file, 'b');
   EXPECT_TRUE(FileClose(file));
-  EXPECT_EQ(Read("log"), "ab");
+  EXPECT_EQ(folder.Read("log"), "ab");
 
   ASSERT_EQ(FileCreate(file, Name("log")), 0);
   EXPECT_TRUE(FileClose(file));
-  EXPECT_EQ(Read("log"), "");
+  EXPECT_EQ(folder.Read("log"), "");
   ASSERT_EQ(FileOpen(file, Name("log")), 0);
   EXPECT_TRUE(FileEnd(file));
   EXPECT_EQ(FileGetByte(file), 0);
@@ -107,7 +93,7 @@ TEST_F(BufferedFileTest, OpenFailuresAreWrittenAndGiveTheErrorNumber) {
     BufferedFile* file = &stale;
     EXPECT_EQ(opener(file, Name("missing/x.txt")), ENOENT) << text;
     EXPECT_EQ(file, nullptr);
-    EXPECT_NE(console.find(text + root + "/missing/x.txt"), std::string::npos) << console;
+    EXPECT_NE(console.find(text + folder.Path("missing/x.txt")), std::string::npos) << console;
   }
   console.clear();
   BufferedFile* file = nullptr;
@@ -132,12 +118,12 @@ TEST_F(BufferedFileTest, AFailedWriteMakesTheCloseFail) {
 
 // The record keeps 1023 characters of a longer name; the file itself gets its whole name.
 TEST_F(BufferedFileTest, ALongNameIsCutInTheRecordOnly) {
-  std::string folder = root;
+  std::string deep = folder.Path();
   for (int i = 0; i < 5; ++i) {
-    folder += "/" + std::string(200, static_cast<char>('a' + i));
-    std::filesystem::create_directory(folder);
+    deep += "/" + std::string(200, static_cast<char>('a' + i));
+    std::filesystem::create_directory(deep);
   }
-  std::string name = folder + "/file.txt";
+  std::string name = deep + "/file.txt";
   ASSERT_GT(name.size(), 1023u);
   BufferedFile* file = nullptr;
   ASSERT_EQ(FileCreate(file, String::Copy(name)), 0);

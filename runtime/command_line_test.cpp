@@ -8,6 +8,7 @@
 
 #include "runtime/ini_file.h"
 #include "runtime/program_state.h"
+#include "testing/temporary_folder.h"
 
 namespace {
 
@@ -131,9 +132,8 @@ TEST_F(OptionsDeathTest, BadLetterPrintsUsageAndEnds) {
       "-d           Debug on\r\n-dd          Detailed Debug on \\(shows com data\\)\r\n"
       "Fatal Error: Incorrect arguments");
 
-  char folder[] = "/tmp/quarnet-options-XXXXXX";
-  ASSERT_NE(mkdtemp(folder), nullptr);
-  std::string job = std::string(folder) + "/job.ini";
+  TemporaryFolder folder("options");
+  std::string job = folder.Path("job.ini");
   std::string text = "prog " + job + " -x";
   EXPECT_EXIT(
       {
@@ -142,8 +142,6 @@ TEST_F(OptionsDeathTest, BadLetterPrintsUsageAndEnds) {
       },
       ::testing::ExitedWithCode(2), "Incorrect arguments");
   EXPECT_EQ(ReadIni(String::Copy(job), "Message"), "Incorrect arguments");
-  std::remove(job.c_str());
-  rmdir(folder);
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 
 #include "runtime/console_buffer.h"
 #include "runtime/console_streams.h"
+#include "testing/pseudorandom.h"
 
 namespace {
 
@@ -35,15 +36,6 @@ struct LogStream {
   void Control(std::string_view text) { bytes += text; }
 };
 
-// The same stream on every run, without the standard library's engines.
-struct Pseudorandom {
-  uint32_t state = 12345;
-  uint32_t Next(uint32_t bound) {
-    state = state * 1'103'515'245u + 12'345u;
-    return (state >> 16) % bound;
-  }
-};
-
 std::string TwoDigits(uint32_t n) { return {static_cast<char>('0' + n / 10 % 10), static_cast<char>('0' + n % 10)}; }
 
 // What a long update session leaves on the console: time-stamped log lines, remote-call
@@ -56,21 +48,21 @@ LogStream MakeLogStream() {
   static const char* const basic[] = {"\x1b[32m", "\x1b[1;32m", "\x1b[33m", "\x1b[1;33m", "\x1b[36m", "\x1b[1;34m"};
   uint32_t milliseconds = 0;
   while (stream.bytes.size() < StreamSize) {
-    milliseconds += 1 + random.Next(400);
+    milliseconds += 1 + random.Below(400);
     uint32_t seconds = milliseconds / 1000;
     stream.Text(TwoDigits(seconds / 3600 % 24) + ":" + TwoDigits(seconds / 60 % 60) + ":" + TwoDigits(seconds % 60) +
                 "." + TwoDigits(milliseconds / 10 % 100) + std::to_string(milliseconds % 10) + " ");
-    const char* unit = units[random.Next(4)];
-    switch (random.Next(9)) {
+    const char* unit = units[random.Below(4)];
+    switch (random.Below(9)) {
       case 0:
         stream.Text("RPC: ReadUnitInfo COMPLETE: card 653, software 6.10r57, serial ");
-        stream.Text(std::to_string(100000 + random.Next(900000)));
+        stream.Text(std::to_string(100000 + random.Below(900000)));
         break;
       case 1:
-        stream.Control(basic[random.Next(6)]);
+        stream.Control(basic[random.Below(6)]);
         stream.Text("OK");
         stream.Control("\x1b[0m");
-        stream.Text(std::string(" unit ") + unit + " answered in " + std::to_string(random.Next(90)) + " ms");
+        stream.Text(std::string(" unit ") + unit + " answered in " + std::to_string(random.Below(90)) + " ms");
         break;
       case 2:
         stream.Control("\x1b[31m");
@@ -78,17 +70,17 @@ LogStream MakeLogStream() {
         stream.Control("\x1b[m");
         break;
       case 3:
-        stream.Control("\x1b[38;5;" + std::to_string(16 + random.Next(216)) + "m");
+        stream.Control("\x1b[38;5;" + std::to_string(16 + random.Below(216)) + "m");
         stream.Text("link speed ");
         stream.Control("\x1b[1m");
-        stream.Text(std::to_string(9600u << random.Next(5)) + " Bd");
-        stream.Control("\x1b[22;38;5;" + std::to_string(232 + random.Next(24)) + "m");
+        stream.Text(std::to_string(9600u << random.Below(5)) + " Bd");
+        stream.Control("\x1b[22;38;5;" + std::to_string(232 + random.Below(24)) + "m");
         stream.Text(" negotiated with " + std::string(unit));
         stream.Control("\x1b[0m");
         break;
       case 4:
         stream.Text("Temperatur 23,5 °C, Last 1 250,0 kg ± 0,5 kg — Zählwerk ");
-        stream.Text(std::to_string(random.Next(100000)) + " µs, Gewicht brutto/netto ✓");
+        stream.Text(std::to_string(random.Below(100000)) + " µs, Gewicht brutto/netto ✓");
         break;
       case 5:
         for (int percent = 0; percent <= 100; percent += 20) {
@@ -104,14 +96,14 @@ LogStream MakeLogStream() {
         stream.Control("\t");
         stream.Text("software");
         stream.Control("\t");
-        stream.Text(std::to_string(random.Next(1000)));
+        stream.Text(std::to_string(random.Below(1000)));
         break;
       case 7: {
         stream.Text("TX:");
-        uint32_t count = 60 + random.Next(60);  // 180 to 360 columns: two or three rows
+        uint32_t count = 60 + random.Below(60);  // 180 to 360 columns: two or three rows
         for (uint32_t i = 0; i < count; ++i) {
           static const char hex[] = "0123456789ABCDEF";
-          uint32_t byte = random.Next(256);
+          uint32_t byte = random.Byte();
           stream.Text(std::string{' ', hex[byte >> 4], hex[byte & 15]});
         }
         break;

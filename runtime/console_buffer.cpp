@@ -8,6 +8,7 @@
 #include "runtime/clock.h"
 #include "runtime/program_state.h"
 #include "runtime/trace.h"
+#include "runtime/utf8.h"
 
 ConsoleBuffer Console;
 ConsoleWindowHooks ConsoleHooks;
@@ -449,19 +450,7 @@ std::string ConsoleRowText(int row) {
   std::string text;
   if (row < 0 || row >= Console.maxLines) return text;
   const ConsoleLine& line = Line(row);
-  for (int i = 0; i < line.length; ++i) {
-    uint16_t code = line.characters[i];
-    if (code < 0x80) {
-      text += static_cast<char>(code);
-    } else if (code < 0x800) {
-      text += static_cast<char>(0xC0 | code >> 6);
-      text += static_cast<char>(0x80 | (code & 0x3F));
-    } else {
-      text += static_cast<char>(0xE0 | code >> 12);
-      text += static_cast<char>(0x80 | (code >> 6 & 0x3F));
-      text += static_cast<char>(0x80 | (code & 0x3F));
-    }
-  }
+  for (int i = 0; i < line.length; ++i) AppendUtf8(text, line.characters[i]);
   return text;
 }
 
@@ -473,9 +462,8 @@ std::string ConsoleSelectionText() {
   for (int row = selection.firstRow; row <= selection.lastRow && row < Console.lineCount; ++row) {
     const ConsoleLine& line = Line(row);
     for (int column = selection.firstColumn; column <= selection.lastColumn; ++column) {
-      if (column < line.length && column < Console.columns) {
-        text += static_cast<char>(line.characters[column] & 0xFF);
-      }
+      // The clipboard holds UTF-8, as the text that came in.
+      if (column < line.length && column < Console.columns) AppendUtf8(text, line.characters[column]);
     }
     text += "\r\n";
   }

@@ -47,6 +47,12 @@ TEST_F(ConsoleText, LongLinesWrapAndTheViewFollowsAtTheBottom) {
   EXPECT_EQ(Console.topLine, 2);
 }
 
+TEST_F(ConsoleText, ASelectionIsCopiedAsTheUtf8ItWasWrittenIn) {
+  Write("caf\xC3\xA9 \xE2\x89\xA5 5 kg\r\n");
+  Console.selection = ConsoleSelection{0, 0, 0, 7};
+  EXPECT_EQ(ConsoleSelectionText(), "caf\xC3\xA9 \xE2\x89\xA5 5\r\n");
+}
+
 TEST_F(ConsoleText, OldestLineGoesAtTheLimitAndTheSelectionMovesWithTheText) {
   for (int i = 0; i < ConsoleMaxLines - 1; ++i) Write("line " + std::to_string(i) + "\r\n");
   Console.selection = ConsoleSelection{5, 0, 6, 3};

@@ -2,12 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cerrno>
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -16,42 +12,20 @@
 #include "runtime/clock.h"
 #include "runtime/program_state.h"
 #include "runtime/virtual_clock.h"
+#include "testing/saved_variable.h"
+#include "testing/temporary_folder.h"
 
 namespace {
 
 class FilesTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    char name[] = "/tmp/quarnet-files-XXXXXX";
-    ASSERT_NE(mkdtemp(name), nullptr);
-    root = name;
-  }
-  void TearDown() override { std::filesystem::remove_all(root); }
+  String Name(const std::string& relative) const { return String::Copy(folder.Path(relative)); }
 
-  String Name(const std::string& relative) const { return String::Copy(root + "/" + relative); }
-  void Write(const std::string& relative, const std::string& content) const {
-    std::ofstream(root + "/" + relative, std::ios::binary) << content;
-  }
-  std::string Read(const std::string& relative) const {
-    std::ifstream file(root + "/" + relative, std::ios::binary);
-    std::ostringstream content;
-    content << file.rdbuf();
-    return content.str();
-  }
-  std::vector<std::string> Listing() const {
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(root)) {
-      names.push_back(entry.path().filename().string());
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-  }
-
-  std::string root;
+  TemporaryFolder folder{"files"};
 };
 
 TEST_F(FilesTest, ExistenceAndTheLastErrorText) {
-  Write("present", "x");
+  folder.Write("present", "x");
   EXPECT_TRUE(FileExists(Name("present")));
   EXPECT_FALSE(FileExists(Name("absent")));
   EXPECT_EQ(LastOsError(), "No such file or directory");
@@ -61,28 +35,29 @@ TEST_F(FilesTest, ExistenceAndTheLastErrorText) {
 }
 
 TEST_F(FilesTest, BackslashNamesOpenOnLinux) {
-  std::filesystem::create_directory(root + "/LogFiles");
-  Write("LogFiles/run.log", "x");
+  std::filesystem::create_directory(folder.Path("LogFiles"));
+  folder.Write("LogFiles/run.log", "x");
   EXPECT_EQ(NativeName("a\\b\\c"), "a/b/c");
-  EXPECT_TRUE(FileExists(String::Copy(root + "\\LogFiles\\run.log")));
-  EXPECT_TRUE(RenameFile(String::Copy(root + "\\LogFiles\\run.log"), String::Copy(root + "\\moved.log")));
-  EXPECT_EQ(Read("moved.log"), "x");
+  EXPECT_TRUE(FileExists(String::Copy(folder.Path() + "\\LogFiles\\run.log")));
+  EXPECT_TRUE(RenameFile(String::Copy(folder.Path() + "\\LogFiles\\run.log"),
+                         String::Copy(folder.Path() + "\\moved.log")));
+  EXPECT_EQ(folder.Read("moved.log"), "x");
 }
 
 TEST_F(FilesTest, FoldersAreOwnerOnlyAndAnExistingOneFails) {
   ASSERT_TRUE(MakeFolder(Name("sub")));
   struct stat status;
-  ASSERT_EQ(stat((root + "/sub").c_str(), &status), 0);
+  ASSERT_EQ(stat(folder.Path("sub").c_str(), &status), 0);
   EXPECT_EQ(status.st_mode & 0777, 0700u);
   EXPECT_FALSE(MakeFolder(Name("sub")));
   EXPECT_EQ(LastOsError(), "File exists");
 }
 
 TEST_F(FilesTest, DeleteTakesReadOnlyFilesAndReportsMissingOnes) {
-  Write("locked", "x");
-  chmod((root + "/locked").c_str(), 0400);
+  folder.Write("locked", "x");
+  chmod(folder.Path("locked").c_str(), 0400);
   EXPECT_TRUE(DeleteFile(Name("locked")));
-  EXPECT_FALSE(std::filesystem::exists(root + "/locked"));
+  EXPECT_FALSE(std::filesystem::exists(folder.Path("locked")));
   EXPECT_FALSE(DeleteFile(Name("locked")));
   EXPECT_EQ(LastOsErrorNumber(), ENOENT);
   EXPECT_FALSE(RenameFile(Name("locked"), Name("other")));
@@ -90,23 +65,23 @@ TEST_F(FilesTest, DeleteTakesReadOnlyFilesAndReportsMissingOnes) {
 }
 
 TEST_F(FilesTest, CreateWriteOverwritesOrRefuses) {
-  Write("old", "previous content");
+  folder.Write("old", "previous content");
   int descriptor = CreateWrite(Name("old"), true);
   ASSERT_GE(descriptor, 0);
   EXPECT_EQ(WriteBytes(descriptor, "new", 3), 3);
   CloseDescriptor(descriptor);
-  EXPECT_EQ(Read("old"), "new");
+  EXPECT_EQ(folder.Read("old"), "new");
 
   descriptor = CreateWrite(Name("created"), false);
   ASSERT_GE(descriptor, 0);
   CloseDescriptor(descriptor);
   struct stat status;
-  ASSERT_EQ(stat((root + "/created").c_str(), &status), 0);
+  ASSERT_EQ(stat(folder.Path("created").c_str(), &status), 0);
   EXPECT_EQ(status.st_mode & 0777, 0600u);
 
   EXPECT_EQ(CreateWrite(Name("old"), false), -1);
   EXPECT_EQ(LastOsErrorNumber(), EEXIST);
-  EXPECT_EQ(Read("old"), "new");
+  EXPECT_EQ(folder.Read("old"), "new");
 
   descriptor = OpenRead(Name("old"));
   ASSERT_GE(descriptor, 0);
@@ -122,20 +97,20 @@ TEST_F(FilesTest, CreateWriteOverwritesOrRefuses) {
 TEST_F(FilesTest, CopyWritesTheWholeFileAndLeavesNoTemporaryFile) {
   std::string content(100'000, '\0');
   for (size_t i = 0; i < content.size(); ++i) content[i] = static_cast<char>(i * 7);
-  Write("from", content);
-  Write("to", "old");
+  folder.Write("from", content);
+  folder.Write("to", "old");
   EXPECT_TRUE(CopyFile(Name("from"), Name("to"), true));
-  EXPECT_EQ(Read("to"), content);
+  EXPECT_EQ(folder.Read("to"), content);
   EXPECT_TRUE(CopyFile(Name("from"), Name("fresh"), false));
-  EXPECT_EQ(Read("fresh"), content);
-  EXPECT_EQ(Listing(), (std::vector<std::string>{"fresh", "from", "to"}));
+  EXPECT_EQ(folder.Read("fresh"), content);
+  EXPECT_EQ(folder.Listing(), (std::vector<std::string>{"fresh", "from", "to"}));
 }
 
 // Every failure is reported, and the target stays as it was.
 TEST_F(FilesTest, CopyFailuresLeaveTheTargetWhole) {
-  Write("from", "new");
-  Write("to", "old");
-  std::filesystem::create_directory(root + "/folder");
+  folder.Write("from", "new");
+  folder.Write("to", "old");
+  std::filesystem::create_directory(folder.Path("folder"));
   struct Case {
     const char* from;
     const char* to;
@@ -149,9 +124,9 @@ TEST_F(FilesTest, CopyFailuresLeaveTheTargetWhole) {
                                             Case{"from", "folder", true, EISDIR}}) {
     EXPECT_FALSE(CopyFile(Name(from), Name(to), overwrite)) << from << " to " << to;
     EXPECT_EQ(LastOsErrorNumber(), error) << from << " to " << to;
-    EXPECT_EQ(Read("to"), "old");
+    EXPECT_EQ(folder.Read("to"), "old");
   }
-  EXPECT_EQ(Listing(), (std::vector<std::string>{"folder", "from", "to"}));
+  EXPECT_EQ(folder.Listing(), (std::vector<std::string>{"folder", "from", "to"}));
 }
 
 class BusyRetry : public ::testing::Test {
@@ -183,9 +158,9 @@ TEST_F(BusyRetry, OnlyABusyFailureWaitsASecondAndTriesOnceMore) {
 }
 
 TEST(Environment, SetAndUnsetVariables) {
-  setenv("QUARNET_TEST_VARIABLE", "COM3", 1);
+  SavedVariable variable("QUARNET_TEST_VARIABLE", "COM3");
   EXPECT_EQ(GetEnvironment("QUARNET_TEST_VARIABLE"), "COM3");
-  unsetenv("QUARNET_TEST_VARIABLE");
+  variable.Unset();
   EXPECT_TRUE(GetEnvironment("QUARNET_TEST_VARIABLE").Empty());
 }
 

@@ -4,15 +4,13 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <sys/stat.h>
-#include <unistd.h>
 #include <vector>
 
 #include "runtime/files.h"
+#include "testing/temporary_folder.h"
 
 namespace {
 
@@ -30,23 +28,15 @@ void PrintTo(const Found& found, std::ostream* out) {
 class FolderScanTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    char name[] = "/tmp/quarnet-scan-XXXXXX";
-    ASSERT_NE(mkdtemp(name), nullptr);
-    root = name;
-    Write("a.log", "0123456789");
-    Write("b.log", "");
-    chmod((root + "/b.log").c_str(), 0400);
-    Write(".hidden.log", "x");
-    Write("c.txt", "abc");
-    Write("cc.txt", "");
-    Write("README", "");
-    std::filesystem::create_directory(root + "/sub.log");
-    mkfifo((root + "/pipe.log").c_str(), 0600);
-  }
-  void TearDown() override { std::filesystem::remove_all(root); }
-
-  void Write(const std::string& relative, const std::string& content) const {
-    std::ofstream(root + "/" + relative, std::ios::binary) << content;
+    folder.Write("a.log", "0123456789");
+    folder.Write("b.log", "");
+    chmod(folder.Path("b.log").c_str(), 0400);
+    folder.Write(".hidden.log", "x");
+    folder.Write("c.txt", "abc");
+    folder.Write("cc.txt", "");
+    folder.Write("README", "");
+    std::filesystem::create_directory(folder.Path("sub.log"));
+    mkfifo(folder.Path("pipe.log").c_str(), 0600);
   }
 
   // Every entry of a scan, sorted by name (the system gives no order). Folder sizes
@@ -67,17 +57,17 @@ class FolderScanTest : public ::testing::Test {
     return found;
   }
 
-  std::string root;
+  TemporaryFolder folder{"scan"};
 };
 
 TEST_F(FolderScanTest, EntriesCarrySizesAndAttributes) {
-  EXPECT_EQ(Scan(root + "/*.log"), (std::vector<Found>{
-                                       {".hidden.log", 1, AttributeHidden},
-                                       {"a.log", 10, 0},
-                                       {"b.log", 0, AttributeReadOnly},
-                                       {"pipe.log", 0, AttributeSystem},
-                                       {"sub.log", 0, AttributeFolder},
-                                   }));
+  EXPECT_EQ(Scan(folder.Path("*.log")), (std::vector<Found>{
+                                            {".hidden.log", 1, AttributeHidden},
+                                            {"a.log", 10, 0},
+                                            {"b.log", 0, AttributeReadOnly},
+                                            {"pipe.log", 0, AttributeSystem},
+                                            {"sub.log", 0, AttributeFolder},
+                                        }));
 }
 
 TEST_F(FolderScanTest, WildcardsMatchOnlyInTheLastSegment) {
@@ -87,28 +77,28 @@ TEST_F(FolderScanTest, WildcardsMatchOnlyInTheLastSegment) {
     return result;
   };
   using Names = std::vector<std::string>;
-  EXPECT_EQ(names(Scan(root + "/?.txt")), Names{"c.txt"});
-  EXPECT_EQ(names(Scan(root + "\\c*.txt")), (Names{"c.txt", "cc.txt"}));
-  EXPECT_EQ(names(Scan(root + "/README")), Names{"README"});
-  EXPECT_EQ(names(Scan(root + "/.*")), Names{".hidden.log"});
-  EXPECT_EQ(Scan(root + "/*.*").size(), 8u);
+  EXPECT_EQ(names(Scan(folder.Path("?.txt"))), Names{"c.txt"});
+  EXPECT_EQ(names(Scan(folder.Path() + "\\c*.txt")), (Names{"c.txt", "cc.txt"}));
+  EXPECT_EQ(names(Scan(folder.Path("README"))), Names{"README"});
+  EXPECT_EQ(names(Scan(folder.Path(".*"))), Names{".hidden.log"});
+  EXPECT_EQ(Scan(folder.Path("*.*")).size(), 8u);
 }
 
 TEST_F(FolderScanTest, NoMatchIsAFinishedScanAndAMissingFolderNone) {
-  FolderScan* scan = ScanFirst(String::Copy(root + "/*.bin"));
+  FolderScan* scan = ScanFirst(String::Copy(folder.Path("*.bin")));
   ASSERT_NE(scan, nullptr);
   ScanEntry entry;
   EXPECT_FALSE(ScanNext(scan, entry));
   EXPECT_FALSE(ScanNext(scan, entry));
   ScanClose(scan);
 
-  EXPECT_EQ(ScanFirst(String::Copy(root + "/missing/*.log")), nullptr);
+  EXPECT_EQ(ScanFirst(String::Copy(folder.Path("missing/*.log"))), nullptr);
   EXPECT_EQ(LastOsErrorNumber(), ENOENT);
 }
 
 TEST_F(FolderScanTest, APatternWithoutFolderScansTheWorkingFolder) {
   std::filesystem::path previous = std::filesystem::current_path();
-  std::filesystem::current_path(root);
+  std::filesystem::current_path(folder.Path());
   std::vector<Found> found = Scan("*.txt");
   std::filesystem::current_path(previous);
   EXPECT_EQ(found, (std::vector<Found>{{"c.txt", 3, 0}, {"cc.txt", 0, 0}}));
@@ -116,8 +106,8 @@ TEST_F(FolderScanTest, APatternWithoutFolderScansTheWorkingFolder) {
 
 // Sizes above 4 GiB split into the high and low words (a sparse file takes no space).
 TEST_F(FolderScanTest, LargeSizesSplitIntoTwoWords) {
-  std::filesystem::resize_file(root + "/a.log", (uint64_t{5} << 32) + 7);
-  EXPECT_EQ(Scan(root + "/a.log"), (std::vector<Found>{{"a.log", (uint64_t{5} << 32) + 7, 0}}));
+  std::filesystem::resize_file(folder.Path("a.log"), (uint64_t{5} << 32) + 7);
+  EXPECT_EQ(Scan(folder.Path("a.log")), (std::vector<Found>{{"a.log", (uint64_t{5} << 32) + 7, 0}}));
 }
 
 }  // namespace

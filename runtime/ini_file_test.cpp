@@ -2,16 +2,13 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <unistd.h>
 #include <vector>
 
 #include "runtime/console_streams.h"
+#include "testing/temporary_folder.h"
 
 namespace {
 
@@ -20,36 +17,17 @@ std::string console;
 class IniFileTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    char name[] = "/tmp/quarnet-ini-XXXXXX";
-    ASSERT_NE(mkdtemp(name), nullptr);
-    root = name;
-    job = String::Copy(root + "/job.ini");
+    job = String::Copy(folder.Path("job.ini"));
     console.clear();
     ResetStandardStreams();
     InstallConsoleSink([](uint8_t c) { console += static_cast<char>(c); });
   }
-  void TearDown() override {
-    InstallConsoleSink(nullptr);
-    std::filesystem::remove_all(root);
-  }
+  void TearDown() override { InstallConsoleSink(nullptr); }
 
-  void Write(const std::string& content) const { std::ofstream(root + "/job.ini", std::ios::binary) << content; }
-  std::string Read(const std::string& relative = "job.ini") const {
-    std::ifstream file(root + "/" + relative, std::ios::binary);
-    std::ostringstream content;
-    content << file.rdbuf();
-    return content.str();
-  }
-  std::vector<std::string> Listing() const {
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(root)) {
-      names.push_back(entry.path().filename().string());
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-  }
+  void Write(const std::string& content) const { folder.Write("job.ini", content); }
+  std::string Read(const std::string& relative = "job.ini") const { return folder.Read(relative); }
 
-  std::string root;
+  TemporaryFolder folder{"ini"};
   String job;
 };
 
@@ -69,16 +47,16 @@ TEST_F(IniFileTest, KeysMatchExactlyAndValuesAreTheRestOfTheLine) {
                             Case{"Missing", ""}}) {
     EXPECT_EQ(ReadIni(job, String::Constant(key)), std::string_view(value)) << key;
   }
-  EXPECT_TRUE(ReadIni(String::Copy(root + "/absent.ini"), "Port").Empty());
-  EXPECT_EQ(Listing(), std::vector<std::string>{"job.ini"});
+  EXPECT_TRUE(ReadIni(String::Copy(folder.Path("absent.ini")), "Port").Empty());
+  EXPECT_EQ(folder.Listing(), std::vector<std::string>{"job.ini"});
 }
 
 TEST_F(IniFileTest, WritingCreatesTheFileAndItsFolder) {
-  String nested = String::Copy(root + "/jobs/run.ini");
+  String nested = String::Copy(folder.Path("jobs/run.ini"));
   WriteIni(nested, "Message", "Update complete");
   EXPECT_EQ(Read("jobs/run.ini"), "Message=Update complete\r\n");
   EXPECT_EQ(ReadIni(nested, "Message"), "Update complete");
-  EXPECT_EQ(Listing(), std::vector<std::string>{"jobs"});
+  EXPECT_EQ(folder.Listing(), std::vector<std::string>{"jobs"});
   EXPECT_TRUE(console.empty()) << console;
 }
 
@@ -91,7 +69,7 @@ TEST_F(IniFileTest, WritingReplacesInPlaceOrAppends) {
   EXPECT_EQ(Read(), "[Job]\r\nMessage=new\r\n Message=not mePort=COM3\r\nMessage=new\r\n\r\nTail\r\n");
   WriteIni(job, "Result", "0");
   EXPECT_EQ(Read(), "[Job]\r\nMessage=new\r\n Message=not mePort=COM3\r\nMessage=new\r\n\r\nTail\r\nResult=0\r\n");
-  EXPECT_EQ(Listing(), std::vector<std::string>{"job.ini"});
+  EXPECT_EQ(folder.Listing(), std::vector<std::string>{"job.ini"});
 }
 
 TEST_F(IniFileTest, TypedValues) {
@@ -126,15 +104,15 @@ TEST_F(IniFileTest, QuietFormsDeleteAndNeverWrite) {
   EXPECT_EQ(Read(), "B=2\r\n");
   EXPECT_TRUE(WriteIniQuietly(job, "C", "x"));
   EXPECT_EQ(ReadIniQuietly(job, "C"), "x");
-  String absent = String::Copy(root + "/absent.ini");
+  String absent = String::Copy(folder.Path("absent.ini"));
   EXPECT_TRUE(DeleteIniQuietly(absent, "A"));
-  EXPECT_FALSE(std::filesystem::exists(root + "/absent.ini"));
+  EXPECT_FALSE(std::filesystem::exists(folder.Path("absent.ini")));
 
-  std::filesystem::create_directory(root + "/job.ini.000");
+  std::filesystem::create_directory(folder.Path("job.ini.000"));
   EXPECT_FALSE(WriteIniQuietly(job, "C", "y"));
   EXPECT_EQ(Read(), "B=2\r\nC=x\r\n");
-  std::filesystem::remove(root + "/job.ini");
-  std::filesystem::create_directory(root + "/job.ini");
+  std::filesystem::remove(folder.Path("job.ini"));
+  std::filesystem::create_directory(folder.Path("job.ini"));
   EXPECT_TRUE(ReadIniQuietly(job, "C").Empty());
   EXPECT_TRUE(console.empty()) << console;
 }
@@ -146,7 +124,7 @@ using IniFileDeathTest = IniFileTest;
 // A temporary file that cannot be created is fatal; the file itself is untouched.
 TEST_F(IniFileDeathTest, TemporaryFileThatCannotBeCreatedEndsTheProgram) {
   Write("Message=old\r\n");
-  std::filesystem::create_directory(root + "/job.ini.000");
+  std::filesystem::create_directory(folder.Path("job.ini.000"));
   EXPECT_EXIT((ConsoleToStandardError(), WriteIni(job, "Message", "new")), ::testing::ExitedWithCode(1),
               "Cannot create file: .*job.ini.000(.|\n)*Fatal error: Is a directory");
   EXPECT_EQ(Read(), "Message=old\r\n");
@@ -155,10 +133,10 @@ TEST_F(IniFileDeathTest, TemporaryFileThatCannotBeCreatedEndsTheProgram) {
 // The new file is renamed over the old one in one step: when that fails, the old
 // file is still there, and so is the temporary file with the new content.
 TEST_F(IniFileDeathTest, AFileThatCannotBeReplacedIsLocked) {
-  std::filesystem::create_directory(root + "/job.ini");
-  std::ofstream(root + "/job.ini/inside") << "kept";
+  std::filesystem::create_directory(folder.Path("job.ini"));
+  folder.Write("job.ini/inside", "kept");
   EXPECT_EXIT((ConsoleToStandardError(), WriteIni(job, "Message", "new")), ::testing::ExitedWithCode(1),
-              "INI File is locked: " + root + "/job.ini");
+              "INI File is locked: " + folder.Path("job.ini"));
   EXPECT_EQ(Read("job.ini/inside"), "kept");
   EXPECT_EQ(Read("job.ini.000"), "Message=new\r\n");
 }

@@ -17,6 +17,7 @@
 #include "runtime/number_format.h"
 #include "runtime/path.h"
 #include "runtime/program_state.h"
+#include "runtime/user_folders.h"
 
 int8_t CommTraceLevel = 0;
 void (*ClosePortHook)() = nullptr;
@@ -139,7 +140,7 @@ void CommTraceWriter(const String& text) {
 }
 
 String LogFolderFor(const String& programFile) {
-  return Concatenate(AddSeparator(DirectoryPart(FullPath(programFile))), "LogFiles");
+  return WritableFolderFor(programFile, "LogFiles", "XDG_STATE_HOME", ".local/state");
 }
 
 String LogFileName(const String& folder, const LocalDateTime& now, int copy) {
@@ -213,7 +214,7 @@ void CleanUpLogs(const String& folder, const LocalDateTime& now) {
 }
 
 void PrepareLogAt(const String& folder, const LocalDateTime& now) {
-  if (!MakeFolder(folder) && LastOsErrorNumber() != EEXIST) {
+  if (!MakeFolderPath(folder)) {
     int error = LastOsErrorNumber();
     PutAll(StandardError, "\r\nCannot create folder: ");
     PutString(StandardError, folder);

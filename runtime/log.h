@@ -34,7 +34,9 @@ void PrepareLogAt(const String& folder, const LocalDateTime& now);
 void CloseLog();
 bool LogIsOpen();
 
-// The log folder for a program file: its folder plus "\LogFiles".
+// The log folder for a program file: its folder plus "\LogFiles" where it was built;
+// installed, or where its folder cannot be written, $XDG_STATE_HOME/quarnet/LogFiles
+// (default ~/.local/state/quarnet/LogFiles).
 String LogFolderFor(const String& programFile);
 // "<folder>\20yy-mm-dd hh-mm-ss.log"; from the second copy on, for runs started in the
 // same second, "<folder>\20yy-mm-dd hh-mm-ss (<copy>).log".

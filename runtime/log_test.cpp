@@ -5,14 +5,14 @@
 #include <unistd.h>
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 
 #include "runtime/console_streams.h"
 #include "runtime/ini_file.h"
 #include "runtime/program_state.h"
 #include "runtime/virtual_clock.h"
+#include "testing/saved_variable.h"
+#include "testing/temporary_folder.h"
 
 namespace {
 
@@ -29,9 +29,6 @@ void CaptureConsole(uint8_t c) { console += static_cast<char>(c); }
 class LogFolder : public ::testing::Test {
  protected:
   void SetUp() override {
-    char name[] = "/tmp/quarnet-log-XXXXXX";
-    ASSERT_NE(mkdtemp(name), nullptr);
-    folder = name;
     console.clear();
     ResetStandardStreams();
     InstallConsoleSink(CaptureConsole);
@@ -41,18 +38,11 @@ class LogFolder : public ::testing::Test {
     CloseLog();
     InstallClock(nullptr);
     InstallConsoleSink(nullptr);
-    fs::remove_all(folder);
   }
-  void Touch(const std::string& name) { std::ofstream(folder + "/" + name) << "x"; }
-  bool Exists(const std::string& name) { return fs::exists(folder + "/" + name); }
-  static std::string Read(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    std::stringstream text;
-    text << file.rdbuf();
-    return text.str();
-  }
+  void Touch(const std::string& name) { folder.Write(name, "x"); }
+  bool Exists(const std::string& name) { return fs::exists(folder.Path(name)); }
 
-  std::string folder;
+  TemporaryFolder folder{"log"};
   VirtualClock clock;
 };
 
@@ -77,33 +67,52 @@ TEST(LogNames, OldFilesByMonthRule) {
 TEST(LogNames, FileNameFromTheStartTime) {
   LocalDateTime now{26, 12, 8, 22, 57, 9};
   EXPECT_EQ(LogFileName("/x/LogFiles", now), "/x/LogFiles/2026-12-08 22-57-09.log");
-  EXPECT_EQ(LogFolderFor("/opt/quarnet/bin/quarnet"), "/opt/quarnet/bin/LogFiles");
+}
+
+// Where it was built the log sits beside the program; installed (its data in
+// share/quarnet beside bin), the program's folder is nobody's to write in.
+TEST_F(LogFolder, TheLogGoesBesideTheProgramUnlessItIsInstalled) {
+  SavedVariable stateHome{"XDG_STATE_HOME", folder.Path("state")};
+  SavedVariable home{"HOME"};
+  fs::create_directories(folder.Path("build"));
+  fs::create_directories(folder.Path("usr/bin"));
+  fs::create_directories(folder.Path("usr/share/quarnet"));
+  EXPECT_EQ(LogFolderFor(String::Copy(folder.Path("build/quarnet"))), folder.Path("build/LogFiles").c_str());
+  String installed = LogFolderFor(String::Copy(folder.Path("usr/bin/quarnet")));
+  EXPECT_EQ(installed, folder.Path("state/quarnet/LogFiles").c_str());
+  PrepareLogAt(installed, LocalDateTime{26, 12, 8, 22, 57, 9});
+  CloseLog();
+  EXPECT_TRUE(Exists("state/quarnet/LogFiles/2026-12-08 22-57-09.log")) << "the folders above are made too";
+
+  stateHome.Unset();
+  home.Set("/home/operator");
+  EXPECT_EQ(LogFolderFor(String::Copy(folder.Path("usr/bin/quarnet"))), "/home/operator/.local/state/quarnet/LogFiles");
 }
 
 TEST_F(LogFolder, CleanUpOnlyFromDay22AndNotUnderAnotherCopysLock) {
   Touch("2026-01-10 10-00-00.log");
   Touch("2026-05-10 10-00-00.log");
   Touch("notes.txt");
-  fs::create_directory(folder + "/2026-02-01 00-00-00.log");
+  fs::create_directory(folder.Path("2026-02-01 00-00-00.log"));
 
-  PrepareLogAt(String::Copy(folder), Date(2026, 5, 21));
+  PrepareLogAt(String::Copy(folder.Path()), Date(2026, 5, 21));
   CloseLog();
   EXPECT_TRUE(Exists("2026-01-10 10-00-00.log"));
 
   Touch("Cleanup.lck");
-  PrepareLogAt(String::Copy(folder), Date(2026, 5, 22));
+  PrepareLogAt(String::Copy(folder.Path()), Date(2026, 5, 22));
   CloseLog();
   EXPECT_TRUE(Exists("2026-01-10 10-00-00.log"));
 
-  fs::remove(folder + "/Cleanup.lck");
-  PrepareLogAt(String::Copy(folder), Date(2026, 5, 23));
+  fs::remove(folder.Path("Cleanup.lck"));
+  PrepareLogAt(String::Copy(folder.Path()), Date(2026, 5, 23));
   CloseLog();
   EXPECT_FALSE(Exists("2026-01-10 10-00-00.log"));
   EXPECT_TRUE(Exists("2026-05-10 10-00-00.log"));
   EXPECT_TRUE(Exists("notes.txt"));
   EXPECT_TRUE(Exists("2026-02-01 00-00-00.log"));
   EXPECT_FALSE(Exists("Cleanup.lck"));
-  EXPECT_NE(console.find("Deleting old log file: " + folder + "/2026-01-10 10-00-00.log\r\n"),
+  EXPECT_NE(console.find("Deleting old log file: " + folder.Path("2026-01-10 10-00-00.log") + "\r\n"),
             std::string::npos);
 }
 
@@ -112,8 +121,8 @@ TEST_F(LogFolder, CleanUpPassesOverFilesItCannotDelete) {
   if (geteuid() != 0) GTEST_SKIP() << "needs root to act as another user";
   Touch("2026-01-10 10-00-00.log");
   Touch("2026-01-11 10-00-00.log");
-  chmod(folder.c_str(), 01777);  // sticky: another user may add files but not delete ours
-  std::string name = folder;
+  chmod(folder.Path().c_str(), 01777);  // sticky: another user may add files but not delete ours
+  std::string name = folder.Path();
   EXPECT_EXIT(
       {
         dup2(2, 1);
@@ -132,10 +141,10 @@ TEST_F(LogFolder, HeaderAndLineStamps) {
   const char* items[] = {"/opt/quarnet", "-d", "COM3"};
   ArgCount = 3;
   for (int i = 0; i < 3; ++i) ArgList[i] = items[i];
-  setenv("COMPUTERNAME", "BENCH-7", 1);
-  setenv("USERNAME", "engineer", 1);
+  SavedVariable computer("COMPUTERNAME", "BENCH-7");
+  SavedVariable user("USERNAME", "engineer");
   LocalDateTime now{26, 12, 8, 22, 57, 9};
-  PrepareLogAt(String::Copy(folder), now);
+  PrepareLogAt(String::Copy(folder.Path()), now);
   clock.Sleep(4'512'000);
   PutText(LogStream, "Disconnected\r\n");
   PutText(DebugStream, "debug\r\n");
@@ -146,7 +155,7 @@ TEST_F(LogFolder, HeaderAndLineStamps) {
   PutText(ReportStream, "report\r\n");
   // Every finished line is on the disk already, for a reader while the program runs
   // or after it crashed.
-  std::string beforeClose = Read(folder + "/2026-12-08 22-57-09.log");
+  std::string beforeClose = folder.Read("2026-12-08 22-57-09.log");
   EXPECT_EQ(beforeClose.substr(beforeClose.size() - std::string_view("004512: report\r\n").size()),
             "004512: report\r\n");
   clock.Sleep(1'000'000'000);
@@ -155,7 +164,7 @@ TEST_F(LogFolder, HeaderAndLineStamps) {
   PutText(LogStream, "after close\r\n");
   ArgCount = 0;
 
-  std::string log = Read(folder + "/2026-12-08 22-57-09.log");
+  std::string log = folder.Read("2026-12-08 22-57-09.log");
   EXPECT_EQ(log,
             "/opt/quarnet -d COM3 \r\n"
             "000000: COMPUTERNAME=BENCH-7\r\n"
@@ -166,37 +175,35 @@ TEST_F(LogFolder, HeaderAndLineStamps) {
             "004512: report\r\n"
             "1004512: late\r\n"
             "1004512: \r\n");
-  EXPECT_NE(console.find("   LogFile         : " + folder), std::string::npos);
+  EXPECT_NE(console.find("   LogFile         : " + folder.Path()), std::string::npos);
   EXPECT_NE(console.find("shown\r\nreport"), std::string::npos);
   EXPECT_EQ(console.find("debug"), std::string::npos);
-  unsetenv("COMPUTERNAME");
-  unsetenv("USERNAME");
 }
 
 TEST_F(LogFolder, RunsStartedInTheSameSecondKeepTheirOwnLogs) {
   LocalDateTime now{26, 12, 8, 22, 57, 9};
   Touch("2026-12-08 22-57-09.log");
-  PrepareLogAt(String::Copy(folder), now);
+  PrepareLogAt(String::Copy(folder.Path()), now);
   PutText(LogStream, "second run\r\n");
   CloseLog();
-  PrepareLogAt(String::Copy(folder), now);
+  PrepareLogAt(String::Copy(folder.Path()), now);
   PutText(LogStream, "third run\r\n");
   CloseLog();
-  EXPECT_EQ(Read(folder + "/2026-12-08 22-57-09.log"), "x");
-  EXPECT_NE(Read(folder + "/2026-12-08 22-57-09 (2).log").find("second run"), std::string::npos);
-  EXPECT_NE(Read(folder + "/2026-12-08 22-57-09 (3).log").find("third run"), std::string::npos);
+  EXPECT_EQ(folder.Read("2026-12-08 22-57-09.log"), "x");
+  EXPECT_NE(folder.Read("2026-12-08 22-57-09 (2).log").find("second run"), std::string::npos);
+  EXPECT_NE(folder.Read("2026-12-08 22-57-09 (3).log").find("third run"), std::string::npos);
   EXPECT_NE(console.find("22-57-09 (3).log"), std::string::npos) << "the name shown is the one written";
 
   // Numbered logs age like the others.
   Touch("2026-09-30 10-00-00 (2).log");
-  PrepareLogAt(String::Copy(folder), LocalDateTime{26, 12, 22, 8, 0, 0});
+  PrepareLogAt(String::Copy(folder.Path()), LocalDateTime{26, 12, 22, 8, 0, 0});
   CloseLog();
   EXPECT_FALSE(Exists("2026-09-30 10-00-00 (2).log"));
   EXPECT_TRUE(Exists("2026-12-08 22-57-09 (3).log"));
 }
 
 TEST_F(LogFolder, LongLogNameIsShownOnTwoLines) {
-  std::string deep = folder + "/" + std::string(40, 'd');
+  std::string deep = folder.Path(std::string(40, 'd'));
   fs::create_directory(deep);
   PrepareLogAt(String::Copy(deep), LocalDateTime{26, 12, 8, 22, 57, 9});
   CloseLog();
@@ -228,13 +235,13 @@ TEST_F(LogFolder, ProgressDotsAndVersionTexts) {
 }
 
 TEST_F(LogFolder, CommTraceOnlyWhileRaised) {
-  PrepareLogAt(String::Copy(folder), LocalDateTime{26, 12, 8, 22, 57, 9});
+  PrepareLogAt(String::Copy(folder.Path()), LocalDateTime{26, 12, 8, 22, 57, 9});
   CommTraceWriter("not traced");
   ++CommTraceLevel;
   CommTraceWriter("traced");
   --CommTraceLevel;
   CloseLog();
-  std::string log = Read(folder + "/2026-12-08 22-57-09.log");
+  std::string log = folder.Read("2026-12-08 22-57-09.log");
   EXPECT_NE(log.find("traced\r\n"), std::string::npos);
   EXPECT_EQ(log.find("not traced"), std::string::npos);
   EXPECT_EQ(console.find("traced\r\n"), std::string::npos);  // the console only with -d
@@ -251,7 +258,7 @@ TEST_F(LogDeathTest, FatalErrorExitCodesAndJobFile) {
       },
       ::testing::ExitedWithCode(1), "Fatal Error: No unit found\r\n");
 
-  std::string job = folder + "/job.ini";
+  std::string job = folder.Path("job.ini");
   EXPECT_EXIT(
       {
         dup2(2, 1);
@@ -260,25 +267,25 @@ TEST_F(LogDeathTest, FatalErrorExitCodesAndJobFile) {
         FatalError("No unit found");
       },
       ::testing::ExitedWithCode(2), "Fatal Error: No unit found");
-  EXPECT_EQ(Read(job), "Message=No unit found\r\n");
+  EXPECT_EQ(FileText(job), "Message=No unit found\r\n");
 }
 
-TEST_F(LogDeathTest, LogThatCannotBeCreatedEndsTheProgram) {
+TEST_F(LogDeathTest, AFileWhereTheLogFolderShouldBeEndsTheProgram) {
   Touch("blocked");
-  std::string notAFolder = folder + "/blocked";
+  std::string notAFolder = folder.Path("blocked");
   EXPECT_EXIT(
       {
         dup2(2, 1);
         InstallConsoleSink(nullptr);
         PrepareLogAt(String::Copy(notAFolder), LocalDateTime{26, 12, 8, 22, 57, 9});
       },
-      ::testing::ExitedWithCode(1), "Cannot create file: .*blocked/2026-12-08 22-57-09.log\r?\nFatal error: Not a directory");
+      ::testing::ExitedWithCode(1), "Cannot create folder: .*blocked\r?\nFatal error: Not a directory");
 }
 
 // The reason given is why the folder could not be made, not what followed from it.
 TEST_F(LogDeathTest, LogFolderThatCannotBeMadeEndsTheProgramWithItsReason) {
   Touch("blocked");
-  std::string folderInAFile = folder + "/blocked/LogFiles";
+  std::string folderInAFile = folder.Path("blocked/LogFiles");
   EXPECT_EXIT(
       {
         dup2(2, 1);

@@ -9,9 +9,10 @@
 #include <cstring>
 #include <limits>
 #include <ostream>
-#include <random>
 #include <string>
 #include <vector>
+
+#include "testing/pseudorandom.h"
 
 namespace {
 
@@ -386,21 +387,21 @@ int CompareWithCLibrary(double value, int precision) {
 }
 
 // A decimal of 1 to mostDigits random digits, a random sign and an exponent within ±30.
-std::string RandomDecimalText(std::mt19937_64& random, int mostDigits) {
-  std::string text = random() % 2 ? "-" : "";
-  int count = 1 + static_cast<int>(random() % static_cast<uint64_t>(mostDigits));
-  text += static_cast<char>('1' + random() % 9);
+std::string RandomDecimalText(Pseudorandom& random, int mostDigits) {
+  std::string text = random.OneIn(2) ? "-" : "";
+  int count = random.Between(1, mostDigits);
+  text += static_cast<char>('1' + random.Below(9));
   text += '.';
-  for (int i = 1; i < count; ++i) text += static_cast<char>('0' + random() % 10);
-  text += 'e' + std::to_string(static_cast<int>(random() % 61) - 30);
+  for (int i = 1; i < count; ++i) text += static_cast<char>('0' + random.Below(10));
+  text += 'e' + std::to_string(random.Between(-30, 30));
   return text;
 }
 
 TEST(PutReal, AgreesWithCLibraryGeneralFormatOnRandomDoubles) {
-  std::mt19937_64 random(20240611);
+  Pseudorandom random;
   int halfwayDifferences = 0;
   for (int i = 0; i < 100000; ++i) {
-    uint64_t bits = random();
+    uint64_t bits = random.Next();
     double value;
     std::memcpy(&value, &bits, sizeof value);
     if (std::isfinite(value) && value != 0) halfwayDifferences += CompareWithCLibrary(value, 15);
@@ -411,10 +412,10 @@ TEST(PutReal, AgreesWithCLibraryGeneralFormatOnRandomDoubles) {
 }
 
 TEST(PutReal, AgreesWithCLibraryGeneralFormatOnRandomFloats) {
-  std::mt19937_64 random(19700101);
+  Pseudorandom random(19700101);
   int halfwayDifferences = 0;
   for (int i = 0; i < 100000; ++i) {
-    uint32_t bits = static_cast<uint32_t>(random());
+    uint32_t bits = static_cast<uint32_t>(random.Next());
     float value;
     std::memcpy(&value, &bits, sizeof value);
     if (std::isfinite(value) && value != 0) halfwayDifferences += CompareWithCLibrary(value, 7);

@@ -4,7 +4,8 @@
 
 #include <filesystem>
 #include <string>
-#include <unistd.h>
+
+#include "testing/temporary_folder.h"
 
 namespace {
 
@@ -85,17 +86,14 @@ TEST(FullPath, AbsolutePathsAreNormalised) {
 class RelativeFullPath : public ::testing::Test {
  protected:
   void SetUp() override {
-    char name[] = "/tmp/quarnet-path-XXXXXX";
-    ASSERT_NE(mkdtemp(name), nullptr);
-    root = std::filesystem::canonical(name).string();
+    root = std::filesystem::canonical(folder.Path()).string();
     std::filesystem::create_directories(root + "/x/y");
     previous = std::filesystem::current_path();
     std::filesystem::current_path(root + "/x/y");
   }
-  void TearDown() override {
-    std::filesystem::current_path(previous);
-    std::filesystem::remove_all(root);
-  }
+  void TearDown() override { std::filesystem::current_path(previous); }
+
+  TemporaryFolder folder{"path"};
   std::string root;
   std::filesystem::path previous;
 };

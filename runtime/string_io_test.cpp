@@ -2,11 +2,10 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
+
+#include "testing/temporary_folder.h"
 
 namespace {
 
@@ -14,20 +13,12 @@ using Lines = std::vector<std::string>;
 
 class ReadLineTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    char name[] = "/tmp/quarnet-lines-XXXXXX";
-    ASSERT_NE(mkdtemp(name), nullptr);
-    root = name;
-  }
-  void TearDown() override { std::filesystem::remove_all(root); }
-
   // Every line of a file holding content, read until ReadLine gives false; one more
   // call must give false again.
   Lines LinesOf(const std::string& content) const {
-    std::string name = root + "/lines.txt";
-    std::ofstream(name, std::ios::binary) << content;
+    folder.Write("lines.txt", content);
     BufferedFile* file = nullptr;
-    EXPECT_EQ(FileOpen(file, String::Copy(name)), 0);
+    EXPECT_EQ(FileOpen(file, String::Copy(folder.Path("lines.txt"))), 0);
     Lines lines;
     String line = "stale";
     while (ReadLine(file, line)) lines.emplace_back(line.View());
@@ -37,7 +28,7 @@ class ReadLineTest : public ::testing::Test {
     return lines;
   }
 
-  std::string root;
+  TemporaryFolder folder{"lines"};
 };
 
 TEST_F(ReadLineTest, LineEnds) {

@@ -2,21 +2,14 @@
 
 #include "runtime/files.h"
 #include "runtime/ini_file.h"
+#include "runtime/user_folders.h"
 
 namespace {
 
 // The registry held at most 256 characters in the buffer its readers used.
 constexpr int MaxSettingLength = 256;
 
-// The XDG base folder; a relative XDG_CONFIG_HOME is invalid and ignored. Empty
-// when there is no home either.
-String ConfigurationHome() {
-  String configured = GetEnvironment("XDG_CONFIG_HOME");
-  if (configured[0] == '/') return configured;
-  String home = GetEnvironment("HOME");
-  if (home.Empty()) return {};
-  return Concatenate(home, "/.config");
-}
+String ConfigurationHome() { return XdgFolder("XDG_CONFIG_HOME", ".config"); }
 
 }  // namespace
 

@@ -2,17 +2,13 @@
 
 #include <gtest/gtest.h>
 
-#include "testing/saved_variable.h"
-
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <optional>
-#include <sstream>
 #include <string>
 #include <sys/stat.h>
 
 #include "runtime/console_streams.h"
+#include "testing/saved_variable.h"
+#include "testing/temporary_folder.h"
 
 namespace {
 
@@ -21,40 +17,28 @@ std::string console;
 class UserSettingsTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    char name[] = "/tmp/quarnet-settings-XXXXXX";
-    ASSERT_NE(mkdtemp(name), nullptr);
-    root = name;
-    setenv("XDG_CONFIG_HOME", (root + "/config").c_str(), 1);
     console.clear();
     ResetStandardStreams();
     InstallConsoleSink([](uint8_t c) { console += static_cast<char>(c); });
   }
-  void TearDown() override {
-    InstallConsoleSink(nullptr);
-    std::filesystem::remove_all(root);
-  }
+  void TearDown() override { InstallConsoleSink(nullptr); }
 
-  std::string ReadFile() const {
-    std::ifstream file(root + "/config/quarnet/settings.ini", std::ios::binary);
-    std::ostringstream content;
-    content << file.rdbuf();
-    return content.str();
-  }
+  std::string ReadFile() const { return folder.Read("config/quarnet/settings.ini"); }
 
-  SavedVariable configHome{"XDG_CONFIG_HOME"};
+  TemporaryFolder folder{"settings"};
+  SavedVariable configHome{"XDG_CONFIG_HOME", folder.Path("config")};
   SavedVariable home{"HOME"};
-  std::string root;
 };
 
 TEST_F(UserSettingsTest, TheFileFollowsTheConfigurationHome) {
-  EXPECT_EQ(SettingsFileName(), root + "/config/quarnet/settings.ini");
-  setenv("HOME", "/home/operator", 1);
+  EXPECT_EQ(SettingsFileName(), folder.Path("config/quarnet/settings.ini"));
+  home.Set("/home/operator");
   for (const char* configured : {"", "relative/config"}) {
-    setenv("XDG_CONFIG_HOME", configured, 1);
+    configHome.Set(configured);
     EXPECT_EQ(SettingsFileName(), "/home/operator/.config/quarnet/settings.ini") << configured;
   }
-  unsetenv("XDG_CONFIG_HOME");
-  unsetenv("HOME");
+  configHome.Unset();
+  home.Unset();
   EXPECT_TRUE(SettingsFileName().Empty());
   EXPECT_TRUE(ReadUserSetting("Software\\Corvane\\Quarnet\\CommPort").Empty());
 }
@@ -69,7 +53,7 @@ TEST_F(UserSettingsTest, ValuesKeepTheirWholePathAsKey) {
             "Software\\Corvane\\Quarnet\\CommPort=4\r\n"
             "Software\\Corvane\\Quarnet\\InitialDir=/home/op/setups\r\n");
   struct stat status;
-  ASSERT_EQ(stat((root + "/config/quarnet").c_str(), &status), 0);
+  ASSERT_EQ(stat(folder.Path("config/quarnet").c_str(), &status), 0);
   EXPECT_EQ(status.st_mode & 0777, 0700u);
 
   WriteUserSetting("Software\\Corvane\\Quarnet\\CommPort", "");
@@ -86,8 +70,8 @@ TEST_F(UserSettingsTest, LongValuesReadAsTheirFirst256Characters) {
 
 // A settings folder that cannot be made: nothing is written, nothing is said.
 TEST_F(UserSettingsTest, FailuresAreSilent) {
-  std::filesystem::create_directory(root + "/config");
-  std::ofstream(root + "/config/quarnet") << "in the way";
+  std::filesystem::create_directory(folder.Path("config"));
+  folder.Write("config/quarnet", "in the way");
   WriteUserSetting("BaudRate", "115200");
   EXPECT_TRUE(ReadUserSetting("BaudRate").Empty());
   WriteUserSetting("BaudRate", "");

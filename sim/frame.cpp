@@ -3,14 +3,9 @@
 #include <algorithm>
 #include <iterator>
 
-uint16_t FrameCrc(std::span<const uint8_t> bytes) {
-  uint16_t crc = 0xFFFF;
-  for (uint8_t byte : bytes) {
-    crc ^= byte;
-    for (int bit = 0; bit < 8; ++bit) crc = (crc & 1) ? static_cast<uint16_t>((crc >> 1) ^ 0xA001) : crc >> 1;
-  }
-  return crc;
-}
+#include "generic/checksum.h"
+
+uint16_t FrameCrc(std::span<const uint8_t> bytes) { return CrcUpdate(0xFFFF, bytes); }
 
 std::optional<Request> Unframe(std::span<const uint8_t> chunk) {
   Request request;

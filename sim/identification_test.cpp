@@ -1,4 +1,5 @@
 #include "sim/test_client.h"
+#include "testing/pseudorandom.h"
 
 namespace {
 
@@ -128,25 +129,20 @@ TEST_F(IdentificationTest, TheUnitHearsOnlyAtItsOwnSpeedAndParity) {
 // the simulator neither crashes nor stops listening.
 TEST_F(IdentificationTest, ArbitraryTrafficLeavesTheUnitListening) {
   StartDemo();
-  uint32_t seed = 12345;
-  auto random = [&seed](uint32_t below) {
-    seed = seed * 1103515245u + 12345u;
-    return (seed >> 16) % below;
-  };
+  Pseudorandom random;
   const uint8_t addresses[] = {5, 0xF0, 1, 2, 9, 7};
   for (int burst = 0; burst < 400; ++burst) {
     Body bytes;
-    if (random(2) == 0) {
-      for (uint32_t i = random(40); i > 0; --i) bytes.push_back(static_cast<uint8_t>(random(256)));
+    if (random.OneIn(2)) {
+      for (uint64_t i = random.Below(40); i > 0; --i) bytes.push_back(random.Byte());
     } else {
-      bytes = {addresses[random(6)], static_cast<uint8_t>(random(3) == 0 ? random(256) : 0x45), 0x10,
-               static_cast<uint8_t>(random(256))};
-      bytes.resize(random(5) == 0 ? random(4) : 4 + random(9));
+      bytes = {addresses[random.Below(6)], random.OneIn(3) ? random.Byte() : uint8_t{0x45}, 0x10, random.Byte()};
+      bytes.resize(random.OneIn(5) ? random.Below(4) : 4 + random.Below(9));
       bytes = TestClient::Framed(bytes);
     }
-    if (random(4) == 0) bytes.insert(bytes.begin(), {0xF1, static_cast<uint8_t>(bytes.size())});
+    if (random.OneIn(4)) bytes.insert(bytes.begin(), {0xF1, static_cast<uint8_t>(bytes.size())});
     client.Send(bytes);
-    client.Wait(random(30));
+    client.Wait(random.Below(30));
   }
   client.Wait(10'000);
   simulator->SetProgram(5, Program::Software);

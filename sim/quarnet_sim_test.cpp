@@ -3,17 +3,15 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <poll.h>
-#include <spawn.h>
+#include <memory>
 #include <string>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include "platform/tty_device.h"
 #include "sim/test_client.h"
+#include "testing/program_run.h"
+#include "testing/simulator_process.h"
+#include "testing/temporary_folder.h"
 
 namespace {
 
@@ -21,54 +19,12 @@ namespace fs = std::filesystem;
 
 class QuarnetSimProgram : public ::testing::Test {
  protected:
-  void SetUp() override {
-    char pattern[] = "/tmp/quarnet-sim-test-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    folder = pattern;
-  }
-  void TearDown() override {
-    if (pid > 0) {
-      kill(pid, SIGKILL);
-      waitpid(pid, nullptr, 0);
-    }
-    fs::remove_all(folder);
+  // Runs the program to its end: its exit code, and its standard error alone.
+  ProgramRun Run(const std::string& arguments) const {
+    return RunProgram(folder.Path(), std::string(QUARNET_SIM_PROGRAM) + " " + arguments + " 2>&1 >/dev/null");
   }
 
-  // Starts the program with its standard output on a pipe; the first line it writes.
-  std::string Start(std::vector<std::string> arguments) {
-    int output[2];
-    if (pipe(output) != 0) return "";
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, output[1], STDOUT_FILENO);
-    posix_spawn_file_actions_addclose(&actions, output[0]);
-    arguments.insert(arguments.begin(), QUARNET_SIM_PROGRAM);
-    std::vector<char*> argv;
-    for (std::string& argument : arguments) argv.push_back(argument.data());
-    argv.push_back(nullptr);
-    posix_spawn(&pid, QUARNET_SIM_PROGRAM, &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    close(output[1]);
-    std::string line;
-    char c;
-    pollfd wait{output[0], POLLIN, 0};
-    while (poll(&wait, 1, 10'000) > 0 && read(output[0], &c, 1) == 1 && c != '\n') line += c;
-    close(output[0]);
-    return line;
-  }
-
-  // Runs the program to its end; its exit code, and its standard error in `errors`.
-  int Run(const std::string& arguments, std::string& errors) {
-    fs::path errorFile = folder / "errors.txt";
-    int status = std::system(
-        (std::string(QUARNET_SIM_PROGRAM) + " " + arguments + " 2>" + errorFile.string()).c_str());
-    std::ifstream file(errorFile);
-    errors.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  }
-
-  fs::path folder;
-  pid_t pid = -1;
+  TemporaryFolder folder{"sim-test"};
 };
 
 // What arrives until `count` bytes have, or the line stays quiet for the time.
@@ -84,12 +40,11 @@ Body Receive(TtyDevice& port, size_t count, uint32_t milliseconds = 1000) {
 }
 
 TEST_F(QuarnetSimProgram, ServesASystemOnAPseudoTerminalUntilItIsStopped) {
-  std::string link = (folder / "com3").string();
-  std::string log = (folder / "traffic.log").string();
-  std::string system = (folder / "system.ini").string();
-  std::ofstream(system)
-      << "[unit 5]\nCard = 653\nSoftware = 6.12\nBootLoaderVersion = 2\nRestartTime = 100\n";
-  ASSERT_EQ(Start({"--system", system, "--link", link, "--log", log}), "ready " + link);
+  std::string link = folder.Path("com3");
+  folder.Write("system.ini", "[unit 5]\nCard = 653\nSoftware = 6.12\nBootLoaderVersion = 2\nRestartTime = 100\n");
+  SimulatorProcess simulator(QUARNET_SIM_PROGRAM, link,
+                             {"--system", folder.Path("system.ini"), "--log", folder.Path("traffic.log")});
+  ASSERT_TRUE(simulator.Ready()) << simulator.FirstLine();
 
   std::unique_ptr<TtyDevice> port = TtyDevice::Open(String::Copy(link));
   ASSERT_TRUE(port);
@@ -107,7 +62,7 @@ TEST_F(QuarnetSimProgram, ServesASystemOnAPseudoTerminalUntilItIsStopped) {
   Body readBootLoaderVersion = TestClient::Framed(Hex("01 45 10 12"));
   Body reply;
   for (int powerCycle = 0; powerCycle < 3 && reply.empty(); ++powerCycle) {
-    ASSERT_EQ(kill(pid, SIGUSR1), 0);
+    ASSERT_TRUE(simulator.Signal(SIGUSR1));
     for (int attempt = 0; attempt < 20 && reply.empty(); ++attempt) {
       port->Write(readBootLoaderVersion.data(), static_cast<int>(readBootLoaderVersion.size()));
       reply = Receive(*port, 7, 40);
@@ -116,21 +71,15 @@ TEST_F(QuarnetSimProgram, ServesASystemOnAPseudoTerminalUntilItIsStopped) {
   EXPECT_EQ(reply, TestClient::Framed(Hex("01 45 10 12 62")));
   port.reset();
 
-  ASSERT_EQ(kill(pid, SIGTERM), 0);
-  int status = 0;
-  ASSERT_EQ(waitpid(pid, &status, 0), pid);
-  pid = -1;
-  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  EXPECT_EQ(simulator.Stop(), 0);
   EXPECT_FALSE(fs::exists(fs::symlink_status(link)));
-  std::ifstream file(log);
-  std::string traffic((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+  std::string traffic = folder.Read("traffic.log");
   EXPECT_NE(traffic.find(" RX F0 41 "), std::string::npos) << traffic;
   EXPECT_NE(traffic.find(" TX F0 42 "), std::string::npos) << traffic;
 }
 
 TEST_F(QuarnetSimProgram, BadInputIsNamedAndEndsTheProgram) {
-  fs::path badSystem = folder / "bad.ini";
-  std::ofstream(badSystem) << "[unit 5]\nCard = 653\nSoftware = 6\n";
+  folder.Write("bad.ini", "[unit 5]\nCard = 653\nSoftware = 6\n");
   const struct {
     std::string arguments;
     const char* message;
@@ -140,12 +89,12 @@ TEST_F(QuarnetSimProgram, BadInputIsNamedAndEndsTheProgram) {
       {"--link", "--link needs a value"},
       {"--link x --fault explode", "fault 'explode'"},
       {"--link x --system /nonexistent/system.ini", "cannot read /nonexistent/system.ini"},
-      {"--link x --system " + badSystem.string(), "line 3: Software: '6' is not a version"},
+      {"--link x --system " + folder.Path("bad.ini"), "line 3: Software: '6' is not a version"},
   };
   for (const auto& test : cases) {
-    std::string errors;
-    EXPECT_EQ(Run(test.arguments, errors), 2) << test.arguments;
-    EXPECT_NE(errors.find(test.message), std::string::npos) << errors;
+    ProgramRun run = Run(test.arguments);
+    EXPECT_EQ(run.exitCode, 2) << test.arguments;
+    EXPECT_NE(run.output.find(test.message), std::string::npos) << run.output;
   }
 }
 

@@ -3,11 +3,6 @@
 // with SIGTERM, as a desktop session ending would.
 #pragma once
 
-#include <poll.h>
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <chrono>
 #include <string>
 
@@ -19,48 +14,8 @@ struct ProgramRun {
 
 // `command` runs under /bin/sh in `directory`. When `stopWhen` is not empty and shows in the output,
 // the program gets SIGTERM; after `limit` it is killed.
-inline ProgramRun RunProgram(const std::string& directory, const std::string& command, const std::string& stopWhen = "",
-                             std::chrono::seconds limit = std::chrono::seconds(30)) {
-  int ends[2];
-  if (pipe(ends) != 0) return {-1, "pipe failed"};
-  pid_t child = fork();
-  if (child == 0) {
-    dup2(ends[1], 1);
-    dup2(ends[1], 2);
-    close(ends[0]);
-    close(ends[1]);
-    if (chdir(directory.c_str()) != 0) _exit(127);
-    // exec: the signal reaches the program itself, not a shell around it.
-    execl("/bin/sh", "sh", "-c", ("exec " + command).c_str(), static_cast<char*>(nullptr));
-    _exit(127);
-  }
-  close(ends[1]);
-  ProgramRun run{-1, ""};
-  auto start = std::chrono::steady_clock::now();
-  bool stopped = stopWhen.empty();
-  auto deadline = std::chrono::steady_clock::now() + limit;
-  for (;;) {
-    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
-    if (left.count() <= 0) {
-      kill(child, SIGKILL);
-      run.output += "\n[killed after the time limit]";
-      break;
-    }
-    pollfd input{ends[0], POLLIN, 0};
-    if (poll(&input, 1, static_cast<int>(left.count())) <= 0) continue;
-    char buffer[4096];
-    ssize_t got = read(ends[0], buffer, sizeof buffer);
-    if (got <= 0) break;
-    run.output.append(buffer, static_cast<size_t>(got));
-    if (!stopped && run.output.find(stopWhen) != std::string::npos) {
-      stopped = true;
-      run.secondsToStop = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-      kill(child, SIGTERM);
-    }
-  }
-  close(ends[0]);
-  int status = 0;
-  waitpid(child, &status, 0);
-  if (WIFEXITED(status) && run.output.find("[killed after") == std::string::npos) run.exitCode = WEXITSTATUS(status);
-  return run;
-}
+ProgramRun RunProgram(const std::string& directory, const std::string& command, const std::string& stopWhen = "",
+                      std::chrono::seconds limit = std::chrono::seconds(30));
+
+// Whether the shell finds `program`: tests that need a tool from outside skip without it.
+bool ProgramInstalled(const std::string& program);

@@ -6,35 +6,32 @@
 #include <filesystem>
 #include <string>
 
-#include "sim/simulator_process.h"
 #include "testing/program_run.h"
+#include "testing/simulator_process.h"
+#include "testing/temporary_folder.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
 void StartUntil(benchmark::State& state, const std::string& marker) {
-  char pattern[] = "/tmp/quarnet-bench-XXXXXX";
-  fs::path folder = mkdtemp(pattern);
-  fs::create_directories(folder / "dev");
-  fs::copy_file(QUARNET_PROGRAM, folder / "quarnet");
-  {
-    SimulatorProcess simulator(QUARNET_SIM_PROGRAM, (folder / "dev" / "com4").string());
-    if (!simulator.Ready()) state.SkipWithError("quarnet-sim did not start");
-    for (auto _ : state) {
-      double seconds = RunProgram(folder.string(),
-                                  "env QUARNET_UI=headless VELANTORDEVDIR=dev VELANTORPORTLIST=COM4 "
-                                  "XDG_CONFIG_HOME=config ./quarnet",
-                                  marker)
-                           .secondsToStop;
-      if (seconds < 0) {
-        state.SkipWithError(("no '" + marker + "' from the program").c_str());
-        break;
-      }
-      state.SetIterationTime(seconds);
+  TemporaryFolder folder("start-bench");
+  fs::create_directories(folder.Path("dev"));
+  fs::copy_file(QUARNET_PROGRAM, folder.Path("quarnet"));
+  SimulatorProcess simulator(QUARNET_SIM_PROGRAM, folder.Path("dev/com4"));
+  if (!simulator.Ready()) state.SkipWithError("quarnet-sim did not start");
+  for (auto _ : state) {
+    double seconds = RunProgram(folder.Path(),
+                                "env QUARNET_UI=headless VELANTORDEVDIR=dev VELANTORPORTLIST=COM4 "
+                                "XDG_CONFIG_HOME=config ./quarnet",
+                                marker)
+                         .secondsToStop;
+    if (seconds < 0) {
+      state.SkipWithError(("no '" + marker + "' from the program").c_str());
+      break;
     }
+    state.SetIterationTime(seconds);
   }
-  fs::remove_all(folder);
 }
 
 // The window is up, its port and speed chosen, and the search about to start.

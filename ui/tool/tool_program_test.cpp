@@ -3,38 +3,27 @@
 // ending sends it, ends it cleanly; on a (virtual) display its window lists the units.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 
-#include "sim/simulator_process.h"
 #include "testing/program_run.h"
+#include "testing/simulator_process.h"
+#include "testing/temporary_folder.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-std::string Read(const fs::path& path) {
-  std::ifstream file(path, std::ios::binary);
-  std::stringstream text;
-  text << file.rdbuf();
-  return text.str();
-}
-
 TEST(ToolProgram, HeadlessRunFindsTheDemoSystemAndEndsCleanlyOnSigterm) {
-  char pattern[] = "/tmp/quarnet-run-XXXXXX";
-  fs::path folder = mkdtemp(pattern);
-  fs::create_directories(folder / "dev");
-  fs::create_directories(folder / "locks");
-  fs::copy_file(QUARNET_PROGRAM, folder / "quarnet");
+  TemporaryFolder folder("run");
+  fs::create_directories(folder.Path("dev"));
+  fs::create_directories(folder.Path("locks"));
+  fs::copy_file(QUARNET_PROGRAM, folder.Path("quarnet"));
   ProgramRun run;
   {
-    SimulatorProcess simulator(QUARNET_SIM_PROGRAM, (folder / "dev" / "com4").string());
-    ASSERT_TRUE(simulator.Ready());
-    run = RunProgram(folder.string(),
+    SimulatorProcess simulator(QUARNET_SIM_PROGRAM, folder.Path("dev/com4"));
+    ASSERT_TRUE(simulator.Ready()) << simulator.FirstLine();
+    run = RunProgram(folder.Path(),
                      "env QUARNET_UI=headless VELANTORDEVDIR=dev VELANTORPORTLIST=COM4 VELANTORLOCKDIR=locks "
                      "XDG_CONFIG_HOME=config ./quarnet",
                      "Connected");
@@ -45,17 +34,12 @@ TEST(ToolProgram, HeadlessRunFindsTheDemoSystemAndEndsCleanlyOnSigterm) {
   EXPECT_NE(run.output.find("ToolFormFinalise"), std::string::npos) << run.output;
   EXPECT_EQ(run.output.find("aborted"), std::string::npos) << run.output;
   // The lock file told other tools the port was in use; the port is free again.
-  EXPECT_TRUE(fs::is_empty(folder / "locks"));
-  fs::directory_iterator logs(folder / "LogFiles");
+  EXPECT_TRUE(fs::is_empty(folder.Path("locks")));
+  fs::directory_iterator logs(folder.Path("LogFiles"));
   ASSERT_NE(logs, fs::directory_iterator());
-  std::string log = Read(logs->path());
+  std::string log = FileText(logs->path());
   EXPECT_NE(log.find("RPC: ListRemoteUnits"), std::string::npos);
   EXPECT_NE(log.find("lockVelantorCommPort4"), std::string::npos) << log;
-  fs::remove_all(folder);
-}
-
-bool Installed(const char* program) {
-  return std::system((std::string("command -v ") + program + " >/dev/null 2>&1").c_str()) == 0;
 }
 
 // Runs the display script in `mode` ("main" or "console": which window the operator
@@ -77,7 +61,7 @@ ProgramRun OnADisplay(const std::string& mode, const fs::path& shot) {
 
 TEST(ToolProgram, OnADisplayTheWindowListsTheSystemAndClosingAWindowEndsTheProgram) {
   for (const char* tool : {"xvfb-run", "xdotool", "import"}) {
-    if (!Installed(tool)) GTEST_SKIP() << tool << " is not installed (tools/install-packages brings it)";
+    if (!ProgramInstalled(tool)) GTEST_SKIP() << tool << " is not installed (tools/install-packages brings it)";
   }
   for (const char* mode : {"main", "console"}) {
     fs::path shot = fs::absolute(std::string("main_window_") + mode + ".png");
@@ -93,7 +77,7 @@ TEST(ToolProgram, OnADisplayTheWindowListsTheSystemAndClosingAWindowEndsTheProgr
 // must not meet a message box that nobody will answer.
 TEST(ToolProgram, OnADisplaySigtermDuringAWaitEndsWithoutAskingAnybody) {
   for (const char* tool : {"xvfb-run", "xdotool", "import"}) {
-    if (!Installed(tool)) GTEST_SKIP() << tool << " is not installed (tools/install-packages brings it)";
+    if (!ProgramInstalled(tool)) GTEST_SKIP() << tool << " is not installed (tools/install-packages brings it)";
   }
   ProgramRun run = OnADisplay("stop", fs::absolute("main_window_stop.png"));
   EXPECT_EQ(run.exitCode, 0) << run.output;

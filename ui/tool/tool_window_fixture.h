@@ -16,6 +16,7 @@
 #include "sim/demo_system.h"
 #include "sim/simulator.h"
 #include "testing/saved_variable.h"
+#include "testing/temporary_folder.h"
 #include "ui/tool/main_window.h"
 #include "ui/tool/tool_form.h"
 #include "ui/toolkit/controls/toolkit_fixture.h"
@@ -24,15 +25,10 @@ class ToolWindow : public HeadlessToolkit {
  protected:
   void SetUp() override {
     HeadlessToolkit::SetUp();
-    char name[] = "/tmp/quarnet-tool-XXXXXX";
-    folder = mkdtemp(name);
-    std::filesystem::create_directories(folder + "/dev");
-    setenv("XDG_CONFIG_HOME", (folder + "/config").c_str(), 1);
-    // No device exists but the virtual lines the test attaches.
-    setenv("VELANTORDEVDIR", (folder + "/dev").c_str(), 1);
-    unsetenv("VELANTORPORTLIST");
-    unsetenv("VELANTORPORT");
-    unsetenv("VELANTORLOCKDIR");
+    std::filesystem::create_directories(folder.Path("dev"));
+    savedPortList.Unset();
+    savedPort.Unset();
+    savedLockFolder.Unset();
     PortNumber = 0;
     BaudRate = 19200;
     EvenParity = false;
@@ -48,7 +44,6 @@ class ToolWindow : public HeadlessToolkit {
     ClosePort();
     for (int port : attachedPorts) AttachVirtualLine(port, nullptr);
     simulator.reset();
-    std::filesystem::remove_all(folder);
     ReportLevel = 0;
     HeadlessToolkit::TearDown();
   }
@@ -83,13 +78,14 @@ class ToolWindow : public HeadlessToolkit {
     return ConsoleText();
   }
 
-  std::string folder;
+  TemporaryFolder folder{"tool"};
   SystemDescription system;
   VirtualLine line{clock, true};
   std::unique_ptr<Simulator> simulator;
   std::vector<int> attachedPorts;
-  SavedVariable savedConfig{"XDG_CONFIG_HOME"};
-  SavedVariable savedDevices{"VELANTORDEVDIR"};
+  SavedVariable savedConfig{"XDG_CONFIG_HOME", folder.Path("config")};
+  // No device exists but the virtual lines the test attaches.
+  SavedVariable savedDevices{"VELANTORDEVDIR", folder.Path("dev")};
   SavedVariable savedPortList{"VELANTORPORTLIST"};
   SavedVariable savedPort{"VELANTORPORT"};
   SavedVariable savedLockFolder{"VELANTORLOCKDIR"};

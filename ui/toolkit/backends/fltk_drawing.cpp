@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "runtime/utf8.h"
+
 namespace {
 
 void Colour(::Colour colour) { fl_color(RedOf(colour), GreenOf(colour), BlueOf(colour)); }

@@ -5,6 +5,7 @@
 
 #include <cctype>
 
+#include "runtime/utf8.h"
 #include "ui/toolkit/backends/fltk_drawing.h"
 #include "ui/toolkit/core/window_input.h"
 

@@ -7,6 +7,7 @@
 #include "runtime/clock.h"
 #include "runtime/console_buffer.h"
 #include "runtime/program_state.h"
+#include "runtime/utf8.h"
 
 namespace {
 
@@ -17,19 +18,6 @@ FontHandle Variant(const ConsoleFonts& fonts, FontHandle font, int normalWidth) 
   bool sameCell = MeasureTextWidth(font, " ") == normalWidth &&
                   GetFontMetrics(font).height == GetFontMetrics(fonts.normal).height;
   return sameCell ? font : fonts.normal;
-}
-
-void AppendUtf8(std::string& text, uint16_t code) {
-  if (code < 0x80) {
-    text += static_cast<char>(code);
-  } else if (code < 0x800) {
-    text += static_cast<char>(0xC0 | code >> 6);
-    text += static_cast<char>(0x80 | (code & 0x3F));
-  } else {
-    text += static_cast<char>(0xE0 | code >> 12);
-    text += static_cast<char>(0x80 | (code >> 6 & 0x3F));
-    text += static_cast<char>(0x80 | (code & 0x3F));
-  }
 }
 
 FontHandle RunFont(const ConsoleFonts& fonts, uint16_t attributes) {

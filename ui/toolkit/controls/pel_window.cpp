@@ -1,7 +1,6 @@
+// The PelWindow records: made with their handler tables and destroyed, and the window
+// system's calls made on their windows (size, place, show, text, colours, font, timers).
 #include "ui/toolkit/controls/pel_window.h"
-
-#include <map>
-#include <mutex>
 
 #include "runtime/trace.h"
 
@@ -16,9 +15,6 @@ void MakeFont(PelWindow& window) {
                             window.underline});
   SendMessage(window.hwnd, WM_SETFONT, window.font, 0);
 }
-
-std::mutex bitmapLock;
-std::map<int, std::shared_ptr<const Bitmap>> bitmapResources;
 
 }  // namespace
 
@@ -185,48 +181,3 @@ void PelDestroyCaret(PelWindow&) { DestroyCaret(); }
 void PelShowCaret(PelWindow& window) { ShowCaret(window.hwnd); }
 void PelHideCaret(PelWindow& window) { HideCaret(window.hwnd); }
 void PelSetCaretPosition(PelWindow&, int x, int y) { SetCaretPosition(x, y); }
-
-void RegisterBitmapResource(int id, Bitmap bitmap) {
-  std::lock_guard guard(bitmapLock);
-  bitmapResources[id] = std::make_shared<const Bitmap>(std::move(bitmap));
-}
-
-bool PelLoadBitmap(int id, std::shared_ptr<const Bitmap>& bitmap) {
-  std::lock_guard guard(bitmapLock);
-  auto found = bitmapResources.find(id);
-  bitmap = found == bitmapResources.end() ? nullptr : found->second;
-  return bitmap != nullptr;
-}
-
-void PelDeleteBitmap(std::shared_ptr<const Bitmap>& bitmap) { bitmap.reset(); }
-
-Colour CanvasGetPixel(PaintCanvas& canvas, int x, int y) { return GetPixel(*canvas.surface, {x, y}); }
-
-void CanvasSetPixel(PaintCanvas& canvas, int x, int y, Colour colour) { SetPixel(*canvas.surface, {x, y}, colour); }
-
-void CanvasLine(PaintCanvas& canvas, int x1, int y1, int x2, int y2, Colour colour) {
-  DrawLine(*canvas.surface, {x1, y1}, {x2, y2}, colour);
-}
-
-void CanvasFilledBox(PaintCanvas& canvas, Rect box, Colour colour) { FillBox(*canvas.surface, box, colour); }
-void CanvasFramedBox(PaintCanvas& canvas, Rect box, Colour colour) { FrameBox(*canvas.surface, box, colour); }
-
-void CanvasRectangle(PaintCanvas& canvas, Rect box) {
-  DrawRectangle(*canvas.surface, box, canvas.fillColour, canvas.penColour);
-}
-
-void CanvasRoundRectangle(PaintCanvas& canvas, Rect box, int cornerWidth, int cornerHeight) {
-  DrawRoundRectangle(*canvas.surface, box, {cornerWidth, cornerHeight}, canvas.fillColour, canvas.penColour);
-}
-
-void CanvasEllipse(PaintCanvas& canvas, Rect box) { DrawEllipse(*canvas.surface, box, canvas.fillColour, canvas.penColour); }
-
-void CanvasArc(PaintCanvas& canvas, Rect box, Point start, Point end) {
-  DrawArc(*canvas.surface, box, start, end, canvas.penColour);
-}
-
-Size CanvasMeasureText(PaintCanvas& canvas, std::string_view text) { return MeasureText(canvas.font, text, 0, 0); }
-
-void CanvasDrawText(PaintCanvas& canvas, Rect box, std::string_view text, uint32_t format) {
-  DrawTextInBox(*canvas.surface, box, text, canvas.font, canvas.penColour, format | DT_NOPREFIX);
-}

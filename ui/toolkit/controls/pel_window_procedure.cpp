@@ -80,7 +80,7 @@ LResult Paint(PelWindow& window) {
   PaintCanvas canvas{&surface,         window.font,       window.backgroundColour, window.textColour,
                      window.fontFace,  window.fontHeight, window.bold,             window.italic,
                      window.underline};
-  FillBox(surface, {0, 0, surface.size.width, surface.size.height}, BrushColour(window.backgroundBrush));
+  FillBox(surface, surface.Bounds(), BrushColour(window.backgroundBrush));
   if (window.vtable->OnPaint != nullptr) window.vtable->OnPaint(&window, &canvas);
   EndPaint(window.hwnd, surface);
   return 0;

@@ -2,10 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "ui/toolkit/controls/toolkit_fixture.h"
+#include "ui/toolkit/core/window_core.h"
 
 namespace {
 
@@ -24,6 +27,28 @@ struct ControlsForm {
 };
 
 void Note(void* form, const char* what) { static_cast<ControlsForm*>(form)->calls.push_back(what); }
+
+// What the control drew at its last paint.
+DrawingList PictureOf(WindowHandle control) {
+  WindowGuard guard(WindowLock);
+  WindowRecord* record = FindWindow(control);
+  return record != nullptr && record->picture != nullptr ? *record->picture : DrawingList{};
+}
+
+bool Draws(WindowHandle control, DrawKind kind, Colour colour) {
+  DrawingList picture = PictureOf(control);
+  return std::any_of(picture.begin(), picture.end(),
+                     [&](const DrawCommand& command) { return command.kind == kind && command.colour == colour; });
+}
+
+bool DrawsFocusFrame(WindowHandle control) {
+  DrawingList picture = PictureOf(control);
+  return std::any_of(picture.begin(), picture.end(),
+                     [](const DrawCommand& command) { return command.kind == DrawKind::FocusFrame; });
+}
+
+// A pushed button's edge is a dark frame; a raised one is drawn in lines.
+bool LooksPressed(WindowHandle button) { return Draws(button, DrawKind::FrameBox, SystemColour(COLOR_3DDKSHADOW)); }
 
 class StdControls : public HeadlessToolkit {
  protected:
@@ -108,6 +133,26 @@ TEST_F(StdControls, TypingAndEnterInAnEditBox) {
   EXPECT_NE(std::find(form.calls.begin(), form.calls.end(), "lost focus"), form.calls.end());
 }
 
+TEST_F(StdControls, TypedCharactersAreStoredAsUtf8AndBackspaceTakesAWholeOne) {
+  struct Case {
+    uint32_t character;
+    std::string bytes;
+  };
+  const Case cases[] = {
+      {0xE9, "\xC3\xA9"}, {0x7FF, "\xDF\xBF"}, {0x20AC, "\xE2\x82\xAC"}, {0x1F600, "\xF0\x9F\x98\x80"}};
+  for (const Case& each : cases) {
+    PelSetText(form.edit.window, "a");
+    OperatorClick(form.edit.window.hwnd);
+    OperatorPressKey(form.edit.window.hwnd, VK_END);
+    OperatorPressKey(form.edit.window.hwnd, 0, each.character);
+    PumpMessages();
+    EXPECT_EQ(PelGetText(form.edit.window), "a" + each.bytes) << std::hex << "character 0x" << each.character;
+    OperatorPressKey(form.edit.window.hwnd, VK_BACK, '\b');
+    PumpMessages();
+    EXPECT_EQ(PelGetText(form.edit.window), "a") << std::hex << "character 0x" << each.character;
+  }
+}
+
 TEST_F(StdControls, AnEditBoxReadsItsLinesAndReplacesItsSelection) {
   PelSetText(form.edit.window, "first\r\nsecond line\r\nthird");
   EXPECT_EQ(EditLineCount(form.edit), 3);
@@ -140,6 +185,55 @@ TEST_F(StdControls, PickingAListLineSelectsItAndTellsTheForm) {
   ListBoxClear(form.list);
   EXPECT_EQ(ListBoxCount(form.list), 0);
   EXPECT_EQ(ListBoxSelected(form.list), -1);
+}
+
+TEST_F(StdControls, ControlsMarkTheFocusOnlyWhileTheyHoldIt) {
+  ListBoxAdd(form.list, "02  KT7");
+  ListBoxSelect(form.list, 0);
+  TreeViewAdd(form.tree, "Display");
+  SendMessage(form.tree.window.hwnd, TVM_SELECTITEM, TVGN_CARET, 1);
+  struct Case {
+    const char* control;
+    WindowHandle window;
+    std::function<bool(WindowHandle)> showsFocus;
+  };
+  const Case cases[] = {
+      {"button", form.button.window.hwnd, DrawsFocusFrame},
+      {"check box", form.check.window.hwnd, DrawsFocusFrame},
+      {"list box", form.list.window.hwnd, DrawsFocusFrame},
+      {"tree view", form.tree.window.hwnd,
+       [](WindowHandle tree) { return Draws(tree, DrawKind::FillBox, SystemColour(COLOR_HIGHLIGHT)); }},
+  };
+  for (const Case& each : cases) {
+    SetFocus(each.window);
+    PumpMessages();
+    EXPECT_TRUE(each.showsFocus(each.window)) << each.control << " with the focus";
+    SetFocus(form.window.hwnd);
+    PumpMessages();
+    EXPECT_FALSE(each.showsFocus(each.window)) << each.control << " after the focus left";
+  }
+}
+
+TEST_F(StdControls, ASpaceBarPressEndsWithTheFocusAndAMousePressLastsUntilItsRelease) {
+  WindowHandle button = form.button.window.hwnd;
+  SetFocus(button);
+  DeliverKey(GetTopLevel(button), true, VK_SPACE, ' ', 0);
+  PumpMessages();
+  ASSERT_TRUE(LooksPressed(button));
+  SetFocus(form.list.window.hwnd);
+  DeliverKey(GetTopLevel(button), false, VK_SPACE, 0, 0);
+  PumpMessages();
+  EXPECT_FALSE(LooksPressed(button));
+
+  OperatorMouse(button, MouseAction::LeftDown, {5, 5}, KeyLeftButton);
+  PumpMessages();
+  SetFocus(form.list.window.hwnd);
+  PumpMessages();
+  EXPECT_TRUE(LooksPressed(button)) << "the mouse still holds it";
+  OperatorMouse(button, MouseAction::LeftUp, {5, 5});
+  PumpMessages();
+  EXPECT_FALSE(LooksPressed(button));
+  EXPECT_EQ(std::count(form.calls.begin(), form.calls.end(), "click"), 1) << "only the mouse's press clicked";
 }
 
 TEST_F(StdControls, TheUpperArrowStepsByMinusOne) {

@@ -36,7 +36,7 @@ void SetPressed(WindowHandle window, ButtonState& state, bool pressed) {
 
 void PaintPushButton(WindowHandle window, const ButtonState& state, DrawingSurface& surface) {
   AskParentForColours(window, WM_CTLCOLORBTN, surface);
-  Rect box{0, 0, surface.size.width, surface.size.height};
+  Rect box = surface.Bounds();
   FillBox(surface, box, SystemColour(COLOR_BTNFACE));
   Rect face = box;
   if (Kind(window) == BS_DEFPUSHBUTTON) {
@@ -58,7 +58,7 @@ void PaintPushButton(WindowHandle window, const ButtonState& state, DrawingSurfa
 
 void PaintCheckBox(WindowHandle window, const ButtonState& state, DrawingSurface& surface) {
   Colour background = AskParentForColours(window, WM_CTLCOLORSTATIC, surface);
-  Rect box{0, 0, surface.size.width, surface.size.height};
+  Rect box = surface.Bounds();
   FillBox(surface, box, background);
   constexpr int Mark = 13;
   bool leftText = HasStyle(window, BS_LEFTTEXT);
@@ -112,15 +112,10 @@ LResult ButtonProcedure(WindowHandle window, uint32_t message, WParam wParam, LP
         Click(window, state);
       }
       return 0;
-    case WM_SETFOCUS:
     case WM_KILLFOCUS:
-      state.focused = message == WM_SETFOCUS;
-      if (!state.focused && !state.tracking) SetPressed(window, state, false);
-      InvalidateWindow(window);
-      return 0;
-    case WM_ENABLE:
-      InvalidateWindow(window);
-      return 0;
+      // A press of the space bar ends with the focus; one of the mouse lasts until its release.
+      if (!state.tracking) SetPressed(window, state, false);
+      return CommonControlMessage(window, message, wParam, lParam, &state.focused);
     case BM_GETCHECK:
       return state.check;
     case BM_SETCHECK:
@@ -141,6 +136,6 @@ LResult ButtonProcedure(WindowHandle window, uint32_t message, WParam wParam, LP
       return 0;
     }
     default:
-      return DefaultWindowProcedure(window, message, wParam, lParam);
+      return CommonControlMessage(window, message, wParam, lParam, &state.focused);
   }
 }

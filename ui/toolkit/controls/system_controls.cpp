@@ -10,6 +10,23 @@ void RegisterSystemControlClasses() {
   RegisterWindowClass({"SysTreeView32", TreeViewProcedure, COLOR_WINDOW});
 }
 
+LResult CommonControlMessage(WindowHandle window, uint32_t message, WParam wParam, LParam lParam, bool* focused) {
+  switch (message) {
+    case WM_ENABLE:
+      InvalidateWindow(window);
+      return 0;
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+      if (focused == nullptr) break;
+      *focused = message == WM_SETFOCUS;
+      InvalidateWindow(window);
+      return 0;
+    default:
+      break;
+  }
+  return DefaultWindowProcedure(window, message, wParam, lParam);
+}
+
 void NotifyParent(WindowHandle control, uint32_t code) {
   WindowHandle parent = GetParent(control);
   if (parent == 0) return;

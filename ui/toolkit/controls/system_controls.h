@@ -28,6 +28,13 @@ State& ControlStateOf(WindowHandle window) {
   return *std::static_pointer_cast<State>(record->controlState);
 }
 
+// Where each control's procedure sends what it leaves alone: the answers the controls
+// give alike, then the default procedure. WM_ENABLE repaints, since a control shows being
+// disabled. A control that marks where the focus is passes its flag: focus coming or
+// going sets it and repaints.
+LResult CommonControlMessage(WindowHandle window, uint32_t message, WParam wParam, LParam lParam,
+                             bool* focused = nullptr);
+
 // WM_COMMAND to the parent: the control's id and the notification code.
 void NotifyParent(WindowHandle control, uint32_t code);
 bool HasStyle(WindowHandle window, uint32_t style);

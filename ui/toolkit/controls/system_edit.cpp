@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "runtime/utf8.h"
 #include "ui/toolkit/controls/system_controls.h"
 #include "ui/toolkit/core/control_drawing.h"
 
@@ -42,21 +43,6 @@ int Next(const std::string& text, int at) {
   do ++at;
   while (at < size && IsContinuation(text[static_cast<size_t>(at)]));
   return at;
-}
-
-std::string Utf8(uint32_t code) {
-  std::string bytes;
-  if (code < 0x80) {
-    bytes += static_cast<char>(code);
-  } else if (code < 0x800) {
-    bytes += static_cast<char>(0xC0 | code >> 6);
-    bytes += static_cast<char>(0x80 | (code & 0x3F));
-  } else {
-    bytes += static_cast<char>(0xE0 | code >> 12);
-    bytes += static_cast<char>(0x80 | (code >> 6 & 0x3F));
-    bytes += static_cast<char>(0x80 | (code & 0x3F));
-  }
-  return bytes;
 }
 
 // Where the text starts in the client area: aligned as the style says while it fits,
@@ -155,7 +141,11 @@ void Character(WindowHandle window, EditState& state, uint32_t code) {
       if (state.caret != state.anchor) ReplaceSelection(window, state, "");
       return;
     default:
-      if (code >= 0x20 && code != 0x7F) ReplaceSelection(window, state, Utf8(code));
+      if (code >= 0x20 && code != 0x7F) {
+        std::string typed;
+        AppendUtf8(typed, code);
+        ReplaceSelection(window, state, typed);
+      }
   }
 }
 
@@ -208,10 +198,10 @@ void Paint(WindowHandle window, EditState& state) {
   DrawingSurface surface = BeginPaint(window);
   bool enabled = IsWindowEnabled(window);
   Colour background = AskParentForColours(window, enabled ? WM_CTLCOLOREDIT : WM_CTLCOLORSTATIC, surface);
-  FillBox(surface, {0, 0, surface.size.width, surface.size.height}, background);
+  FillBox(surface, surface.Bounds(), background);
   std::string text = GetWindowText(window);
   int left = TextLeft(window, state);
-  Rect clip{0, 0, surface.size.width, surface.size.height};
+  Rect clip = surface.Bounds();
   Colour ink = enabled ? surface.textColour : SystemColour(COLOR_GRAYTEXT);
   int start = SelectionStart(state), end = SelectionEnd(state);
   if (!state.focused || start == end) {
@@ -282,9 +272,6 @@ LResult EditProcedure(WindowHandle window, uint32_t message, WParam wParam, LPar
       InvalidateWindow(window);
       NotifyParent(window, EN_KILLFOCUS);
       return 0;
-    case WM_ENABLE:
-      InvalidateWindow(window);
-      return 0;
     case EM_GETSEL: {
       if (wParam != 0) *reinterpret_cast<int*>(wParam) = SelectionStart(state);
       if (lParam != 0) *reinterpret_cast<int*>(lParam) = SelectionEnd(state);
@@ -347,6 +334,6 @@ LResult EditProcedure(WindowHandle window, uint32_t message, WParam wParam, LPar
       Paint(window, state);
       return 0;
     default:
-      return DefaultWindowProcedure(window, message, wParam, lParam);
+      return CommonControlMessage(window, message, wParam, lParam);
   }
 }

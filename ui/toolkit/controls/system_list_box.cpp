@@ -101,7 +101,7 @@ void Key(WindowHandle window, ListState& state, uint32_t key) {
 void Paint(WindowHandle window, const ListState& state) {
   DrawingSurface surface = BeginPaint(window);
   Colour background = AskParentForColours(window, WM_CTLCOLORLISTBOX, surface);
-  FillBox(surface, {0, 0, surface.size.width, surface.size.height}, background);
+  FillBox(surface, surface.Bounds(), background);
   int height = LineHeight(window);
   bool enabled = IsWindowEnabled(window);
   for (int line = state.top; line < Count(state) && (line - state.top) * height < surface.size.height; ++line) {
@@ -189,21 +189,13 @@ LResult ListBoxProcedure(WindowHandle window, uint32_t message, WParam wParam, L
     case WM_VSCROLL:
       Scroll(window, state, LowWord(wParam), HighWord(wParam));
       return 0;
-    case WM_SETFOCUS:
-    case WM_KILLFOCUS:
-      state.focused = message == WM_SETFOCUS;
-      InvalidateWindow(window);
-      return 0;
     case WM_SIZE:
       UpdateScrollBar(window, state);
-      return 0;
-    case WM_ENABLE:
-      InvalidateWindow(window);
       return 0;
     case WM_PAINT:
       Paint(window, state);
       return 0;
     default:
-      return DefaultWindowProcedure(window, message, wParam, lParam);
+      return CommonControlMessage(window, message, wParam, lParam, &state.focused);
   }
 }

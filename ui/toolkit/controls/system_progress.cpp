@@ -39,7 +39,7 @@ LResult ProgressProcedure(WindowHandle window, uint32_t message, WParam wParam, 
       return state.position;
     case WM_PAINT: {
       DrawingSurface surface = BeginPaint(window);
-      Rect box{0, 0, surface.size.width, surface.size.height};
+      Rect box = surface.Bounds();
       FillBox(surface, box, Track);
       FrameBox(surface, box, SystemColour(COLOR_BTNSHADOW));
       Rect inside = box.Inset(1);
@@ -49,6 +49,6 @@ LResult ProgressProcedure(WindowHandle window, uint32_t message, WParam wParam, 
       return 0;
     }
     default:
-      return DefaultWindowProcedure(window, message, wParam, lParam);
+      return CommonControlMessage(window, message, wParam, lParam);
   }
 }

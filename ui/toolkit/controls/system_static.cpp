@@ -20,7 +20,7 @@ LResult StaticProcedure(WindowHandle window, uint32_t message, WParam wParam, LP
     case WM_PAINT: {
       DrawingSurface surface = BeginPaint(window);
       Colour background = AskParentForColours(window, WM_CTLCOLORSTATIC, surface);
-      Rect box{0, 0, surface.size.width, surface.size.height};
+      Rect box = surface.Bounds();
       FillBox(surface, box, background);
       Colour ink = IsWindowEnabled(window) ? surface.textColour : SystemColour(COLOR_GRAYTEXT);
       DrawTextInBox(surface, box, GetWindowText(window), surface.font, ink,
@@ -28,13 +28,10 @@ LResult StaticProcedure(WindowHandle window, uint32_t message, WParam wParam, LP
       EndPaint(window, surface);
       return 0;
     }
-    case WM_ENABLE:
-      InvalidateWindow(window);
-      return 0;
     case WM_LBUTTONUP:
       if (HasStyle(window, SS_NOTIFY)) NotifyParent(window, 0);
       return 0;
     default:
-      return DefaultWindowProcedure(window, message, wParam, lParam);
+      return CommonControlMessage(window, message, wParam, lParam);
   }
 }

@@ -33,7 +33,7 @@ void Choose(WindowHandle window, TreeState& state, int item) {
 
 void Paint(WindowHandle window, const TreeState& state) {
   DrawingSurface surface = BeginPaint(window);
-  FillBox(surface, {0, 0, surface.size.width, surface.size.height}, SystemColour(COLOR_WINDOW));
+  FillBox(surface, surface.Bounds(), SystemColour(COLOR_WINDOW));
   int height = ItemHeight(window);
   for (int item = 0; item < Count(state); ++item) {
     Rect box{Indent, item * height, surface.size.width - Indent, height};
@@ -95,15 +95,10 @@ LResult TreeViewProcedure(WindowHandle window, uint32_t message, WParam wParam, 
       if (wParam == VK_UP) Choose(window, state, state.selected - 1);
       if (wParam == VK_DOWN) Choose(window, state, state.selected + 1);
       return 0;
-    case WM_SETFOCUS:
-    case WM_KILLFOCUS:
-      state.focused = message == WM_SETFOCUS;
-      InvalidateWindow(window);
-      return 0;
     case WM_PAINT:
       Paint(window, state);
       return 0;
     default:
-      return DefaultWindowProcedure(window, message, wParam, lParam);
+      return CommonControlMessage(window, message, wParam, lParam, &state.focused);
   }
 }

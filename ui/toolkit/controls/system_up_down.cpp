@@ -76,13 +76,10 @@ LResult UpDownProcedure(WindowHandle window, uint32_t message, WParam wParam, LP
       return std::exchange(state.position, static_cast<int>(lParam));
     case UDM_GETPOS32:
       return state.position;
-    case WM_ENABLE:
-      InvalidateWindow(window);
-      return 0;
     case WM_PAINT:
       Paint(window, state);
       return 0;
     default:
-      return DefaultWindowProcedure(window, message, wParam, lParam);
+      return CommonControlMessage(window, message, wParam, lParam);
   }
 }

@@ -77,7 +77,7 @@ LResult DefaultWindowProcedure(WindowHandle window, uint32_t message, WParam wPa
       return 0;
     case WM_ERASEBKGND: {
       auto* surface = reinterpret_cast<DrawingSurface*>(wParam);
-      FillBox(*surface, {0, 0, surface->size.width, surface->size.height}, SystemColour(BackgroundIndex(window)));
+      FillBox(*surface, surface->Bounds(), SystemColour(BackgroundIndex(window)));
       return 1;
     }
     case WM_PAINT: {

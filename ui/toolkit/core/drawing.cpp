@@ -10,7 +10,7 @@ DrawCommand& Record(DrawingSurface& surface, DrawKind kind, Rect rect) {
   DrawCommand& command = surface.commands.emplace_back();
   command.kind = kind;
   command.rect = rect;
-  command.clip = {0, 0, surface.size.width, surface.size.height};
+  command.clip = surface.Bounds();
   return command;
 }
 
@@ -158,7 +158,7 @@ void SetPixel(DrawingSurface& surface, Point at, Colour colour) {
 }
 
 Colour GetPixel(const DrawingSurface& surface, Point at) {
-  if (!Rect{0, 0, surface.size.width, surface.size.height}.Contains(at)) return InvalidColour;
+  if (!surface.Bounds().Contains(at)) return InvalidColour;
   for (auto command = surface.commands.rbegin(); command != surface.commands.rend(); ++command) {
     Colour colour;
     if (Covers(*command, at, colour)) return colour;

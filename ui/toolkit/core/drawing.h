@@ -73,6 +73,9 @@ struct DrawingSurface {
   Colour textColour = 0;
   Colour backgroundColour = 0xFFFFFF;
   DrawingList commands;
+
+  // The whole surface, from its top left corner.
+  Rect Bounds() const { return {0, 0, size.width, size.height}; }
 };
 
 void FillBox(DrawingSurface& surface, Rect box, Colour colour);

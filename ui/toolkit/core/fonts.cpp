@@ -5,6 +5,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "runtime/utf8.h"
 #include "ui/toolkit/core/window_backend.h"
 
 namespace {
@@ -91,24 +92,4 @@ void ForgetFontMeasures() {
     entry.measured = false;
     entry.widths.clear();
   }
-}
-
-uint32_t NextCodePoint(std::string_view text, size_t& at) {
-  auto byte = [&](size_t i) { return static_cast<uint8_t>(text[i]); };
-  uint8_t lead = byte(at);
-  int length = lead < 0x80 ? 1 : (lead & 0xE0) == 0xC0 ? 2 : (lead & 0xF0) == 0xE0 ? 3 : (lead & 0xF8) == 0xF0 ? 4 : 0;
-  if (length <= 1 || at + length > text.size()) {
-    ++at;
-    return lead;
-  }
-  uint32_t code = lead & (0x7F >> length);
-  for (int i = 1; i < length; ++i) {
-    if ((byte(at + i) & 0xC0) != 0x80) {
-      ++at;
-      return lead;
-    }
-    code = code << 6 | (byte(at + i) & 0x3F);
-  }
-  at += length;
-  return code;
 }

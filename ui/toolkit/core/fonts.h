@@ -34,7 +34,3 @@ FontMetrics GetFontMetrics(FontHandle font);
 int MeasureTextWidth(FontHandle font, std::string_view text);
 // The measures of the backend that was running are forgotten (a new backend started).
 void ForgetFontMeasures();
-
-// The next code point of UTF-8 text from `at`, which moves past it; a byte that does
-// not start a valid sequence stands for itself.
-uint32_t NextCodePoint(std::string_view text, size_t& at);

@@ -6,6 +6,7 @@
 #include "runtime/clock.h"
 #include "runtime/console_buffer.h"
 #include "runtime/program_state.h"
+#include "ui/toolkit/core/window_backend.h"
 #include "ui/toolkit/core/window_system.h"
 
 namespace {
@@ -53,3 +54,17 @@ bool PumpMessagesThrottled() {
 }
 
 bool ThrottledPumpHasDispatched() { return throttledDispatched; }
+
+void PumpWhileWaiting() {
+  Message message;
+  while (PeekMessage(message, true)) {
+    if (message.message == WM_QUIT) {
+      // The loop that waits for WM_QUIT is further out: it must still see it.
+      PostQuitMessage(static_cast<int>(message.wParam));
+      break;
+    }
+    TranslateMessage(message);
+    DispatchMessage(message);
+  }
+  SleepMilliseconds(10);
+}

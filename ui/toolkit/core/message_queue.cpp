@@ -1,5 +1,5 @@
 // The threads' queues: posting, sending (also from thread to thread), taking the next
-// message, timers on the program's clock, and the paint that ends in a picture.
+// message (a paint when nothing else waits), and timers on the program's clock.
 #include <algorithm>
 
 #include "runtime/clock.h"
@@ -189,61 +189,4 @@ bool KillTimer(WindowHandle window, uintptr_t id) {
   WindowRecord* record = FindWindow(window);
   if (record == nullptr || record->queue == nullptr) return false;
   return record->queue->timers.erase({window, id}) > 0;
-}
-
-void InvalidateWindow(WindowHandle window, bool erase) {
-  WindowGuard guard(WindowLock);
-  WindowRecord* record = FindWindow(window);
-  if (record == nullptr) return;
-  record->needsPaint = true;
-  record->needsErase = record->needsErase || erase;
-}
-
-void UpdateWindow(WindowHandle window) {
-  WindowGuard guard(WindowLock);
-  WindowRecord* record = FindWindow(window);
-  if (record == nullptr || !record->needsPaint || !VisibleChain(*record) || !OwnedByCurrentThread(*record)) return;
-  guard.unlock();
-  DispatchMessage(Message{window, WM_PAINT, 0, 0});
-}
-
-DrawingSurface BeginPaint(WindowHandle window) {
-  WindowGuard guard(WindowLock);
-  DrawingSurface surface;
-  WindowRecord* record = FindWindow(window);
-  if (record == nullptr) return surface;
-  Rect client = ClientArea(*record);
-  surface.window = window;
-  surface.size = {client.width, client.height};
-  surface.font = record->font;
-  surface.textColour = SystemColour(COLOR_WINDOWTEXT);
-  surface.backgroundColour = SystemColour(record->backgroundColourIndex);
-  bool erase = record->needsErase;
-  record->needsPaint = record->needsErase = false;
-  guard.unlock();
-  if (erase) SendMessage(window, WM_ERASEBKGND, reinterpret_cast<WParam>(&surface), 0);
-  return surface;
-}
-
-void EndPaint(WindowHandle window, DrawingSurface& surface) {
-  WindowGuard guard(WindowLock);
-  WindowRecord* record = FindWindow(window);
-  if (record == nullptr) return;
-  record->picture = std::make_shared<const DrawingList>(std::move(surface.commands));
-  surface.commands.clear();
-  Backend().Redraw(TopLevelOf(window));
-}
-
-void PumpWhileWaiting() {
-  Message message;
-  while (PeekMessage(message, true)) {
-    if (message.message == WM_QUIT) {
-      // The loop that waits for WM_QUIT is further out: it must still see it.
-      PostQuitMessage(static_cast<int>(message.wParam));
-      break;
-    }
-    TranslateMessage(message);
-    DispatchMessage(message);
-  }
-  SleepMilliseconds(10);
 }

@@ -1,5 +1,6 @@
-// The scroll bars of windows with WS_VSCROLL or WS_HSCROLL: drawn with the window's
-// frame, and worked with the mouse. Called with the window lock held.
+// The scroll bars of windows with WS_VSCROLL or WS_HSCROLL: their settings (SetScrollInfo
+// and the others in window_system.h), drawn with the window's frame, and worked with the
+// mouse. What this header declares is called with the window lock held.
 #pragma once
 
 #include "ui/toolkit/core/window_core.h"

@@ -123,6 +123,8 @@ Point OriginInTopLevel(const WindowRecord& record);
 TopLevelState DescribeTopLevel(const WindowRecord& record);
 void SyncTopLevel(WindowHandle window);
 
+// Sets the thread's active window (lock not held): WM_ACTIVATE to the old, then the new.
+void MoveActivation(ThreadQueue& queue, WindowHandle window);
 // Sets the thread's focus (lock not held): WM_KILLFOCUS, then WM_SETFOCUS.
 void MoveFocus(ThreadQueue& queue, WindowHandle window);
 // Puts a message into a window's owner queue; false when it has none.

@@ -1,5 +1,5 @@
-// Where windows are: rectangles, client areas inside borders and scroll bars, the
-// scroll bars' settings, and the measures of the desktop.
+// Where windows are: rectangles, client areas inside borders and scroll bars, and the
+// measures and colours of the desktop.
 #include <algorithm>
 
 #include "ui/toolkit/core/window_backend.h"
@@ -133,43 +133,6 @@ int GetSystemMetric(int index) {
 }
 
 int WindowDpi(WindowHandle) { return Backend().Dpi(); }
-
-int SetScrollInfo(WindowHandle window, int bar, const ScrollInfo& info, bool redraw) {
-  WindowGuard guard(WindowLock);
-  WindowRecord* record = FindWindow(window);
-  if (record == nullptr) return 0;
-  ScrollInfo& kept = record->scrollBars[bar == SB_VERT].info;
-  if (info.mask & SIF_RANGE) {
-    kept.minimum = info.minimum;
-    kept.maximum = info.maximum;
-  }
-  if (info.mask & SIF_PAGE) kept.page = std::max(0, info.page);
-  if (info.mask & SIF_POS) kept.position = info.position;
-  int last = std::max(kept.minimum, kept.maximum - std::max(kept.page - 1, 0));
-  kept.position = std::clamp(kept.position, kept.minimum, last);
-  kept.trackPosition = kept.position;
-  if (redraw) Backend().Redraw(TopLevelOf(window));
-  return kept.position;
-}
-
-bool GetScrollInfo(WindowHandle window, int bar, ScrollInfo& info) {
-  WindowGuard guard(WindowLock);
-  WindowRecord* record = FindWindow(window);
-  if (record == nullptr) return false;
-  uint32_t mask = info.mask;
-  info = record->scrollBars[bar == SB_VERT].info;
-  info.mask = mask;
-  return true;
-}
-
-bool EnableScrollBar(WindowHandle window, int bar, int arrows) {
-  WindowGuard guard(WindowLock);
-  WindowRecord* record = FindWindow(window);
-  if (record == nullptr) return false;
-  record->scrollBars[bar == SB_VERT].enabled = arrows != ESB_DISABLE_BOTH;
-  Backend().Redraw(TopLevelOf(window));
-  return true;
-}
 
 Colour SystemColour(int index) {
   switch (index) {
