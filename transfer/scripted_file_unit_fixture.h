@@ -13,6 +13,7 @@
 #include "link/virtual_link_fixture.h"
 #include "protocol/connection.h"
 #include "sim/chunk_receiver.h"
+#include "sim/frame.h"
 #include "transfer/remote_file.h"
 
 using Bytes = std::vector<uint8_t>;
@@ -42,10 +43,6 @@ inline std::optional<BlockRequest> ReadBlockRequest(const Bytes& body) {
   request.count = body[at + 8];
   request.data.assign(body.begin() + static_cast<long>(at + 9), body.end());
   return request;
-}
-
-inline void AppendLong(Bytes& bytes, uint32_t value) {
-  for (int shift = 24; shift >= 0; shift -= 8) bytes.push_back(static_cast<uint8_t>(value >> shift));
 }
 
 // address, 0x47, 0x31, drive, file, offset, count, the data.
