@@ -2,6 +2,10 @@
 
 #include <charconv>
 
+bool IsBlockFault(FaultKind kind) {
+  return kind == FaultKind::RefuseWrite || kind == FaultKind::FlashFailure || kind == FaultKind::SwapReads;
+}
+
 void Faults::Order(const FaultOrder& order) { orders_.push_back(Active{order}); }
 
 bool Faults::Mutes(uint8_t unit, uint32_t baud) const {
@@ -31,7 +35,7 @@ ReplyFate Faults::Apply(uint8_t unit, Bytes reply) {
   fate.bytes = std::move(reply);
   for (Active& active : orders_) {
     FaultOrder& order = active.order;
-    if (active.done || (order.unit != 0 && order.unit != unit)) continue;
+    if (active.done || IsBlockFault(order.kind) || (order.unit != 0 && order.unit != unit)) continue;
     if (order.after > 0) {
       --order.after;
       continue;
@@ -64,9 +68,29 @@ ReplyFate Faults::Apply(uint8_t unit, Bytes reply) {
         fate.notes.push_back("fault: the link vanishes");
         active.done = true;
         break;
+      case FaultKind::RefuseWrite:
+      case FaultKind::FlashFailure:
+      case FaultKind::SwapReads: break;  // not reply faults
     }
   }
   return fate;
+}
+
+const FaultOrder* Faults::TakeBlock(FaultKind kind, uint8_t unit) {
+  const FaultOrder* acting = nullptr;
+  for (Active& active : orders_) {
+    FaultOrder& order = active.order;
+    if (active.done || order.kind != kind || (order.unit != 0 && order.unit != unit)) continue;
+    if (order.after > 0) {
+      --order.after;
+      continue;
+    }
+    if (acting != nullptr) continue;
+    acting = &order;
+    if (order.kind == FaultKind::FlashFailure || order.count == 1) active.done = true;
+    else if (order.count > 1) --order.count;
+  }
+  return acting;
 }
 
 namespace {
@@ -141,10 +165,20 @@ bool ParseFaultOrder(const std::string& text, FaultOrder& order, std::string& er
     order.speed = static_cast<uint32_t>(number);
   } else if (kind == "vanish" && !hasArgument) {
     order.kind = FaultKind::Vanish;
+  } else if (kind == "refuse" || kind == "swap") {
+    order.kind = kind == "refuse" ? FaultKind::RefuseWrite : FaultKind::SwapReads;
+    order.count = hasArgument ? number : 1;
+  } else if (kind == "flash") {
+    order.kind = FaultKind::FlashFailure;
+    order.result = static_cast<uint8_t>(hasArgument ? number : 1);
+    if (number < 0 || number > 255 || (hasArgument && number == 0)) {
+      error = "fault '" + text + "': a flash failure's result is 1 to 255";
+      return false;
+    }
   } else {
     error = "fault '" + text +
-            "': expected stray[:BYTES], drop[:COUNT], corrupt[:COUNT], mute[:SPEED], vanish or "
-            "flashfail:ADDRESS[:RESULT], each with an optional @AFTER";
+            "': expected stray[:BYTES], drop[:COUNT], corrupt[:COUNT], mute[:SPEED], vanish, "
+            "flashfail:ADDRESS[:RESULT], refuse[:COUNT], flash[:RESULT] or swap[:COUNT], each with an optional @AFTER";
     return false;
   }
   return true;

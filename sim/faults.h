@@ -16,6 +16,18 @@
 //   FlashFail     the flash cells at `address` are broken: from then on, until the
 //                 faults are cleared, the flash programmer reports `result` for a
 //                 write of the block that holds them and leaves the block unwritten
+//
+// Three more watch the file blocks a unit hears (function 0x47 or 0x48) rather than
+// its replies:
+//
+//   RefuseWrite   after `after` writes, `count` writes are refused (code 0x34) and
+//                 their data dropped; 0: every one
+//   FlashFailure  after `after` blocks (reads and writes), the flash fails once: a
+//                 write is acknowledged with the result `result` (not 0) and not
+//                 stored, a read is answered with count 0xFF
+//   SwapReads     after `after` reads, `count` read replies are held back and go out
+//                 just after the next one (or on their own when no read follows);
+//                 0: every other one
 #pragma once
 
 #include <cstdint>
@@ -24,7 +36,10 @@
 
 #include "sim/frame.h"
 
-enum class FaultKind { StrayBytes, DropReply, CorruptReply, Mute, Vanish, FlashFail };
+enum class FaultKind { StrayBytes, DropReply, CorruptReply, Mute, Vanish, FlashFail, RefuseWrite, FlashFailure, SwapReads };
+
+// The kinds that watch file blocks rather than replies.
+bool IsBlockFault(FaultKind kind);
 
 struct FaultOrder {
   FaultKind kind = FaultKind::DropReply;
@@ -34,7 +49,7 @@ struct FaultOrder {
   uint32_t speed = 0;    // Mute
   uint8_t unit = 0;      // 0: any unit
   uint32_t address = 0;  // FlashFail
-  uint8_t result = 1;    // FlashFail: never 0, which reports success
+  uint8_t result = 1;    // FlashFail and FlashFailure: never 0, which reports success
 };
 
 // A reply after the faults have had their way with it.
@@ -55,6 +70,9 @@ class Faults {
   // `address`; 0 when no fault touches it.
   uint8_t FlashResult(uint8_t unit, uint32_t address, uint32_t length) const;
   ReplyFate Apply(uint8_t unit, Bytes reply);
+  // Whether a fault of this block kind acts on the block the unit has just heard;
+  // the order that acts, or nullptr.
+  const FaultOrder* TakeBlock(FaultKind kind, uint8_t unit);
 
  private:
   struct Active {
@@ -66,6 +84,7 @@ class Faults {
 
 // Reads a fault of the command line: KIND[:ARGUMENT][@AFTER], kinds stray (argument:
 // bytes), drop and corrupt (argument: count), mute (argument: line speed), vanish,
-// and flashfail:ADDRESS[:RESULT] (decimal or 0x hex; result 1 to 255, default 1).
+// flashfail:ADDRESS[:RESULT] (decimal or 0x hex; result 1 to 255, default 1), refuse
+// and swap (argument: count), flash (argument: the result, 1 to 255).
 // False with a message in `error`.
 bool ParseFaultOrder(const std::string& text, FaultOrder& order, std::string& error);

@@ -88,6 +88,8 @@ TEST(FaultOrderTest, CommandLineFormsAndTheirMistakes) {
       {"drop", FaultKind::DropReply, 0, 1, 1, 0},          {"drop:3@2", FaultKind::DropReply, 2, 3, 1, 0},
       {"corrupt:0", FaultKind::CorruptReply, 0, 0, 1, 0},  {"stray:4@1", FaultKind::StrayBytes, 1, 1, 4, 0},
       {"mute:921600@5", FaultKind::Mute, 5, 1, 1, 921600}, {"vanish@10", FaultKind::Vanish, 10, 1, 1, 0},
+      {"refuse:2@3", FaultKind::RefuseWrite, 3, 2, 1, 0},  {"swap:0", FaultKind::SwapReads, 0, 0, 1, 0},
+      {"flash@4", FaultKind::FlashFailure, 4, 1, 1, 0},
   };
   for (const auto& test : good) {
     FaultOrder order;
@@ -100,12 +102,19 @@ TEST(FaultOrderTest, CommandLineFormsAndTheirMistakes) {
     EXPECT_EQ(order.speed, test.speed) << test.text;
   }
   for (const char* bad :
-       {"", "explode", "drop:x", "drop:-1", "drop@", "stray:0", "stray:300", "vanish:3", "mute@1x"}) {
+       {"", "explode", "drop:x", "drop:-1", "drop@", "stray:0", "stray:300", "vanish:3", "mute@1x", "flash:0",
+        "flash:256", "refuse:y"}) {
     FaultOrder order;
     std::string error;
     EXPECT_FALSE(ParseFaultOrder(bad, order, error)) << bad;
     EXPECT_NE(error.find(std::string("fault '") + bad + "'"), std::string::npos) << error;
   }
+  FaultOrder flash;
+  std::string error;
+  ASSERT_TRUE(ParseFaultOrder("flash:33", flash, error)) << error;
+  EXPECT_EQ(flash.result, 33);
+  ASSERT_TRUE(ParseFaultOrder("flash", flash, error)) << error;
+  EXPECT_EQ(flash.result, 1);
 }
 
 TEST(FaultOrderTest, FlashFailureForms) {

@@ -7,25 +7,32 @@ namespace {
 constexpr uint32_t StandardSpeeds[] = {0, 9600, 19200, 38400, 57600, 115200, 230400, 460800, 921600};
 constexpr uint32_t ExtendedSpeeds[] = {0, 9600, 19200, 38400, 57600, 115200, 128000, 230400, 460800, 921600};
 
-}  // namespace
-
-const Procedure* FindProcedure(const SimUnit& unit, uint16_t code) {
-  std::span<const Procedure> table;
-  int version = 0;
-  if (unit.program == Program::Software) {
-    table = SoftwareProcedures();
-    version = unit.Identity().softwareVersion;
-  } else if (unit.program == Program::BootLoader) {
-    table = BootLoaderProcedures();
-    version = unit.Identity().bootRelease;
-  } else if (unit.program == Program::Programmer) {
-    table = ProgrammerProcedures();
-    version = unit.Identity().bootRelease;
-  }
+const Procedure* FindIn(std::span<const Procedure> table, uint16_t code, int version) {
   for (const Procedure& procedure : table) {
     if (procedure.code == code && version >= procedure.firstVersion && version <= procedure.lastVersion) {
       return &procedure;
     }
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+// The file calls are answered by the software and by a running flash programmer alike.
+const Procedure* FindProcedure(const SimUnit& unit, uint16_t code) {
+  switch (unit.program) {
+    case Program::Software: {
+      int version = unit.Identity().softwareVersion;
+      const Procedure* procedure = FindIn(SoftwareProcedures(), code, version);
+      return procedure != nullptr ? procedure : FindIn(FileProcedures(), code, version);
+    }
+    case Program::BootLoader: return FindIn(BootLoaderProcedures(), code, unit.Identity().bootRelease);
+    case Program::Programmer: {
+      const Procedure* procedure = FindIn(ProgrammerProcedures(), code, unit.Identity().bootRelease);
+      return procedure != nullptr ? procedure : FindIn(FileProcedures(), code, 0);
+    }
+    case Program::Off:
+    case Program::BootRom: break;
   }
   return nullptr;
 }

@@ -46,6 +46,8 @@ std::span<const Procedure> SoftwareProcedures();
 std::span<const Procedure> BootLoaderProcedures();
 // The flash programmer's procedures, numbered as its boot loader's release numbers them.
 std::span<const Procedure> ProgrammerProcedures();
+// The file calls, which the software and a running flash programmer both answer.
+std::span<const Procedure> FileProcedures();
 
 // The entry that answers `code` in the program the unit runs; nullptr when it knows none.
 const Procedure* FindProcedure(const SimUnit& unit, uint16_t code);

@@ -1,11 +1,12 @@
 // quarnet-sim: a simulated weighing system on a pseudo-terminal.
 //
-//   quarnet-sim [--system FILE] --link PATH [--log FILE] [--fault FAULT]...
+//   quarnet-sim [--system FILE] --link PATH [--log FILE] [--fault FAULT]... [--dump FOLDER]
 //
 // Makes PATH a link to the pseudo-terminal, prints "ready PATH", serves until SIGINT
 // or SIGTERM (or until a vanish fault closes the line) and removes PATH again.
 // SIGUSR1 switches the unit on the port off and on, as the operator does when Quarnet
-// asks for it; SIGUSR2 does the same with the boot button held.
+// asks for it; SIGUSR2 does the same with the boot button held. With --dump, the
+// units' files are written to FOLDER on SIGHUP and when the simulator ends.
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
@@ -17,6 +18,7 @@
 
 #include "platform/pseudo_terminal.h"
 #include "sim/demo_system.h"
+#include "sim/file_dump.h"
 #include "sim/pty_server.h"
 #include "sim/simulator.h"
 
@@ -24,12 +26,14 @@ namespace {
 
 volatile std::sig_atomic_t stopRequested = 0;
 volatile std::sig_atomic_t powerCycleRequested = 0;  // the signal that asked for it
+volatile std::sig_atomic_t dumpRequested = 0;
 
 void RequestStop(int) { stopRequested = 1; }
 void RequestPowerCycle(int signal) { powerCycleRequested = signal; }
+void RequestDump(int) { dumpRequested = 1; }
 
 constexpr const char* Usage =
-    "usage: quarnet-sim [--system FILE] --link PATH [--log FILE] [--fault FAULT]...\n"
+    "usage: quarnet-sim [--system FILE] --link PATH [--log FILE] [--fault FAULT]... [--dump FOLDER]\n"
     "  --system FILE  the units to simulate (default: the built-in demo system)\n"
     "  --link PATH    the link to the pseudo-terminal that Quarnet opens as its COM port\n"
     "  --log FILE     the traffic log: every request heard and reply sent, in hex\n"
@@ -41,6 +45,11 @@ constexpr const char* Usage =
     "                   vanish          the pseudo-terminal closes\n"
     "                   flashfail:ADDRESS[:RESULT]\n"
     "                                   flash writes that hold ADDRESS fail with RESULT (1)\n"
+    "                 and, counting file blocks instead of replies:\n"
+    "                   refuse[:COUNT]  writes refused (0: all)\n"
+    "                   flash[:RESULT]  the flash fails once (write result, read count 0xFF)\n"
+    "                   swap[:COUNT]    read replies sent after the next one (0: every other)\n"
+    "  --dump FOLDER  the units' files are written there on SIGHUP and at the end\n"
     "SIGUSR1 switches the unit on the port off and on; SIGUSR2 with its boot button held.\n";
 
 struct Options {
@@ -48,6 +57,7 @@ struct Options {
   std::string link;
   std::string logFile;
   std::vector<FaultOrder> faults;
+  std::string dumpFolder;
 };
 
 [[noreturn]] void Fail(const std::string& message, int exitCode) {
@@ -85,6 +95,8 @@ Options ReadOptions(int argc, char** argv) {
       std::string error;
       if (!ParseFaultOrder(value, order, error)) Fail(error, 2);
       options.faults.push_back(order);
+    } else if (option == "--dump") {
+      options.dumpFolder = value;
     } else {
       Fail("unknown option " + option, 2);
     }
@@ -118,6 +130,8 @@ int main(int argc, char** argv) {
   action.sa_handler = RequestPowerCycle;
   sigaction(SIGUSR1, &action, nullptr);
   sigaction(SIGUSR2, &action, nullptr);
+  action.sa_handler = RequestDump;
+  sigaction(SIGHUP, &action, nullptr);
 
   VirtualClock clock;
   // The line outlives the simulator that serves it.
@@ -138,11 +152,22 @@ int main(int argc, char** argv) {
   simulator.Attach(line);
   std::printf("ready %s\n", options.link.c_str());
   std::fflush(stdout);
-  ServeInRealTime(line, clock, stopRequested, [&simulator] {
+  auto dump = [&simulator, &options] {
+    std::string problem;
+    if (!options.dumpFolder.empty() && !DumpUnitFiles(simulator, options.dumpFolder, problem)) {
+      std::fprintf(stderr, "quarnet-sim: %s\n", problem.c_str());
+    }
+  };
+  ServeInRealTime(line, clock, stopRequested, [&simulator, &dump] {
+    if (dumpRequested != 0) {
+      dumpRequested = 0;
+      dump();
+    }
     if (powerCycleRequested == 0) return;
     simulator.PowerCycle(simulator.AttachedUnit().Address(), powerCycleRequested == SIGUSR2);
     powerCycleRequested = 0;
   });
+  dump();
 
   if (line.Vanished()) std::fprintf(stderr, "quarnet-sim: the link vanished, as ordered\n");
   unlink(options.link.c_str());

@@ -6,6 +6,7 @@
 
 #include "runtime/check.h"
 #include "sim/new_software.h"
+#include "sim/file_blocks.h"
 #include "sim/procedures.h"
 #include "sim/virtual_line_end.h"
 
@@ -21,9 +22,14 @@ constexpr uint64_t SpeedConfirmTime = 2000 * Millisecond;
 constexpr uint32_t FallbackSpeed = 115200;
 // The LPC boot ROM finds the speed from the "?" itself; Quarnet only ever syncs at 115200.
 constexpr uint32_t BootRomSpeed = 115200;
+// Where a flash programmer starts listening once the boot loader has started it.
 constexpr uint32_t ProgrammerStartSpeed = 115200;
 constexpr uint8_t BootFlagNoSoftware = 0x01;
 constexpr uint8_t BootFlagFlashCheckFailed = 0x04;
+constexpr uint8_t FileBlock = 0x47;
+constexpr uint8_t RelayedFileBlock = 0x48;
+// The software that relays file blocks to the units behind it.
+constexpr int RelaySoftware = 604;
 
 LineSettings NoParity(uint32_t baud) { return LineSettings{baud, 1, false, false, false}; }
 
@@ -62,8 +68,10 @@ Simulator::Simulator(VirtualClock& clock, const SystemDescription& system)
                 [this](Bytes chunk) { ChunkHeard(std::move(chunk)); }) {
   units_.reserve(system.units.size());  // the units stay where they are: events refer to them
   for (const UnitDescription& description : system.units) {
-    units_.emplace_back().description = description;
-    if (description.attached) attached_ = &units_.back();
+    SimUnit& unit = units_.emplace_back();
+    unit.description = description;
+    unit.files = description.files;
+    if (description.attached) attached_ = &unit;
   }
   Assert(attached_ != nullptr);
   for (SimUnit& unit : units_) {
@@ -93,6 +101,17 @@ SimUnit* Simulator::Unit(uint8_t address) {
     if (unit.Address() == address) return &unit;
   }
   return nullptr;
+}
+
+SimFile* Simulator::File(uint8_t address, uint8_t drive, uint16_t file) {
+  SimUnit* unit = Unit(address);
+  if (unit == nullptr) return nullptr;
+  auto found = unit->files.find({drive, file});
+  return found == unit->files.end() ? nullptr : &found->second;
+}
+
+void Simulator::PutFile(uint8_t address, uint8_t drive, uint16_t file, Bytes data, Bytes properties) {
+  if (SimUnit* unit = Unit(address)) unit->files[{drive, file}] = SimFile{std::move(data), std::move(properties)};
 }
 
 void Simulator::SetProgram(uint8_t address, Program program) {
@@ -175,6 +194,23 @@ void Simulator::StartProgrammer(SimUnit& unit) {
 
 void Simulator::Note(const std::string& text) { traffic_.Note(Now(), text); }
 
+void Simulator::After(uint64_t microseconds, std::function<void()> event) {
+  Later(Now() + microseconds, std::move(event));
+}
+
+void Simulator::SendBlockReply(SimUnit& from, const Bytes& body, bool lengthHeader) {
+  Reply(from, Frame(body, lengthHeader), ReplyDelayOf(from), nullptr);
+}
+
+bool Simulator::RelaysReplies(const SimUnit& unit) const {
+  return &unit != attached_ && attached_->program == Program::Software &&
+         attached_->Identity().softwareVersion >= RelaySoftware;
+}
+
+uint64_t Simulator::ReplyDelayOf(const SimUnit& unit) const {
+  return &unit == attached_ ? ReplyDelay : ReplyDelay + NetworkDelay;
+}
+
 void Simulator::Later(uint64_t when, std::function<void()> event) {
   clock_.Schedule(when, [alive = std::weak_ptr<bool>(alive_), event = std::move(event)] {
     if (alive.lock()) event();
@@ -207,6 +243,7 @@ void Simulator::Start(SimUnit& unit, Program program) {
   unit.program = program;
   unit.bootWindowOpen = false;
   unit.speedUnconfirmed = false;
+  unit.openFile = SimOpenFile{};
   switch (program) {
     case Program::Off: break;
     case Program::Software:
@@ -271,11 +308,29 @@ void Simulator::RequestHeard(const Request& request) {
     unit->bootWindowOpen = false;
     Note(UnitName(*unit) + ": boot loader stays");
   }
+  if (body[1] == FileBlock || body[1] == RelayedFileBlock) {
+    BlockHeard(*unit, request);
+    return;
+  }
   std::function<void()> afterReply;
   std::optional<Bytes> reply = Answer(*unit, body, afterReply);
   if (!reply) return;
-  uint64_t delay = unit == attached_ ? ReplyDelay : ReplyDelay + NetworkDelay;
-  Reply(*unit, Frame(*reply, request.lengthHeader), delay, std::move(afterReply));
+  Reply(*unit, Frame(*reply, request.lengthHeader), ReplyDelayOf(*unit), std::move(afterReply));
+}
+
+void Simulator::BlockHeard(SimUnit& unit, const Request& request) {
+  std::string who = UnitName(unit) + " (" + ProgramName(unit.program) + ")";
+  if (unit.program != Program::Software && unit.program != Program::Programmer) {
+    Note(who + ": no answer to a file block");
+    return;
+  }
+  const SimUnit& local = *attached_;
+  if (request.body[1] == RelayedFileBlock &&
+      (local.program != Program::Software || local.Identity().softwareVersion < RelaySoftware)) {
+    Note(UnitName(local) + " (" + ProgramName(local.program) + "): no answer to a relayed block");
+    return;
+  }
+  ServeFileBlock(*this, unit, request.body, request.lengthHeader);
 }
 
 SimUnit* Simulator::Route(uint8_t address) {

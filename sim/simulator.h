@@ -38,6 +38,9 @@
 //   the tool before the software starts; a request for it keeps it there.
 // - A speed change (0x1030) holds only when a request is heard at the new speed
 //   within 2 s; otherwise the unit falls back to 115200.
+// - Its software and its flash programmer keep files on the unit's drives and
+//   serve the file calls and blocks (file_procedures.cpp, file_blocks.h); a block
+//   relayed (0x48) is understood by a local unit of software 6.04 or later.
 #pragma once
 
 #include <cstdint>
@@ -80,6 +83,11 @@ class Simulator {
   // boot ROM runs instead of the boot loader.
   void PowerCycle(uint8_t address, bool bootButton = false);
 
+  // The file on a unit's drive; nullptr when the unit or the file is not there.
+  SimFile* File(uint8_t address, uint8_t drive, uint16_t file);
+  // Puts a file on a unit's drive, as if it had always been there.
+  void PutFile(uint8_t address, uint8_t drive, uint16_t file, Bytes data, Bytes properties = {});
+
   void OrderFault(const FaultOrder& order) { faults_.Order(order); }
   void ClearFaults() { faults_.Clear(); }
   TrafficLog& Traffic() { return traffic_; }
@@ -100,6 +108,15 @@ class Simulator {
     return faults_.FlashResult(unit.Address(), address, length);
   }
   void Note(const std::string& text);
+  // For the file blocks, which may answer later than at once or twice for one request.
+  void After(uint64_t microseconds, std::function<void()> event);
+  // The block reply goes out as a reply to a request does, framed like it.
+  void SendBlockReply(SimUnit& from, const Bytes& body, bool lengthHeader);
+  // Whether the replies of `unit` reach the PC relayed by the local unit.
+  bool RelaysReplies(const SimUnit& unit) const;
+  // The speed the unit on the port listens at.
+  uint32_t LineSpeed() const { return attached_->listening.baud; }
+  class Faults& FaultOrders() { return faults_; }
 
  private:
   void Later(uint64_t when, std::function<void()> event);
@@ -115,6 +132,9 @@ class Simulator {
   std::optional<Bytes> Answer(SimUnit& unit, const Bytes& body, std::function<void()>& afterReply);
   // Sends the reply of `from` after `delay`, unless the attached unit restarted meanwhile.
   void Reply(SimUnit& from, Bytes reply, uint64_t delay, std::function<void()> afterReply);
+  uint64_t ReplyDelayOf(const SimUnit& unit) const;
+  // Function 0x47 or 0x48 for `unit`, once the local unit has passed it on.
+  void BlockHeard(SimUnit& unit, const Request& request);
 
   VirtualClock& clock_;
   std::vector<SimUnit> units_;

@@ -13,6 +13,8 @@
 #include <sstream>
 #include <vector>
 
+#include "sim/file_checks.h"
+
 namespace {
 
 std::string_view Trim(std::string_view text) {
@@ -92,7 +94,8 @@ bool ReadProgram(std::string_view value, UnitDescription& unit, std::string& err
   if (word == "software") unit.program = Program::Software;
   else if (word == "bootloader") unit.program = Program::BootLoader;
   else if (word == "bootrom") unit.program = Program::BootRom;
-  else error = "'" + std::string(value) + "' is not software, bootloader or bootrom";
+  else if (word == "programmer") unit.program = Program::Programmer;
+  else error = "'" + std::string(value) + "' is not software, bootloader, bootrom or programmer";
   return error.empty();
 }
 
@@ -327,6 +330,127 @@ bool ReadSoftwareCrc(std::string_view value, UnitDescription& unit, std::string&
   return ReadNumber(value, unit.identity.softwareCrc, error);
 }
 
+// Where the PC files that File names are looked for when their path is relative.
+std::string systemFolder;
+
+constexpr uint32_t MaxFileSize = 16 * 1024 * 1024;
+
+bool ReadDrives(std::string_view value, UnitDescription& unit, std::string& error) {
+  unit.drives.clear();
+  std::string list(value);
+  std::replace(list.begin(), list.end(), ',', ' ');
+  std::istringstream words(list);
+  std::string word;
+  while (words >> word) {
+    uint8_t drive = 0;
+    if (!ReadNumber(word, drive, error)) return false;
+    unit.drives.push_back(drive);
+  }
+  if (unit.drives.empty()) error = "no drives";
+  return error.empty();
+}
+
+// "1:0x0100": a drive and a file number.
+bool ReadFileKey(std::string_view text, FileKey& key, std::string& error) {
+  size_t colon = text.find(':');
+  if (colon == std::string_view::npos) {
+    error = "a file is DRIVE:FILE, such as 1:0x0100";
+    return false;
+  }
+  return ReadNumber(Trim(text.substr(0, colon)), key.first, error) &&
+         ReadNumber(Trim(text.substr(colon + 1)), key.second, error);
+}
+
+// Hex bytes separated by blanks ("DE AD BE EF"), or "counting": 0, 1, 2, ...
+bool ReadPattern(std::string_view text, Bytes& pattern, std::string& error) {
+  if (Lower(text) == "counting") {
+    for (int i = 0; i < 256; ++i) pattern.push_back(static_cast<uint8_t>(i));
+    return true;
+  }
+  std::istringstream words{std::string(text)};
+  std::string word;
+  while (words >> word) {
+    uint8_t byte = 0;
+    if (word.size() > 2 || !ReadNumber("0x" + word, byte, error)) {
+      error = "'" + std::string(text) + "' is not hex bytes such as 55 or DE AD BE EF";
+      return false;
+    }
+    pattern.push_back(byte);
+  }
+  if (pattern.empty()) error = "an empty pattern";
+  return error.empty();
+}
+
+// "DRIVE:FILE, PATH" (a PC file's bytes) or "DRIVE:FILE, SIZE, PATTERN".
+bool ReadFile(std::string_view value, UnitDescription& unit, std::string& error) {
+  size_t comma = value.find(',');
+  FileKey key;
+  if (comma == std::string_view::npos) {
+    error = "a file is DRIVE:FILE, PATH or DRIVE:FILE, SIZE, PATTERN";
+    return false;
+  }
+  if (!ReadFileKey(Trim(value.substr(0, comma)), key, error)) return false;
+  std::string_view rest = Trim(value.substr(comma + 1));
+  size_t second = rest.find(',');
+  SimFile file;
+  if (second != std::string_view::npos && AllDigits(Trim(rest.substr(0, second)))) {
+    uint32_t size = 0;
+    Bytes pattern;
+    if (!ReadNumber(Trim(rest.substr(0, second)), size, error, MaxFileSize) ||
+        !ReadPattern(Trim(rest.substr(second + 1)), pattern, error)) {
+      return false;
+    }
+    for (uint32_t i = 0; i < size; ++i) file.data.push_back(pattern[i % pattern.size()]);
+  } else {
+    std::string path(rest);
+    if (!path.empty() && path[0] != '/' && !systemFolder.empty()) path = systemFolder + "/" + path;
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+      error = "cannot read " + path + ": " + std::strerror(errno);
+      return false;
+    }
+    file.data.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    if (file.data.size() > MaxFileSize) {
+      error = path + " is more than " + std::to_string(MaxFileSize) + " bytes";
+      return false;
+    }
+  }
+  unit.files[key] = std::move(file);
+  return true;
+}
+
+// "DRIVE:FILE, HEX BYTES" (the stored associative array as it is) or "DRIVE:FILE, crc"
+// (property 1 holding the file's CRC, as the tool stores it), for a file given above.
+bool ReadFileProperties(std::string_view value, UnitDescription& unit, std::string& error) {
+  size_t comma = value.find(',');
+  FileKey key;
+  if (comma == std::string_view::npos || !ReadFileKey(Trim(value.substr(0, comma)), key, error)) {
+    if (error.empty()) error = "file properties are DRIVE:FILE, HEX BYTES or DRIVE:FILE, crc";
+    return false;
+  }
+  auto file = unit.files.find(key);
+  if (file == unit.files.end()) {
+    error = "no File " + std::string(Trim(value.substr(0, comma))) + " above in this unit";
+    return false;
+  }
+  std::string_view rest = Trim(value.substr(comma + 1));
+  Bytes properties;
+  if (Lower(rest) == "crc") {
+    // Key 1, then the narrowest unsigned type: 3 (one byte) or 4 (two bytes).
+    uint16_t crc = UnitFileCrc(file->second.data);
+    properties = crc < 256 ? Bytes{1, 0x31, static_cast<uint8_t>(crc)}
+                           : Bytes{1, 0x42, static_cast<uint8_t>(crc >> 8), static_cast<uint8_t>(crc)};
+  } else if (!rest.empty() && !ReadPattern(rest, properties, error)) {
+    return false;
+  }
+  if (properties.size() > 255) {
+    error = "more than 255 property bytes";
+    return false;
+  }
+  file->second.properties = properties;
+  return true;
+}
+
 constexpr Field Fields[] = {
     {"Attached", ReadAttached},
     {"Program", ReadProgram},
@@ -356,6 +480,9 @@ constexpr Field Fields[] = {
     {"BootFlags", ReadBootFlags},
     {"Checksum", ReadChecksum},
     {"SoftwareCrc", ReadSoftwareCrc},
+    {"Drives", ReadDrives},
+    {"File", ReadFile},
+    {"FileProperties", ReadFileProperties},
 };
 
 const Field* FindField(std::string_view key) {
@@ -494,7 +621,11 @@ bool ReadSystemFile(const std::string& path, SystemDescription& system, std::str
     error = "cannot read " + path + ": " + std::strerror(errno);
     return false;
   }
-  if (!ReadSystemText(text, system, error)) {
+  size_t slash = path.rfind('/');
+  systemFolder = slash == std::string::npos ? "" : path.substr(0, slash);
+  bool read = ReadSystemText(text, system, error);
+  systemFolder.clear();
+  if (!read) {
     error = path + ": " + error;
     return false;
   }

@@ -24,3 +24,10 @@ uint8_t CardMcu(uint16_t card, uint16_t circuit) {
   }
   return 0;
 }
+
+std::vector<uint8_t> UnitDrives(const UnitDescription& description) {
+  if (!description.drives.empty()) return description.drives;
+  constexpr uint16_t Kd6Card = 653;
+  if (description.identity.card == Kd6Card) return {FlashDrive, ResourceDrive, ProgrammerDrive};
+  return {FlashDrive, ProgrammerDrive};
+}

@@ -11,10 +11,12 @@
 
 #include "link/serial_device.h"
 #include "sim/boot_rom.h"
+#include "sim/unit_files.h"
 #include "sim/unit_memory.h"
 
 // The program a unit runs. Off: restarting, deaf and silent. Programmer: a flash
-// programmer downloaded into its RAM and started by the boot loader.
+// programmer downloaded into its RAM and started by the boot loader; it answers on the
+// boot loader's address at 115200.
 enum class Program { Off, Software, BootLoader, BootRom, Programmer };
 const char* ProgramName(Program program);
 
@@ -68,7 +70,12 @@ struct UnitDescription {
   std::vector<uint16_t> debugLogs;  // file ids of its debug logs
   std::vector<UnitSetting> settings;
   UnitIdentity identity;
+  std::vector<uint8_t> drives;  // none given: by the card (UnitDrives)
+  SimFiles files;               // what the drives hold when the simulation starts
 };
+
+// The drives a unit has: those its description names, else 1 and 193, and 177 on a KD6.
+std::vector<uint8_t> UnitDrives(const UnitDescription& description);
 
 // The MCU a card carries, for a description that does not name one; 0 when unknown.
 uint8_t CardMcu(uint16_t card, uint16_t circuit);
@@ -89,6 +96,8 @@ struct SimUnit {
   BootRom rom;
   Memory ram;  // lost at every restart
   UnitFlash flash;
+  SimFiles files;
+  SimOpenFile openFile;
 
   uint8_t Address() const { return description.address; }
   const UnitIdentity& Identity() const { return description.identity; }
