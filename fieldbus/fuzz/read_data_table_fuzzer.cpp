@@ -3,7 +3,7 @@
 #include <cstdlib>
 
 #include "fieldbus/data_table.h"
-#include "fieldbus/fuzz/fuzz_support.h"
+#include "runtime/fuzz/fuzz_support.h"
 #include "fieldbus/template_engine.h"
 #include "fieldbus/template_texts.h"
 #include "fieldbus/text_escape.h"
