@@ -16,15 +16,11 @@ namespace {
 
 constexpr uint32_t SlideLimitMs = 100;
 
-void Check(bool condition) {
-  if (!condition) std::abort();
-}
-
 void CheckCounts() {
-  Check(SendPacketSize <= PacketBufferSize && SendPacketPos <= PacketBufferSize);
-  Check(RecvPacketSize <= PacketBufferSize);
-  Check(RecvPacketPos <= RecvPacketSize || RecvPacketSize == 0);
-  Check(ReceiveStagingCount() <= 65536);
+  FuzzCheck(SendPacketSize <= PacketBufferSize && SendPacketPos <= PacketBufferSize);
+  FuzzCheck(RecvPacketSize <= PacketBufferSize);
+  FuzzCheck(RecvPacketPos <= RecvPacketSize || RecvPacketSize == 0);
+  FuzzCheck(ReceiveStagingCount() <= 65536);
 }
 
 std::vector<uint8_t> Reply(FuzzedDataProvider& input, bool& isLong) {
@@ -66,7 +62,7 @@ void Take(uint32_t count) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FuzzedDataProvider input(data, size);
   FuzzLink link;
-  if (!link.opened) std::abort();
+  FuzzCheck(link.opened);
   PacketTimeout = input.PickValueInArray({ShortPacketTimeout, MediumPacketTimeout, LongPacketTimeout});
   std::vector<uint8_t> request;
   for (int exchange = 0; exchange < 8 && input.remaining_bytes() > 0; ++exchange) {
@@ -107,12 +103,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     bool expected = RecvPacketSize >= 4 && FuzzCrc(RecvBuffer, RecvPacketSize) == 0 &&
                     RecvPacketPos == RecvPacketSize - 2;
     bool accepted = EndRecvPacket(LinkPort);
-    Check(accepted == expected);
+    FuzzCheck(accepted == expected);
     CheckCounts();
     // Every wait is bounded by the reply time-out, whatever the unit does: two blocks a
     // part, and a slide of its own limit plus one block for the receive and the verdict.
     uint64_t bound = (2 * parts + 2) * (PacketTimeout + 2) + 2 * (SlideLimitMs + PacketTimeout + 2) + 50;
-    Check(link.NowMs() - start <= bound);
+    FuzzCheck(link.NowMs() - start <= bound);
   }
   return 0;
 }

@@ -26,10 +26,6 @@
 
 namespace {
 
-void Check(bool condition) {
-  if (!condition) std::abort();
-}
-
 class FuzzUnit {
  public:
   FuzzUnit(FuzzedDataProvider& input, FuzzLink& link) : input_(input), link_(link) {
@@ -95,8 +91,8 @@ void CheckReportText() {
     if (end == std::string::npos) end = report.size();
     std::string_view line(report.data() + start, end - start);
     if (!line.empty() && line[0] == 0x07) line.remove_prefix(1);
-    Check(line.empty() || line.substr(0, 3) == "   ");
-    for (char c : line) Check(static_cast<uint8_t>(c) >= 0x20);
+    FuzzCheck(line.empty() || line.substr(0, 3) == "   ");
+    for (char c : line) FuzzCheck(static_cast<uint8_t>(c) >= 0x20);
     start = end + 2;
   }
 }
@@ -130,9 +126,24 @@ struct Cost {
   uint64_t sleepMs;
 };
 constexpr Cost Costs[ProcedureCount] = {
-    {4, 0},   {1, 0},    {8, 0},     {2 + 8, 0}, {1, 0},  {4, 0},       {8, 0}, {4, 0}, {4, 0},
-    {8, 0},   {60, 10000 + 60 * 200}, {1, 0}, {8, 0}, {2, 0},  {8, 0}, {2 + 2 + 10 + 4, 0},
-    {8 + 4 + 150, 0}, {16, 0},
+    {4, 0},                  // ReadUnitInfo
+    {1, 0},                  // ReadUnitInfoOnce
+    {8, 0},                  // ReadAdvancedInfo
+    {2 + 8, 0},              // ReadExtendedInfo, then the information text
+    {1, 0},                  // ReadBootLoaderVersion
+    {4, 0},                  // ReadBootLoaderRelease
+    {8, 0},                  // ListRemoteUnits
+    {4, 0},                  // GetDebugLogs
+    {4, 0},                  // GetModbusAddress
+    {8, 0},                  // IsVComPort
+    {60, 10000 + 60 * 200},  // WaitForUnit: 10 s of calls 200 ms apart
+    {1, 0},                  // Ping
+    {8, 0},                  // GetProgrammerVersion
+    {2, 0},                  // GetBufferSize
+    {8, 0},                  // EraseFMS
+    {2 + 2 + 10 + 4, 0},     // FindUnitOnPort: boot ROM, boot loader, pings, Modbus address
+    {8 + 4 + 150, 0},        // SetUnitBaudRate: asks, pings, asks at the fallback speed
+    {16, 0},                 // SetProgrammerBaudRate
 };
 // One call: the request's line time and the packet layer's waits, each bounded by the
 // reply time-out (at most the long one), two slides of at most 100 ms plus a wait.
@@ -157,30 +168,30 @@ UnitInfo UnitFor(Procedure procedure, FuzzedDataProvider& input) {
 void Run(Procedure procedure, UnitInfo& unit, FuzzedDataProvider& input) {
   switch (procedure) {
     case UnitInfoCall:
-      if (ReadUnitInfo(unit)) Check(FindCard(unit.cardnumber) != nullptr);
+      if (ReadUnitInfo(unit)) FuzzCheck(FindCard(unit.cardnumber) != nullptr);
       break;
     case UnitInfoOnce: ReadUnitInfoOnce(unit); break;
     case AdvancedInfo: ReadAdvancedInfo(unit); break;
     case ExtendedInfo:
       ReadExtendedInfo(unit);
       // Its length came in a byte; its control characters would break the report's lines.
-      Check(unit.information.Length() <= 255);
-      for (char c : unit.information.View()) Check(static_cast<uint8_t>(c) >= 0x20);
+      FuzzCheck(unit.information.Length() <= 255);
+      for (char c : unit.information.View()) FuzzCheck(static_cast<uint8_t>(c) >= 0x20);
       break;
     case BootLoaderVersion: ReadBootLoaderVersion(unit); break;
     case BootLoaderRelease: ReadBootLoaderRelease(unit); break;
     case RemoteUnits: {
       RemoteUnitList list{};
       list.count = -1;
-      if (ListRemoteUnits(list)) Check(list.count == -1 || (list.count >= 0 && list.count <= MaxRemoteUnits));
-      else Check(list.count == -1);
+      if (ListRemoteUnits(list)) FuzzCheck(list.count == -1 || (list.count >= 0 && list.count <= MaxRemoteUnits));
+      else FuzzCheck(list.count == -1);
       break;
     }
     case DebugLogs: {
       DebugLogIds logs{};
       logs.count = -1;
-      if (GetDebugLogs(unit, logs)) Check(logs.count >= 0 && logs.count <= MaxDebugLogIds);
-      else Check(logs.count == -1);
+      if (GetDebugLogs(unit, logs)) FuzzCheck(logs.count >= 0 && logs.count <= MaxDebugLogIds);
+      else FuzzCheck(logs.count == -1);
       break;
     }
     case ModbusAddress: GetModbusAddress(unit); break;
@@ -190,7 +201,7 @@ void Run(Procedure procedure, UnitInfo& unit, FuzzedDataProvider& input) {
     case ProgrammerVersion: GetProgrammerVersion(unit); break;
     case BufferSize:
       GetBufferSize(unit);
-      Check(unit.buffersize >= 0 && unit.buffersize <= 0xFFFF);
+      FuzzCheck(unit.buffersize >= 0 && unit.buffersize <= 0xFFFF);
       break;
     case EraseFms: {
       uint8_t result = 0;
@@ -213,7 +224,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   (void)started;
   FuzzedDataProvider input(data, size);
   FuzzLink link;
-  Check(link.opened);
+  FuzzCheck(link.opened);
   LocalUnitAddress = UnknownUnitAddress;
   LoaderAddress = 1;
   ProgrammerBaudRate = 0;
@@ -231,13 +242,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     } catch (const FatalErrorRaised& fatal) {
       // The one fatal error a unit may cause here: a card the program does not know.
       const std::string prefix = "Unsupported Card Number: ";
-      Check(procedure == UnitInfoCall && fatal.message.rfind(prefix, 0) == 0);
-      Check(FindCard(std::stoi(fatal.message.substr(prefix.size()))) == nullptr);
+      FuzzCheck(procedure == UnitInfoCall && fatal.message.rfind(prefix, 0) == 0);
+      FuzzCheck(FindCard(std::stoi(fatal.message.substr(prefix.size()))) == nullptr);
       ClearFatalError();
       break;
     }
     const Cost& cost = Costs[procedure];
-    Check(link.NowMs() - start <= cost.calls * CallBoundMs + cost.sleepMs);
+    FuzzCheck(link.NowMs() - start <= cost.calls * CallBoundMs + cost.sleepMs);
   }
 
   report.clear();
@@ -247,6 +258,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   InstallConsoleSink([](uint8_t) {});
   CheckReportText();
   String summary = UnitSummary(info, true);
-  for (char c : summary.View()) Check(static_cast<uint8_t>(c) >= 0x20);
+  for (char c : summary.View()) FuzzCheck(static_cast<uint8_t>(c) >= 0x20);
   return 0;
 }

@@ -17,20 +17,16 @@
 
 namespace {
 
-void Check(bool condition) {
-  if (!condition) std::abort();
-}
-
-void CheckLine(const ConsoleLine& line) { Check(line.length >= 0 && line.length <= Console.columns); }
+void CheckLine(const ConsoleLine& line) { FuzzCheck(line.length >= 0 && line.length <= Console.columns); }
 
 void CheckCursor() {
-  Check(Console.cursorRow >= 0 && Console.cursorRow < Console.maxLines);
-  Check(Console.cursorColumn >= 0 && Console.cursorColumn < Console.columns);
-  Check(Console.lineCount >= Console.cursorRow && Console.lineCount <= Console.maxLines);
-  Check(Console.topLine >= 0);
-  Check(Console.keyRead >= 0 && Console.keyRead < 16 && Console.keyWrite >= 0 && Console.keyWrite < 16);
+  FuzzCheck(Console.cursorRow >= 0 && Console.cursorRow < Console.maxLines);
+  FuzzCheck(Console.cursorColumn >= 0 && Console.cursorColumn < Console.columns);
+  FuzzCheck(Console.lineCount >= Console.cursorRow && Console.lineCount <= Console.maxLines);
+  FuzzCheck(Console.topLine >= 0);
+  FuzzCheck(Console.keyRead >= 0 && Console.keyRead < 16 && Console.keyWrite >= 0 && Console.keyWrite < 16);
   const ConsoleSelection& selection = Console.selection;
-  Check(selection.Empty() || (selection.firstRow >= 0 && selection.lastRow >= selection.firstRow));
+  FuzzCheck(selection.Empty() || (selection.firstRow >= 0 && selection.lastRow >= selection.firstRow));
   CheckLine(Console.lines[static_cast<size_t>(Console.cursorRow)]);
 }
 
@@ -79,7 +75,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   ConsoleSelectionText();
   while (KeyRingGet() >= 0) {
   }
-  if (plain) Check(ConsoleRowText(0) == std::string(reinterpret_cast<const char*>(data), size));
+  if (plain) FuzzCheck(ConsoleRowText(0) == std::string(reinterpret_cast<const char*>(data), size));
   // A line break the pipe's filter still holds would open the next input.
   if (throughPipe) PipeCharFilter('.');
   return 0;

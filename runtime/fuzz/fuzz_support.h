@@ -5,7 +5,10 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 #include <fstream>
+#include <source_location>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -14,6 +17,14 @@
 #include "runtime/message_box.h"
 #include "runtime/program_state.h"
 #include "runtime/string_heap.h"
+
+// What a target checks beyond a crash. A failed check names itself before the abort:
+// the checks are inlined, so the stack would not say which one it was.
+inline void FuzzCheck(bool condition, std::source_location where = std::source_location::current()) {
+  if (condition) return;
+  std::fprintf(stderr, "fuzz check failed: %s:%u\n", where.file_name(), static_cast<unsigned>(where.line()));
+  std::abort();
+}
 
 // A stream that only counts, so that generated text costs no memory.
 struct CountingStream : Stream {

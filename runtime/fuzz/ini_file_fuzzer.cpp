@@ -27,10 +27,6 @@ namespace {
 
 using Lines = std::vector<std::string>;
 
-void Check(bool condition) {
-  if (!condition) std::abort();
-}
-
 // The lines ReadLine gives for a content, the way string_io.h describes them.
 Lines LinesOf(const std::string& content) {
   Lines lines;
@@ -101,14 +97,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   Lines before = LinesOf(content);
   std::string expected = ValueIn(before, key);
-  Check(Same(ReadIni(file, name), expected));
-  Check(Same(ReadIniQuietly(file, name), expected));
+  FuzzCheck(Same(ReadIni(file, name), expected));
+  FuzzCheck(Same(ReadIniQuietly(file, name), expected));
   bool truth = expected == "1" || (expected.size() == 4 && (expected[0] | 0x20) == 't' && (expected[1] | 0x20) == 'r' &&
                                    (expected[2] | 0x20) == 'u' && (expected[3] | 0x20) == 'e');
-  Check(ReadIniBoolean(file, name) == truth);
+  FuzzCheck(ReadIniBoolean(file, name) == truth);
   ReadIniInteger(file, name);
   ReadIniReal(file, name);
-  Check(ReadIniBytes(file, name).Length() == static_cast<int>((expected.size() + 1) / 2));
+  FuzzCheck(ReadIniBytes(file, name).Length() == static_cast<int>((expected.size() + 1) / 2));
 
   // A key with '=' or a line end, or a value with a line end, cannot come back as
   // written; nor can a line longer than the reader's pieces.
@@ -118,12 +114,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   std::string written = value;
   switch (action % 6) {
-    case 0: Check(WriteIniQuietly(file, name, String::Copy(value))); break;
+    case 0: FuzzCheck(WriteIniQuietly(file, name, String::Copy(value))); break;
     case 1: WriteIni(file, name, String::Copy(value)); break;
     case 2: {
       int64_t number = static_cast<int64_t>(std::hash<std::string>{}(value));
       WriteIniInteger(file, name, number);
-      if (plainKey) Check(ReadIniInteger(file, name) == number);
+      if (plainKey) FuzzCheck(ReadIniInteger(file, name) == number);
       written = std::string(ReadIni(file, name).View());
       break;
     }
@@ -133,24 +129,24 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       WriteIniReal(file, name, number);
       if (plainKey && std::isnormal(number)) {
         double back = ReadIniReal(file, name);
-        Check(std::fabs(back - number) <= std::fabs(number) * 1e-13);
+        FuzzCheck(std::fabs(back - number) <= std::fabs(number) * 1e-13);
       }
       written = std::string(ReadIni(file, name).View());
       break;
     }
     case 4:
       WriteIniBytes(file, name, String::Copy(value));
-      if (plainKey) Check(Same(ReadIniBytes(file, name), value));
+      if (plainKey) FuzzCheck(Same(ReadIniBytes(file, name), value));
       written = std::string(ReadIni(file, name).View());
       break;
-    default: Check(DeleteIniQuietly(file, name)); break;
+    default: FuzzCheck(DeleteIniQuietly(file, name)); break;
   }
   bool plainValue = written.find_first_of("\r\n") == std::string::npos;
   if (!plainKey || !plainValue || !shortLines) return 0;
   bool removed = action % 6 == 5;
   std::string entry = key + "=" + written;
   if (entry.size() >= static_cast<size_t>(MaxLineLength)) return 0;
-  Check(LinesOf(FileContent(path)) == Changed(before, key, removed ? nullptr : &entry));
-  Check(Same(ReadIni(file, name), removed ? std::string() : written));
+  FuzzCheck(LinesOf(FileContent(path)) == Changed(before, key, removed ? nullptr : &entry));
+  FuzzCheck(Same(ReadIni(file, name), removed ? std::string() : written));
   return 0;
 }

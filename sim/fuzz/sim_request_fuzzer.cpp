@@ -21,17 +21,13 @@
 
 namespace {
 
-void Check(bool condition) {
-  if (!condition) std::abort();
-}
-
 void CheckFault(const std::string& text, const FaultOrder& order, bool accepted, const std::string& error) {
   if (!accepted) {
-    Check(error.rfind("fault '" + text + "'", 0) == 0);
+    FuzzCheck(error.rfind("fault '" + text + "'", 0) == 0);
     return;
   }
-  Check(order.after >= 0 && order.count >= 0);
-  if (order.kind == FaultKind::StrayBytes) Check(order.bytes >= 1 && order.bytes <= 255);
+  FuzzCheck(order.after >= 0 && order.count >= 0);
+  if (order.kind == FaultKind::StrayBytes) FuzzCheck(order.bytes >= 1 && order.bytes <= 255);
 }
 
 }  // namespace

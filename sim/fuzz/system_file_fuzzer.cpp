@@ -21,44 +21,40 @@
 
 namespace {
 
-void Check(bool condition) {
-  if (!condition) std::abort();
-}
-
 // "line N: ..." with N a line of the text (a text ending in a line break has an empty
 // last line after it).
 void CheckRefusal(const std::string& error, std::string_view text) {
-  Check(error.rfind("line ", 0) == 0);
+  FuzzCheck(error.rfind("line ", 0) == 0);
   size_t colon = error.find(": ");
-  Check(colon != std::string::npos && colon > 5);
+  FuzzCheck(colon != std::string::npos && colon > 5);
   size_t number = std::stoul(error.substr(5, colon - 5));
   size_t lines = std::count(text.begin(), text.end(), '\n') + 1;
-  Check(number >= 1 && number <= lines);
+  FuzzCheck(number >= 1 && number <= lines);
 }
 
 void CheckLimits(const SystemDescription& system) {
-  Check(!system.units.empty());
+  FuzzCheck(!system.units.empty());
   int attached = 0;
   std::vector<bool> used(256);
   for (const UnitDescription& unit : system.units) {
-    Check(unit.address >= 1 && unit.address <= 247 && unit.address != ProbeAddress && !used[unit.address]);
+    FuzzCheck(unit.address >= 1 && unit.address <= 247 && unit.address != ProbeAddress && !used[unit.address]);
     used[unit.address] = true;
     attached += unit.attached;
-    Check(unit.speed.baud >= 1 && unit.bootLoaderSpeed >= 1);
-    Check(unit.debugLogs.size() <= 255);
+    FuzzCheck(unit.speed.baud >= 1 && unit.bootLoaderSpeed >= 1);
+    FuzzCheck(unit.debugLogs.size() <= 255);
     for (const UnitSetting& setting : unit.settings) {
-      Check(setting.decimals <= 15 && setting.countBy <= 4095 && setting.unitsText.size() <= 255);
+      FuzzCheck(setting.decimals <= 15 && setting.countBy <= 4095 && setting.unitsText.size() <= 255);
     }
     const UnitIdentity& identity = unit.identity;
-    Check(identity.card <= 32767 && identity.circuit <= 32767);
-    Check(identity.softwareVersion >= 0);
-    Check(identity.buildIncrement <= 127);
-    Check(identity.information.size() <= 255);
-    Check(identity.mcu <= 15 && identity.bootVersion <= 15);
-    Check(identity.bootType <= 127 && identity.bootRelease <= 127);
-    Check(identity.revisionLetter <= 26);
+    FuzzCheck(identity.card <= 32767 && identity.circuit <= 32767);
+    FuzzCheck(identity.softwareVersion >= 0);
+    FuzzCheck(identity.buildIncrement <= 127);
+    FuzzCheck(identity.information.size() <= 255);
+    FuzzCheck(identity.mcu <= 15 && identity.bootVersion <= 15);
+    FuzzCheck(identity.bootType <= 127 && identity.bootRelease <= 127);
+    FuzzCheck(identity.revisionLetter <= 26);
   }
-  Check(attached == 1);
+  FuzzCheck(attached == 1);
 }
 
 Bytes Framed(Bytes body) {
@@ -79,10 +75,10 @@ std::optional<Bytes> Call(VirtualLine& line, const Bytes& request, uint32_t baud
   Bytes reply(static_cast<size_t>(line.Tool().Available()));
   line.Tool().Read(reply.data(), static_cast<int>(reply.size()));
   if (reply.empty()) return std::nullopt;
-  Check(reply.size() >= request.size() && reply.size() >= 4 && FrameCrc(reply) == 0);
-  Check(reply[0] == request[0]);
-  if (request[1] == 0x41) Check(reply.size() == 4 && reply[1] == 0x42);
-  else Check(std::equal(request.begin(), request.begin() + 4, reply.begin()));
+  FuzzCheck(reply.size() >= request.size() && reply.size() >= 4 && FrameCrc(reply) == 0);
+  FuzzCheck(reply[0] == request[0]);
+  if (request[1] == 0x41) FuzzCheck(reply.size() == 4 && reply[1] == 0x42);
+  else FuzzCheck(std::equal(request.begin(), request.begin() + 4, reply.begin()));
   reply.resize(reply.size() - 2);
   return reply;
 }
@@ -101,7 +97,7 @@ void Simulate(const SystemDescription& system) {
       Bytes question{'?'};
       line.Tool().Write(question.data(), 1);
       clock.AdvanceTo(clock.Now() + 100 * VirtualLine::ByteTime(baud) + 20'000);
-      Check(line.Tool().Available() == 14);
+      FuzzCheck(line.Tool().Available() == 14);
     } else {
       // The unit on the port (at its own address and at the probe address), the boot
       // loader's address, and the first unit behind it.
@@ -122,10 +118,10 @@ void Simulate(const SystemDescription& system) {
           size_t results = reply->size() - 4;
           const uint8_t* at = reply->data() + 4;
           // Each count in a reply agrees with what follows it.
-          if (code == 0x1017) Check(results >= 1 && results == 1u + at[0]);
-          if (code == 0x1034) Check(results >= 1 && results == 1u + 2u * at[0]);
-          if (code == 0x1014 || code == 0x1015) Check(results >= 1 && results == at[0]);
-          if (code == 0x1016) Check(results <= 255);
+          if (code == 0x1017) FuzzCheck(results >= 1 && results == 1u + at[0]);
+          if (code == 0x1034) FuzzCheck(results >= 1 && results == 1u + 2u * at[0]);
+          if (code == 0x1014 || code == 0x1015) FuzzCheck(results >= 1 && results == at[0]);
+          if (code == 0x1016) FuzzCheck(results <= 255);
         }
         Call(line, {address, 0x45, 0x10, 0x13, 0x01}, baud);
       }
@@ -147,8 +143,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::string path = WriteFuzzFile("system.txt", data, size);
   SystemDescription fromFile;
   std::string fileError;
-  Check(ReadSystemFile(path, fromFile, fileError) == accepted);
-  if (!accepted) Check(fileError == path + ": " + error);
+  FuzzCheck(ReadSystemFile(path, fromFile, fileError) == accepted);
+  if (!accepted) FuzzCheck(fileError == path + ": " + error);
   if (!accepted) return 0;
   CheckLimits(system);
   Simulate(system);
