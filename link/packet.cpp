@@ -205,6 +205,9 @@ bool ReceiveReplyBytes(OverlappedPort& port, uint32_t count) {
   uint32_t held = std::min(RecvPacketSize - std::min(RecvPacketFill, RecvPacketSize), count);
   RecvPacketFill += held;
   count -= held;
+  // Only a reply's first bytes can be its length header: taken further on, a stream of
+  // F1 bytes would be stripped pair by pair for as long as it lasted.
+  bool atStart = RecvPacketFill == 0;
   while (count > 0) {
     // A reply can never be longer than the buffer; the rest of such a reply is not read.
     uint32_t room = PacketBufferSize - RecvPacketFill;
@@ -240,7 +243,7 @@ bool ReceiveReplyBytes(OverlappedPort& port, uint32_t count) {
       ResetPacketCache();
       return false;
     }
-    if (RecvPacketFill == 0 && got >= 2 && RecvBuffer[0] == LengthHeaderMark) {
+    if (atStart && got >= 2 && RecvBuffer[0] == LengthHeaderMark) {
       if (Tracing()) {
         PutText(DetailStream, "[LENGTH HEADER ");
         PutString(DetailStream, PacketHexDump(RecvBuffer, 2));
@@ -249,6 +252,7 @@ bool ReceiveReplyBytes(OverlappedPort& port, uint32_t count) {
       std::memmove(RecvBuffer, RecvBuffer + 2, got - 2);
       got -= 2;
     }
+    atStart = false;
     RecvPacketFill += got;
     RecvPacketSize = RecvPacketFill;
     count -= got;

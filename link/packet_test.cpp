@@ -133,6 +133,31 @@ TEST_F(Packets, MissingAndShortReplies) {
   EXPECT_EQ(RecvPacketSize, 0u);
 }
 
+// A reply of no body bytes is a length header and a CRC at most. The bytes after the
+// header are the CRC even when they look like another header, so a unit that keeps
+// sending F1 02 cannot hold the read beyond its time-outs.
+TEST_F(Packets, OnlyTheFirstBytesOfAReplyCanBeItsLengthHeader) {
+  PeerSends({0xF1, 0x02, 0xFF, 0xFF});  // the CRC of nothing
+  BuildRequest({0x05, 0x41});
+  SendPacket(LinkPort, 2);
+  ASSERT_TRUE(RecvPacket(LinkPort, 0));
+  EXPECT_EQ(RecvPacketSize, 2u);
+  EXPECT_EQ(RecvBuffer[0], 0xFF);
+  ResetPacketCache();
+
+  Bytes stream;
+  for (int i = 0; i < 2000; ++i) stream.insert(stream.end(), {0xF1, 0x02});
+  PeerSends(stream);
+  BuildRequest({0x05, 0x42});
+  SendPacket(LinkPort, 2);
+  uint64_t start = clock.Now();
+  RecvPacket(LinkPort, 0);
+  EXPECT_TRUE(Said("[BAD CRC (2) F1 02]"));
+  // Two blocks of the reply's time-out and the slide's 100 ms, not the stream's 2.3 s.
+  EXPECT_LE(clock.Now() - start, (2 * PacketTimeout + 100 + 10) * 1000u);
+  ResetPacketCache();
+}
+
 TEST_F(Packets, AVanishedDeviceFailsTheReplyAtOnce) {
   PacketTimeout = 60'000;
   BuildRequest({0x05, 0x45});

@@ -159,7 +159,10 @@ void WriteUnitReport(const UnitInfo& unit) {
     PutChar(out, 'r');
     PutInt(out, unit.circuitcode);
     if (unit.unitmode == ModeSoftware) {
-      PutChar(out, unit.revisionletter == 0 ? '-' : static_cast<uint8_t>(0x40 + unit.revisionletter));
+      // The letter comes from the unit as a byte: one past "Z" would put a control
+      // character (a line break, an escape) into the report.
+      uint8_t letter = unit.revisionletter;
+      PutChar(out, letter == 0 ? '-' : letter <= 26 ? static_cast<uint8_t>(0x40 + letter) : '?');
       PutInt(out, unit.revisionnumber);
     }
     Report("\r\n");

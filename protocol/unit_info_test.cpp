@@ -108,6 +108,25 @@ TEST_F(Report, H8UnitAndOldSoftware) {
   EXPECT_EQ(text.find("Checksum"), std::string::npos);
 }
 
+// The revision letter is a byte of the unit's reply: 1 is "A", 26 "Z"; beyond that it
+// is no letter, and 0x40 plus it would wrap into the control characters.
+TEST_F(Report, RevisionLettersPastZAreShownAsUnknown) {
+  struct Case {
+    uint8_t letter;
+    const char* card;
+  };
+  for (const auto& [letter, card] : {Case{0, "c653r5-1"}, Case{1, "c653r5A1"}, Case{26, "c653r5Z1"},
+                                     Case{27, "c653r5?1"}, Case{0xCD, "c653r5?1"}, Case{0xDB, "c653r5?1"},
+                                     Case{0xFF, "c653r5?1"}}) {
+    console.clear();
+    UnitInfo unit = Kd6();
+    unit.revisionletter = letter;
+    WriteUnitReport(unit);
+    EXPECT_NE(Text().find(std::string("   Card            : ") + card + "\r\n   Software"), std::string::npos)
+        << int{letter};
+  }
+}
+
 TEST_F(Report, TestSoftwareLines) {
   UnitInfo unit = Kd6();
   unit.bootflags = 0xC0;

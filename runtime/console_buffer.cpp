@@ -258,6 +258,9 @@ void RunSequence(const char* text, int length) {
   int at = 0;
   while (at < length) {
     char c = text[at];
+    // Parameters may follow each other without a ';' ("a""b", "a"1): one past the last
+    // slot drops the sequence, as one after a ';' does, instead of writing beyond it.
+    if ((c == '"' || (c >= '0' && c <= '9')) && parameters.count >= MaxParameters) return;
     if (c == '"') {
       int end = at + 1;
       while (end < length && text[end] != '"') ++end;

@@ -167,6 +167,30 @@ TEST_F(ConsoleText, SequencesAreCutDroppedOrSwallowed) {
   EXPECT_EQ(ConsoleRowText(0), "abcdzze");
 }
 
+// Quoted texts and numbers need no ';' between them; the 33rd parameter drops the
+// sequence however it is joined to the others.
+TEST_F(ConsoleText, ParametersWithoutSeparatorsPastTheLastSlotDropTheSequence) {
+  std::string texts, alternating;
+  for (int i = 0; i < 31; ++i) texts += "\"\"";
+  for (int i = 0; i < 16; ++i) alternating += "1\"\"";
+  struct Case {
+    std::string parameters;
+    Colour fore;
+  };
+  for (const auto& [parameters, fore] : {
+           Case{"31" + texts, BasicColour(4, false)},  // 32 parameters: kept
+           Case{"31" + texts + "\"\"", 0xFFFFFF},      // a 33rd text
+           Case{texts + "\"\"31", 0xFFFFFF},           // a number after 32 texts
+           Case{alternating + "1", 0xFFFFFF},          // numbers and texts taking turns
+       }) {
+    ResetConsole();
+    Write("\x1b[" + parameters + "mx");
+    EXPECT_EQ(ConsoleRowText(0), "x") << parameters;
+    EXPECT_EQ(Row(0).fore[0], fore) << parameters;
+    EXPECT_EQ(Row(0).attributes[0], 0) << parameters;
+  }
+}
+
 TEST_F(ConsoleText, EscapeStateBelongsToEachWritingThread) {
   Write("\x1b[3");  // this thread is inside a colour sequence
   std::thread other([&] { Write("other"); });

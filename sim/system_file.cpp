@@ -226,8 +226,13 @@ bool ReadSoftware(std::string_view value, UnitDescription& unit, std::string& er
     error = "'" + std::string(value) + "' is not a version such as 6.12r41";
     return false;
   }
-  unit.identity.softwareVersion =
-      static_cast<int16_t>(majorNumber * 100 + (minor[0] - '0') * 10 + (minor[1] - '0'));
+  // The version travels as a signed 16-bit word: 327.67 is the last that fits.
+  unsigned version = majorNumber * 100 + (minor[0] - '0') * 10 + (minor[1] - '0');
+  if (version > 32767) {
+    error = "'" + std::string(value) + "' is more than 327.67";
+    return false;
+  }
+  unit.identity.softwareVersion = static_cast<int16_t>(version);
   return true;
 }
 

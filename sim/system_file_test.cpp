@@ -79,6 +79,8 @@ TEST(SystemFileTest, MistakesAreNamedWithTheirLine) {
       {"[unit 5]\r\nCard = 653\r\nCard = six\r\n", "line 3: Card: 'six' is not a number"},
       {unit + "Product = 70000\n", "line 4: Product: 70000 is more than 65535"},
       {"[unit 5]\nCard = 653\nSoftware = 6.1\n", "line 3: Software: '6.1' is not a version such as 6.12r41"},
+      {"[unit 5]\nCard = 653\nSoftware = 327.68r1\n", "line 3: Software: '327.68r1' is more than 327.67"},
+      {"[unit 5]\nCard = 653\nSoftware = 327.99\n", "line 3: Software: '327.99' is more than 327.67"},
       {unit + "BuildTime = 2024-13-01 00:00:00\n", "BuildTime: '2024-13-01 00:00:00' is not a time"},
       {unit + "Setting = 1, heavy, 0, 1, kg\n", "Setting: 'heavy' is not a value"},
       {unit + "Setting = 1, 2\n", "Setting: a setting is: number, value, decimals, count-by, units text"},
@@ -109,6 +111,15 @@ TEST(SystemFileTest, MistakesAreNamedWithTheirLine) {
     EXPECT_NE(error.find(test.message), std::string::npos)
         << "wanted: " << test.message << "\ngot: " << error;
   }
+}
+
+// The highest version is the highest a signed 16-bit word holds.
+TEST(SystemFileTest, SoftwareVersionsUpTo32767) {
+  SystemDescription system;
+  std::string error;
+  ASSERT_TRUE(ReadSystemText("[unit 5]\nCard = 653\nSoftware = 327.67r255\n", system, error)) << error;
+  EXPECT_EQ(system.units[0].identity.softwareVersion, 32767);
+  EXPECT_EQ(system.units[0].identity.softwareBuild, 255);
 }
 
 TEST(SystemFileTest, AFileThatCannotBeReadIsNamed) {

@@ -10,7 +10,6 @@
 #include <vector>
 
 #include "fieldbus/description_checks_test.h"
-#include "fieldbus/fuzz/fuzz_support.h"
 #include "fieldbus/generate_fieldbus_files.h"
 #include "fieldbus/table_refusal.h"
 

@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "fieldbus/data_table.h"
-#include "fieldbus/fuzz/fuzz_support.h"
+#include "runtime/fuzz/fuzz_support.h"
 #include "fieldbus/template_engine.h"
 
 namespace {
