@@ -12,6 +12,7 @@
 #include "fieldbus/description_checks_test.h"
 #include "fieldbus/generate_fieldbus_files.h"
 #include "fieldbus/table_refusal.h"
+#include "runtime/fuzz/fuzz_support.h"
 
 namespace {
 
