@@ -2,22 +2,11 @@
 // any order, the relayed form, lost and malformed replies, a unit that cannot read.
 #include <gtest/gtest.h>
 
-#include <numeric>
 
 #include "transfer/remote_file.h"
 #include "transfer/scripted_file_unit_fixture.h"
 
 namespace {
-
-constexpr uint8_t Unit = 5;
-constexpr uint8_t Drive = 1;
-constexpr uint16_t File = 0x0100;
-
-Bytes Counting(size_t size) {
-  Bytes bytes(size);
-  std::iota(bytes.begin(), bytes.end(), uint8_t{1});
-  return bytes;
-}
 
 class RemoteRead : public ScriptedFileUnit {
  protected:

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <functional>
+#include <numeric>
 #include <optional>
 #include <vector>
 
@@ -17,6 +18,18 @@
 #include "transfer/remote_file.h"
 
 using Bytes = std::vector<uint8_t>;
+
+// The unit, drive and file the windowed tests read and write.
+inline constexpr uint8_t Unit = 5;
+inline constexpr uint8_t Drive = 1;
+inline constexpr uint16_t File = 0x0100;
+
+// 1, 2, 3, ...: content whose every block differs from its neighbours.
+inline Bytes Counting(size_t size) {
+  Bytes bytes(size);
+  std::iota(bytes.begin(), bytes.end(), uint8_t{1});
+  return bytes;
+}
 
 // A windowed request as the unit reads it.
 struct BlockRequest {
