@@ -5,8 +5,11 @@
 #include <cstdio>
 #include <string>
 #include <string_view>
+#include <vector>
 #include <unistd.h>
 
+#include "app/command_mode.h"
+#include "app/command_request.h"
 #include "app/main_program.h"
 #include "link/serial_device.h"
 #include "platform/tty_device.h"
@@ -30,12 +33,28 @@ std::string ProgramPath(const char* argv0) {
 
 constexpr const char* UsageText =
     "Usage: quarnet [-d | -dd] [job file] [[COM]<port>]\n"
+    "       quarnet OPERATION [-d | -dd] [job file] [[COM]<port>]\n"
     "       quarnet --help | --version\n"
     "\n"
     "  -d          debug: every operation step by step and the link trace on the console\n"
     "  -dd         detailed debug: the bytes on the link as well\n"
-    "  job file    an INI file into which a fatal error writes its message (key Message)\n"
+    "  job file    an INI file into which the outcome is written (key Message): a fatal\n"
+    "              error's message, or an operation's final message\n"
     "  COM3, 3     the COM port to use; without one the unit is searched for\n"
+    "\n"
+    "Operations run without a window and end with the outcome:\n"
+    "  --list                          the units of the system, one a line, tab-separated:\n"
+    "                                  address, model, software, serial number, information\n"
+    "  --update-all [--yes]            update every unit to the tool's software\n"
+    "  --save-logs                     save every unit's logs into VelantorLogFiles\n"
+    "  --save-setup FILE --unit N      save the setup of the unit at Modbus address N\n"
+    "  --load-setup FILE --unit N [--type TYPE]\n"
+    "                                  load a setup (TYPE as the Load Setup window offers\n"
+    "                                  it, \"clone unit\" unless given)\n"
+    "  --generate-modbus FILE --unit N     the unit's Modbus files\n"
+    "  --generate-fieldbus FILE --unit N   the unit's fieldbus description files\n"
+    "  --yes       answer OK to the questions; without it they are asked on the terminal,\n"
+    "              and with no terminal the operation is refused\n"
     "\n"
     "Environment:\n"
     "  VELANTORPORTLIST, VELANTORPORT  ports searched first (COM3,COM5 or 3 5)\n"
@@ -44,44 +63,62 @@ constexpr const char* UsageText =
     "  QUARNET_UI=headless             no windows, even with a display\n"
     "  QUARNET_TRACE                   a file for the developer trace\n"
     "\n"
-    "Exit codes: 0 normal end, 1 fatal error, 2 fatal error with a job file named.\n";
+    "Exit codes: 0 normal end or the operation completed; 1 fatal error, or the operation\n"
+    "failed or some units could not be updated; 2 the same with a job file named.\n";
 
-// The long forms that command-line users expect of any program; they answer at once,
-// before any window, log or port.
-bool AnswerLongOption(int argc, char** argv, int& exitCode) {
-  for (int i = 1; i < argc; ++i) {
-    std::string_view item = argv[i];
-    if (item == "--help") {
-      std::fputs(UsageText, stdout);
-    } else if (item == "--version") {
-      std::printf("Quarnet %d.%02dr%02d\n", MajorVersion, MinorVersion, Release);
-    } else {
-      continue;
-    }
-    exitCode = 0;
+// The answers that need no window, log or port; false when the program is to run.
+bool AnswerAtOnce(const CommandRequest& request, int& exitCode) {
+  if (request.operation == Operation::Help) {
+    std::fputs(UsageText, stdout);
+  } else if (request.operation == Operation::Version) {
+    std::printf("Quarnet %d.%02dr%02d\n", MajorVersion, MinorVersion, Release);
+  } else if (OperationAsks(request.operation) && !request.yes && !isatty(0)) {
+    // Refused before any port is opened: nobody could answer the question.
+    std::fprintf(stderr,
+                 "quarnet: %s asks before it changes the units, and there is no terminal to ask on; "
+                 "add --yes to answer OK\n",
+                 OperationOption(request.operation));
+    exitCode = 1;
     return true;
+  } else {
+    return false;
   }
-  return false;
+  exitCode = 0;
+  return true;
 }
 
 // COM ports are ttys and windows go to the display, unless there is none. Before the
 // console starts: it opens the first window.
-void InstallLinuxServices() {
+// An operation run from a shell opens no window.
+void InstallLinuxServices(bool windows) {
   InstallSerialDeviceOpener(OpenTtyDevice);
-  InstallDisplayBackend(StartFltkBackend);
+  if (windows) InstallDisplayBackend(StartFltkBackend);
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (int exitCode; AnswerLongOption(argc, argv, exitCode)) return exitCode;
+  CommandRequest request;
+  if (std::string error; !ReadCommandRequest(argc, argv, request, error)) {
+    std::fprintf(stderr, "quarnet: %s\nTry 'quarnet --help'.\n", error.c_str());
+    return 1;
+  }
+  if (int exitCode; AnswerAtOnce(request, exitCode)) return exitCode;
   StartTraceClock();
   Trace("Main Program Started");
-  InstallLinuxServices();
+  bool window = request.operation == Operation::Window;
+  InstallLinuxServices(window);
+  std::vector<const char*> items;
+  for (const std::string& item : request.rest) items.push_back(item.c_str());
   std::string programPath = ProgramPath(argv[0]);
-  SplitCommandLine(BuildCommandLine(programPath.c_str(), argc, argv).c_str());
+  SplitCommandLine(BuildCommandLine(programPath.c_str(), static_cast<int>(items.size()), items.data()).c_str());
+  if (!window) {
+    // Standard output carries the results alone; the console goes to standard error.
+    SetCommandResults(dup(1));
+    EchoConsoleTo(2);
+  }
   if (!StartConsole(ArgList[0])) return ExitCode;
-  MainProgram(ArgCount, ArgList);
+  MainProgram(ArgCount, ArgList, request);
   Trace("Main Program Stopped");
   KeepConsoleAlive();
   Trace("Main Program exit=%d", ExitCode.load());

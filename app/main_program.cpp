@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "app/command_mode.h"
 #include "link/port_control.h"
 #include "runtime/clock.h"
 #include "runtime/command_line.h"
@@ -93,7 +94,7 @@ void ExitHook() {
   EndConsole();
 }
 
-int MainProgram(int count, const char** list) {
+int MainProgram(int count, const char** list, const CommandRequest& request) {
   ArgCount = count;
   for (int i = 0; i < MaxArguments; ++i) ArgList[i] = i < count ? list[i] : nullptr;
   InitialiseModules();
@@ -104,7 +105,11 @@ int MainProgram(int count, const char** list) {
   ++ReportLevel;
   PrepareLog();
   StopHandler = MainStopHandler;
-  RunMainWindow();
+  if (request.operation == Operation::Window) {
+    RunMainWindow();
+  } else {
+    RunCommand(request);
+  }
   StopHandler = nullptr;
   --ReportLevel;
   ClosePortAndLog();

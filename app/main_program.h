@@ -4,6 +4,8 @@
 // to end the program.
 #pragma once
 
+#include "app/command_request.h"
+
 inline constexpr int MajorVersion = 6;
 inline constexpr int MinorVersion = 10;
 inline constexpr int Release = 57;
@@ -11,7 +13,8 @@ inline constexpr int Release = 57;
 // Runs every module's start-up routine, in module order.
 void InitialiseModules();
 
-int MainProgram(int count, const char** list);
+// Runs the main window, or with an operation named, that operation without one.
+int MainProgram(int count, const char** list, const CommandRequest& request);
 
 // Installed while the main tool window runs: "-- stopped", then (unless the program
 // is already ending) wait for the operator to close the console, then close the

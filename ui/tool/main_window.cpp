@@ -20,7 +20,7 @@ constexpr uint32_t IdleMs = 10;
 
 }  // namespace
 
-void OpenMainWindow() {
+void CreateMainWindow() {
   ToolForm& form = TheToolForm;
   String title = "Quarnet ";
   title += VersionReleaseText(ToolVersion, ToolRelease).View();
@@ -31,9 +31,13 @@ void OpenMainWindow() {
   StdoutHook = CollectStatusCharacter;
   PutText(StandardOutput, "Disconnected\r\n");
   SelectUnit(form, 0);
+}
+
+void OpenMainWindow() {
+  CreateMainWindow();
   // The window paints once before the search holds the thread.
   PumpMessages();
-  Search(form);
+  Search(TheToolForm);
 }
 
 void RunMainWindowLoop() {

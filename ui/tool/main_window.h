@@ -2,8 +2,9 @@
 // the moment the program is to end.
 #pragma once
 
-// Builds the window, chooses the port and speed, searches for the unit once and
-// returns with the window open.
+// Builds the window and chooses the port and speed, without a search.
+void CreateMainWindow();
+// CreateMainWindow, then one search for the unit; returns with the window open.
 void OpenMainWindow();
 // Dispatches the window's messages until ExitRequested.
 void RunMainWindowLoop();

@@ -108,6 +108,17 @@ bool StartConsole(const std::string& title) {
   return true;
 }
 
+void EchoConsoleTo(int descriptor) {
+  std::lock_guard guard(ConsoleLock);
+  if (echoDescriptor >= 0) close(echoDescriptor);
+  echoDescriptor = dup(descriptor);
+}
+
+void FlushConsoleEcho() {
+  std::lock_guard guard(ConsoleLock);
+  if (echoDescriptor >= 0) FlushEcho();
+}
+
 void EndConsolePipes() {
   if (pipesStarted) {
     pipesStarted = false;

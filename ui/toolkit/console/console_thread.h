@@ -11,6 +11,13 @@
 // the entry then ends without running the main program.
 bool StartConsole(const std::string& title);
 
+// Before StartConsole: on the headless backend the console characters are echoed to
+// `descriptor` (a copy of it) rather than to the standard output, which a program run
+// from a script keeps for its results.
+void EchoConsoleTo(int descriptor);
+// Writes out what the echo holds of an unfinished line, such as a question's prompt.
+void FlushConsoleEcho();
+
 // Keeps the program up, showing its log, until the operator closes the console; then
 // waits for the console thread. On the headless backend no operator can close it, so
 // the console thread is ended at once.

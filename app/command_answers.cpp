@@ -1,0 +1,75 @@
+#include "app/command_answers.h"
+
+#include <unistd.h>
+
+#include "runtime/console_streams.h"
+#include "runtime/message_box.h"
+#include "runtime/program_state.h"
+#include "runtime/stream.h"
+#include "ui/toolkit/console/console_thread.h"
+
+namespace {
+
+bool answerYes = false;
+BoxShown lastBox;
+
+bool IsQuestion(int buttons) {
+  return buttons == MessageOkCancel || buttons == MessageYesNo || buttons == MessageYesNoCancel;
+}
+
+// One line from the terminal; false at its end, on a read error or on a stop request.
+bool ReadTerminalLine(std::string& line) {
+  line.clear();
+  char c = 0;
+  while (!ExitRequested) {
+    ssize_t got = read(0, &c, 1);
+    if (got <= 0) return false;
+    if (c == '\n') return true;
+    line += c;
+  }
+  return false;
+}
+
+bool TerminalSaysYes() {
+  PutText(StandardOutput, "Proceed? [y/N] ");
+  FlushStandardStreams();
+  FlushConsoleEcho();
+  std::string line;
+  bool answered = ReadTerminalLine(line);
+  if (!answered) PutText(StandardOutput, "\r\n");
+  while (!line.empty() && (line.back() == '\r' || line.back() == ' ')) line.pop_back();
+  return answered && (line == "y" || line == "Y" || line == "yes" || line == "YES" || line == "Yes");
+}
+
+int TerminalResponder(const String& text, const String& caption, int style) {
+  lastBox = BoxShown{String::Copy(text.View()), String::Copy(caption.View()), style};
+  PutText(StandardOutput, "\r\n");
+  PutString(StandardOutput, caption);
+  PutText(StandardOutput, ": ");
+  PutString(StandardOutput, text);
+  PutText(StandardOutput, "\r\n");
+  int buttons = style & 0x0F;
+  if (!IsQuestion(buttons)) return ButtonOk;
+  bool yesNo = buttons == MessageYesNo || buttons == MessageYesNoCancel;
+  bool proceed = answerYes;
+  if (answerYes) {
+    PutText(StandardOutput, "-- answered OK (--yes)\r\n");
+  } else if (isatty(0)) {
+    proceed = TerminalSaysYes();
+  } else {
+    PutText(StandardOutput, "-- no terminal to ask on: refused (--yes answers OK)\r\n");
+  }
+  if (proceed) return yesNo ? ButtonYes : ButtonOk;
+  return buttons == MessageYesNo ? ButtonNo : ButtonCancel;
+}
+
+}  // namespace
+
+void AnswerMessagesOnTerminal(bool yes) {
+  answerYes = yes;
+  InstallMessageResponder(TerminalResponder);
+}
+
+const BoxShown& LastBoxShown() { return lastBox; }
+
+void ForgetLastBox() { lastBox = BoxShown{}; }

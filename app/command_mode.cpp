@@ -1,0 +1,109 @@
+#include "app/command_mode.h"
+
+#include <unistd.h>
+
+#include <string>
+
+#include "app/command_answers.h"
+#include "generic/string_utility.h"
+#include "link/port_control.h"
+#include "protocol/unit_info.h"
+#include "runtime/console_streams.h"
+#include "runtime/ini_file.h"
+#include "runtime/log.h"
+#include "runtime/program_state.h"
+#include "ui/tool/connection_state.h"
+#include "ui/tool/main_window.h"
+#include "ui/tool/tool_form.h"
+#include "ui/tool/unit_list.h"
+
+namespace {
+
+int resultDescriptor = -1;
+
+void WriteResult(const std::string& text) {
+  size_t done = 0;
+  while (done < text.size()) {
+    ssize_t written = write(resultDescriptor, text.data() + done, text.size() - done);
+    if (written <= 0) return;
+    done += static_cast<size_t>(written);
+  }
+}
+
+struct Outcome {
+  bool completed = false;
+  String message;
+};
+
+// The port named on the command line is the one to connect on; without one the
+// window's search runs: the environment's ports, then the remembered port and all.
+bool ConnectAsTheWindowDoes(ToolForm& form) {
+  if (PortNumber != 0) {
+    OnConnectClick(&form);
+  } else {
+    Search(form);
+  }
+  return IsPortOpen();
+}
+
+// A line per unit in the window's list order: address, model, software, serial number
+// and information text, separated by tabs, so that a script can cut the fields.
+Outcome ListSystem(ToolForm& form) {
+  int count = ListBoxCount(form.unitList);
+  std::string lines;
+  for (int i = 0; i < count; ++i) {
+    int address = static_cast<int>(ListBoxGetValue(form.unitList, i));
+    SelectUnit(form, address);
+    const UnitInfo& unit = form.SelectedUnit;
+    std::string line = std::string(IntText(address, 2).View()) + "\t";
+    if (form.UnitReady) {
+      line += std::string(ModelName(unit.cardnumber).View()) + "\t" +
+              std::string(VersionReleaseText(unit.softwareversion, unit.softwarebuild).View()) + "\t" +
+              std::to_string(unit.serialnumber) + "\t" + std::string(unit.information.View());
+    } else {
+      line += "-\t-\t-\tnot answering";
+    }
+    lines += line + "\n";
+  }
+  WriteResult(lines);
+  String message = "Units listed: ";
+  message += IntText(count, 0).View();
+  return Outcome{true, message};
+}
+
+Outcome RunOperation(const CommandRequest& request, ToolForm& form) {
+  switch (request.operation) {
+    case Operation::List:
+      return ListSystem(form);
+    default:
+      return Outcome{false, "Not available from the command line yet"};
+  }
+}
+
+void Finish(const Outcome& outcome) {
+  bool jobFile = !JobFile.Empty();
+  if (jobFile) WriteIniQuietly(JobFile, "Message", outcome.message);
+  PutText(ReportStream, outcome.completed ? "Done: " : "Failed: ");
+  PutString(ReportStream, outcome.message);
+  PutText(ReportStream, "\r\n");
+  ExitCode = outcome.completed ? 0 : jobFile ? 2 : 1;
+}
+
+}  // namespace
+
+void SetCommandResults(int descriptor) { resultDescriptor = descriptor; }
+
+void RunCommand(const CommandRequest& request) {
+  AnswerMessagesOnTerminal(request.yes);
+  CreateMainWindow();
+  ToolForm& form = TheToolForm;
+  Outcome outcome;
+  if (!ConnectAsTheWindowDoes(form)) {
+    outcome.message = "Cannot find a Velantor unit";
+  } else {
+    outcome = RunOperation(request, form);
+  }
+  if (ExitRequested) outcome = Outcome{false, "Stopped before the operation was complete"};
+  CloseMainWindow();
+  Finish(outcome);
+}

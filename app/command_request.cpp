@@ -1,0 +1,159 @@
+#include "app/command_request.h"
+
+#include <charconv>
+#include <string_view>
+
+namespace {
+
+struct OperationSpelling {
+  Operation operation;
+  const char* option;
+  bool takesFile;
+};
+
+constexpr OperationSpelling Operations[] = {
+    {Operation::Help, "--help", false},
+    {Operation::Version, "--version", false},
+    {Operation::List, "--list", false},
+    {Operation::UpdateAll, "--update-all", false},
+    {Operation::SaveLogs, "--save-logs", false},
+    {Operation::SaveSetup, "--save-setup", true},
+    {Operation::LoadSetup, "--load-setup", true},
+    {Operation::GenerateModbus, "--generate-modbus", true},
+    {Operation::GenerateFieldbus, "--generate-fieldbus", true},
+};
+
+const OperationSpelling* FindOperation(std::string_view option) {
+  for (const OperationSpelling& spelling : Operations) {
+    if (option == spelling.option) return &spelling;
+  }
+  return nullptr;
+}
+
+bool WorksOnOneUnit(Operation operation) {
+  return operation == Operation::SaveSetup || operation == Operation::LoadSetup ||
+         operation == Operation::GenerateModbus || operation == Operation::GenerateFieldbus;
+}
+
+// Modbus addresses run from 1 to 247.
+bool ReadUnitAddress(std::string_view text, int& address) {
+  const char* end = text.data() + text.size();
+  auto [stop, fault] = std::from_chars(text.data(), end, address);
+  return fault == std::errc() && stop == end && address >= 1 && address <= 247;
+}
+
+class Reader {
+ public:
+  Reader(int argc, const char* const* argv, CommandRequest& request, std::string& error)
+      : argc_(argc), argv_(argv), request_(request), error_(error) {}
+
+  bool Read() {
+    if (argc_ > 0) request_.rest.emplace_back(argv_[0]);
+    for (index_ = 1; index_ < argc_; ++index_) {
+      std::string_view item = argv_[index_];
+      if (item.size() < 3 || item.substr(0, 2) != "--") {
+        request_.rest.emplace_back(item);
+      } else if (!ReadLongOption(item)) {
+        return false;
+      }
+    }
+    return Check();
+  }
+
+ private:
+  bool Fail(std::string reason) {
+    error_ = std::move(reason);
+    return false;
+  }
+
+  // "--name value" and "--name=value" alike.
+  bool TakeValue(std::string_view attached, bool hasAttached, std::string& value) {
+    if (hasAttached) {
+      value = attached;
+    } else if (index_ + 1 < argc_) {
+      value = argv_[++index_];
+    } else {
+      return false;
+    }
+    return true;
+  }
+
+  bool ReadLongOption(std::string_view item) {
+    size_t equals = item.find('=');
+    bool hasValue = equals != std::string_view::npos;
+    std::string_view name = item.substr(0, equals);
+    std::string_view attached = hasValue ? item.substr(equals + 1) : std::string_view();
+    std::string value;
+    if (const OperationSpelling* spelling = FindOperation(name)) {
+      if (request_.operation != Operation::Window) {
+        return Fail(std::string("one operation at a time: ") + OperationOption(request_.operation) + " and " +
+                    spelling->option);
+      }
+      request_.operation = spelling->operation;
+      if (!spelling->takesFile) return !hasValue || Fail(std::string(name) + " takes no value");
+      if (!TakeValue(attached, hasValue, request_.file) || request_.file.empty()) {
+        return Fail(std::string(name) + " needs a file name");
+      }
+      return true;
+    }
+    if (name == "--yes") {
+      request_.yes = true;
+      return !hasValue || Fail("--yes takes no value");
+    }
+    if (name == "--unit") {
+      if (!TakeValue(attached, hasValue, value)) return Fail("--unit needs an address");
+      if (!ReadUnitAddress(value, request_.unit)) return Fail("--unit " + value + ": an address is 1 to 247");
+      unitGiven_ = true;
+      return true;
+    }
+    if (name == "--type") {
+      if (!TakeValue(attached, hasValue, request_.loadType) || request_.loadType.empty()) {
+        return Fail("--type needs a load type");
+      }
+      return true;
+    }
+    return Fail("unknown option " + std::string(name));
+  }
+
+  bool Check() {
+    Operation operation = request_.operation;
+    if (WorksOnOneUnit(operation) && !unitGiven_) {
+      return Fail(std::string(OperationOption(operation)) + " needs --unit ADDRESS");
+    }
+    if (!WorksOnOneUnit(operation) && unitGiven_) return Fail(NotTaken("--unit"));
+    if (operation != Operation::LoadSetup && !request_.loadType.empty()) return Fail(NotTaken("--type"));
+    if (request_.yes && (operation == Operation::Window || operation == Operation::Help ||
+                         operation == Operation::Version)) {
+      return Fail("--yes answers the questions of an operation; name one");
+    }
+    return true;
+  }
+
+  std::string NotTaken(const char* option) const {
+    if (request_.operation == Operation::Window) return std::string(option) + " needs an operation";
+    return std::string(OperationOption(request_.operation)) + " does not take " + option;
+  }
+
+  int argc_;
+  const char* const* argv_;
+  CommandRequest& request_;
+  std::string& error_;
+  int index_ = 0;
+  bool unitGiven_ = false;
+};
+
+}  // namespace
+
+bool ReadCommandRequest(int argc, const char* const* argv, CommandRequest& request, std::string& error) {
+  request = CommandRequest{};
+  return Reader(argc, argv, request, error).Read();
+}
+
+const char* OperationOption(Operation operation) {
+  for (const OperationSpelling& spelling : Operations) {
+    if (spelling.operation == operation) return spelling.option;
+  }
+  return "";
+}
+
+bool OperationAsks(Operation operation) { return operation == Operation::UpdateAll; }

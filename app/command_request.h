@@ -1,0 +1,48 @@
+// What a run of the program from a shell asks for: one of the main window's
+// operations, run without a window, or the usual window when no operation is named.
+//
+//   quarnet --list [[COM]<port>]
+//   quarnet --update-all [--yes] [[COM]<port>]
+//   quarnet --save-logs [[COM]<port>]
+//   quarnet --save-setup FILE --unit ADDRESS [[COM]<port>]
+//   quarnet --load-setup FILE --unit ADDRESS [--type "clone unit"] [[COM]<port>]
+//   quarnet --generate-modbus FILE --unit ADDRESS [[COM]<port>]
+//   quarnet --generate-fieldbus FILE --unit ADDRESS [[COM]<port>]
+//   quarnet --help | --version
+#pragma once
+
+#include <string>
+#include <vector>
+
+enum class Operation {
+  Window,  // no long option: the main window, as always
+  Help,
+  Version,
+  List,
+  UpdateAll,
+  SaveLogs,
+  SaveSetup,
+  LoadSetup,
+  GenerateModbus,
+  GenerateFieldbus,
+};
+
+struct CommandRequest {
+  Operation operation = Operation::Window;
+  std::string file;      // the PC file of the setup and generate operations
+  int unit = 0;          // the Modbus address of the unit they work on
+  std::string loadType;  // empty: the Load Setup form's first type
+  bool yes = false;      // confirmations are answered OK
+  // Every item that is not a long option, item 0 first, for the classic option reader.
+  std::vector<std::string> rest;
+};
+
+// False with a one-line reason in `error` for an unknown long option, a missing or bad
+// value, two operations at once, or an option that the operation does not take.
+bool ReadCommandRequest(int argc, const char* const* argv, CommandRequest& request, std::string& error);
+
+// The operation's name as the command line spells it ("--update-all").
+const char* OperationOption(Operation operation);
+
+// Whether the operation asks the operator before it changes units.
+bool OperationAsks(Operation operation);
