@@ -1,0 +1,95 @@
+// The main window's operations run from a shell against quarnet-sim's demo system on a
+// pseudo-terminal, in real time: what a script sees on standard output, the exit code
+// and the job file.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "testing/program_run.h"
+#include "testing/simulator_process.h"
+#include "testing/temporary_folder.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class Command : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    fs::create_directories(folder.Path("dev"));
+    fs::create_directories(folder.Path("locks"));
+    fs::copy_file(QUARNET_PROGRAM, folder.Path("quarnet"));
+  }
+
+  // quarnet with `arguments`, its standard output into out.txt, no terminal on its input.
+  ProgramRun Quarnet(const std::string& arguments, const std::string& ports = "VELANTORPORTLIST=COM4") {
+    return RunProgram(folder.Path(), "env -u VELANTORPORT " + ports +
+                                         " VELANTORDEVDIR=dev VELANTORLOCKDIR=locks XDG_CONFIG_HOME=config "
+                                         "./quarnet " +
+                                         arguments + " >out.txt </dev/null",
+                      "", std::chrono::seconds(60));
+  }
+
+  std::string Results() { return folder.Read("out.txt"); }
+
+  TemporaryFolder folder{"command"};
+};
+
+TEST_F(Command, ListPrintsTheSystemAloneOnStandardOutput) {
+  SimulatorProcess simulator(QUARNET_SIM_PROGRAM, folder.Path("dev/com4"));
+  ASSERT_TRUE(simulator.Ready()) << simulator.FirstLine();
+  // Through the environment's port list, and on the port named, with a job file.
+  const std::pair<const char*, const char*> ways[] = {{"--list", "VELANTORPORTLIST=COM4"},
+                                                     {"--list job.ini COM4", "-u VELANTORPORTLIST"}};
+  for (auto [arguments, ports] : ways) {
+    ProgramRun run = Quarnet(arguments, ports);
+    EXPECT_EQ(run.exitCode, 0) << arguments << run.output;
+    EXPECT_EQ(Results(),
+              "02\tKT7\t6.12r41\t2320117\tSilo 3 load cells\n"
+              "05\tKD6\t6.12r41\t2318842\tSilo 3 discharge\n"
+              "09\tKR5\t6.08r12\t2209455\tDischarge gate I/O\n")
+        << arguments;
+    EXPECT_NE(run.output.find("Done: Units listed: 3"), std::string::npos) << run.output;
+    EXPECT_EQ(run.output.find("aborted"), std::string::npos) << run.output;
+    EXPECT_TRUE(fs::is_empty(folder.Path("locks")));
+  }
+  EXPECT_EQ(folder.Read("job.ini"), "Message=Units listed: 3\r\n");
+}
+
+TEST_F(Command, AQuestionWithNobodyToAskIsRefusedBeforeThePortOpens) {
+  SimulatorProcess simulator(QUARNET_SIM_PROGRAM, folder.Path("dev/com4"), {"--log", folder.Path("traffic.log")});
+  ASSERT_TRUE(simulator.Ready()) << simulator.FirstLine();
+  ProgramRun run = Quarnet("--update-all job.ini");
+  EXPECT_EQ(run.exitCode, 1) << run.output;
+  EXPECT_NE(run.output.find("add --yes to answer OK"), std::string::npos) << run.output;
+  EXPECT_EQ(Results(), "");
+  EXPECT_FALSE(fs::exists(folder.Path("LogFiles")));
+  simulator.Stop();
+  EXPECT_EQ(folder.Read("traffic.log").find(" RX "), std::string::npos) << folder.Read("traffic.log");
+}
+
+TEST_F(Command, FailuresAndMistakesEndWithTheirCodes) {
+  struct Case {
+    const char* arguments;
+    int exitCode;
+    const char* output;
+  };
+  // No unit anywhere: the search over an empty device folder ends at once.
+  const Case cases[] = {
+      {"--lits", 1, "quarnet: unknown option --lits\nTry 'quarnet --help'."},
+      {"--save-setup a.csv", 1, "quarnet: --save-setup needs --unit ADDRESS"},
+      {"--list", 1, "Failed: Cannot find a Velantor unit"},
+      {"--list job.ini", 2, "Failed: Cannot find a Velantor unit"},
+  };
+  for (const Case& c : cases) {
+    ProgramRun run = Quarnet(c.arguments, "VELANTORPORTLIST=COM4");
+    EXPECT_EQ(run.exitCode, c.exitCode) << c.arguments << "\n" << run.output;
+    EXPECT_NE(run.output.find(c.output), std::string::npos) << c.arguments << "\n" << run.output;
+    EXPECT_EQ(Results(), "") << c.arguments;
+  }
+  EXPECT_EQ(folder.Read("job.ini"), "Message=Cannot find a Velantor unit\r\n");
+}
+
+}  // namespace
