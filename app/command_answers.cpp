@@ -2,11 +2,13 @@
 
 #include <unistd.h>
 
+#include "generic/string_utility.h"
 #include "runtime/console_streams.h"
 #include "runtime/message_box.h"
 #include "runtime/program_state.h"
 #include "runtime/stream.h"
 #include "ui/toolkit/console/console_thread.h"
+#include "ui/toolkit/controls/progress_window.h"
 
 namespace {
 
@@ -63,7 +65,32 @@ int TerminalResponder(const String& text, const String& caption, int style) {
   return buttons == MessageYesNo ? ButtonNo : ButtonCancel;
 }
 
+int lastTenth = 0;
+
+void WriteNow(std::string_view text) {
+  PutText(StandardOutput, text);
+  FlushStandardStreams();
+  FlushConsoleEcho();
+}
+
+void EchoProgress(int shown, std::string_view message) {
+  if (shown < 0) {
+    WriteNow("\r\n");
+  } else if (!message.empty()) {
+    lastTenth = 0;
+    WriteNow(message);
+    WriteNow(" ");
+  } else if (shown / 10 > lastTenth) {
+    lastTenth = shown / 10;
+    String text = IntText(lastTenth * 10);
+    text += "% ";
+    WriteNow(text.View());
+  }
+}
+
 }  // namespace
+
+void ShowProgressOnTerminal() { ProgressEcho = EchoProgress; }
 
 void AnswerMessagesOnTerminal(bool yes) {
   answerYes = yes;

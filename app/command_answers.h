@@ -7,6 +7,9 @@
 
 void AnswerMessagesOnTerminal(bool yes);
 
+// The progress window's message and its bar, in steps of ten percent, on the terminal.
+void ShowProgressOnTerminal();
+
 struct BoxShown {
   String text;
   String caption;

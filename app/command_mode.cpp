@@ -95,6 +95,7 @@ void SetCommandResults(int descriptor) { resultDescriptor = descriptor; }
 
 void RunCommand(const CommandRequest& request) {
   AnswerMessagesOnTerminal(request.yes);
+  ShowProgressOnTerminal();
   CreateMainWindow();
   ToolForm& form = TheToolForm;
   Outcome outcome;

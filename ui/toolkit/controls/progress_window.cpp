@@ -11,6 +11,7 @@ ProgressForm TheProgressForm;
 int8_t ProgressShown = 0;
 int8_t ProgressTarget = 0;
 bool ProgressClosed = false;
+void (*ProgressEcho)(int shown, std::string_view message) = nullptr;
 
 namespace {
 
@@ -66,7 +67,10 @@ void DestroyProgressForm() {
   DestroyPelWindow(TheProgressForm.window);
 }
 
-void ShowBar() { ProgressSetPosition(TheProgressForm.bar, ProgressShown); }
+void ShowBar() {
+  ProgressSetPosition(TheProgressForm.bar, ProgressShown);
+  if (ProgressEcho != nullptr) ProgressEcho(ProgressShown, {});
+}
 
 void PumpUntilIdle() {
   while (PumpMessagesThrottled()) {
@@ -81,6 +85,7 @@ void OpenQuarnetProgress(PelWindow& owner, std::string_view message) {
   CreateProgressForm(owner);
   PelEnable(owner, false);
   PelSetText(TheProgressForm.message.window, message);
+  if (ProgressEcho != nullptr) ProgressEcho(0, message);
   SetMouseCursor(MouseCursor::Wait);
 }
 
@@ -102,5 +107,6 @@ void CloseQuarnetProgress() {
   FormTrace("CloseQuarnetProgress");
   if (progressOwner != nullptr) ReleaseModalOwner(*progressOwner);
   DestroyProgressForm();
+  if (ProgressEcho != nullptr) ProgressEcho(-1, {});
   SetMouseCursor(MouseCursor::Arrow);
 }
