@@ -57,8 +57,8 @@ uint8_t Poll(SimUnit& unit, SetupJob& job, uint16_t file) {
   return 0;
 }
 
-void Start(SetupJob& job, bool loading, uint8_t type) {
-  job = SetupJob{.running = true, .loading = loading, .loadType = type, .pollsLeft = SetupJobPolls};
+void Start(const SimUnit& unit, SetupJob& job, bool loading, uint8_t type) {
+  job = SetupJob{.running = true, .loading = loading, .loadType = type, .pollsLeft = unit.setupJobPolls};
 }
 
 }  // namespace
@@ -80,14 +80,14 @@ std::optional<Bytes> AnswerSetupCall(Simulator& system, SimUnit& unit, const Byt
         system.Note(who + ": no setup to load");
         return std::nullopt;
       }
-      Start(unit.setupJob, true, body[4]);
+      Start(unit, unit.setupJob, true, body[4]);
       break;
     }
-    case 0x91: Start(unit.setupJob, false, 0); break;
+    case 0x91: Start(unit, unit.setupJob, false, 0); break;
     case 0x92: reply.push_back(Poll(unit, unit.setupJob, SetupFile)); break;
-    case 0x94: Start(unit.modbusJob, false, 0); break;
+    case 0x94: Start(unit, unit.modbusJob, false, 0); break;
     case 0x95: reply.push_back(Poll(unit, unit.modbusJob, ModbusFile)); break;
-    case 0x96: Start(unit.fieldbusJob, false, 0); break;
+    case 0x96: Start(unit, unit.fieldbusJob, false, 0); break;
     case 0x97: reply.push_back(Poll(unit, unit.fieldbusJob, FieldbusFile)); break;
     default:
       system.Note(who + ": no setup call " + std::to_string(code));

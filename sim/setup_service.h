@@ -11,9 +11,6 @@
 
 class Simulator;
 
-// How many status polls a job answers with "working" before it finishes.
-inline constexpr int SetupJobPolls = 3;
-
 // The reply; nullopt for a request the unit does not answer (an unknown sub-code, a
 // wrong length, a load without a readable setup file).
 std::optional<Bytes> AnswerSetupCall(Simulator& system, SimUnit& unit, const Bytes& body);

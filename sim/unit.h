@@ -97,6 +97,8 @@ struct SimUnit {
   SetupJob setupJob;
   SetupJob modbusJob;
   SetupJob fieldbusJob;
+  // The status polls a job takes: all but the last report "working".
+  int setupJobPolls = 3;
   Program program = Program::Off;
   LineSettings listening;
   // Every restart, power cycle and speed change starts a new epoch; events scheduled
