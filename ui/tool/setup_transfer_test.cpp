@@ -7,6 +7,8 @@
 #include <filesystem>
 #include <fstream>
 
+#include "fieldbus/data_table.h"
+#include "fieldbus/description_checks_test.h"
 #include "protocol/setup_calls.h"
 #include "ui/tool/setup_transfer.h"
 #include "ui/tool/tool_window_fixture.h"
@@ -14,12 +16,19 @@
 
 namespace {
 
+// The demo system with a KD6 that carries a fieldbus interface (an LPC4357).
+SystemDescription FieldbusSystem() {
+  SystemDescription system = DemoSystem();
+  system.units[0].identity.mcu = 7;
+  return system;
+}
+
 class SetupTransfer : public ToolWindow {
  protected:
   void SetUp() override {
     ToolWindow::SetUp();
     ResetSetupSequences();
-    AttachSystem(4, DemoSystem());
+    AttachSystem(4, FieldbusSystem());
     OpenMainWindow();
     // The demo's KD6, the second line.
     ASSERT_TRUE(OperatorPickListLine(Form().unitList.window.hwnd, 1));
@@ -128,6 +137,31 @@ TEST_F(SetupTransfer, PcFilesThatCannotBeReadOrWrittenFailCleanly) {
   EXPECT_EQ(Message(), "Error: Unable to generate Modbus files (16)");
   EXPECT_TRUE(std::filesystem::is_directory(folder.Path("taken.csv")));
   EXPECT_FALSE(Exists(folder.Path("taken.csv.partial")));
+}
+
+TEST_F(SetupTransfer, GenerateFieldbusWritesTheTableAndItsFourDescriptionFiles) {
+  ASSERT_TRUE(PelIsEnabled(Form().generateFieldbusButton.window));
+  const std::string stem = "05 KD6 2318842 Fieldbus";
+  ASSERT_TRUE(DoGenerateFieldbus(Form().window, Form().SelectedUnit, File(stem + ".csv")));
+  EXPECT_EQ(Message(), "Information: Fieldbus files generated (64)");
+  EXPECT_EQ(folder.Read(stem + ".csv").rfind("Data Address,Data Name,Scope,Size,Type,", 0), 0u);
+  std::vector<std::string> texts;
+  for (const char* suffix : DescriptionSuffixes) texts.push_back(folder.Read(stem + suffix));
+  DescriptionFiles files;
+  std::string error;
+  ASSERT_TRUE(ParseDescriptionFiles(texts, files, error)) << error;
+  ASSERT_TRUE(ReadDataTable(File(stem + ".csv")));
+  EXPECT_EQ(TableRowCount(), 5 + static_cast<int>(Kd6().settings.size()));
+  EXPECT_TRUE(CheckRows(files, FactsOfTheTableRead(), error)) << error;
+  ReleaseDataTable();
+}
+
+TEST_F(SetupTransfer, AFieldbusTableThatCannotBeFetchedWritesNoFiles) {
+  simulator->OrderFault({.kind = FaultKind::DropReply, .after = 2, .count = 0, .unit = 5});
+  EXPECT_FALSE(DoGenerateFieldbus(Form().window, Form().SelectedUnit, File("table.csv")));
+  EXPECT_EQ(Message(), "Error: Unable to generate fieldbus files (16)");
+  EXPECT_FALSE(Exists(folder.Path("table.csv")));
+  EXPECT_FALSE(Exists(folder.Path("table EthernetIP.EDS")));
 }
 
 }  // namespace
