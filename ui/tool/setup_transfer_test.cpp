@@ -156,6 +156,25 @@ TEST_F(SetupTransfer, GenerateFieldbusWritesTheTableAndItsFourDescriptionFiles) 
   ReleaseDataTable();
 }
 
+// The generator's reason for refusing a table reaches the operator with the message.
+TEST_F(SetupTransfer, ATableTheGeneratorRefusesIsReportedWithItsReason) {
+  std::string table = "Data Address,Data Name,Scope,Size,Type,Min,Max,Default,Decimal Places,Units,Bit Names\r\n"
+                      "1,\"\",OUTPUT,4,REAL32,0,100,0,1,kg,\r\n";
+  // The unit's table is swapped for a broken one as the tool opens it.
+  simulator->Traffic().onLine = [&](const std::string& line) {
+    if (line.find("RX 05 45 10 26") != std::string::npos) {
+      simulator->PutFile(5, 1, 263, Bytes(table.begin(), table.end()));
+    }
+  };
+  EXPECT_FALSE(DoGenerateFieldbus(Form().window, Form().SelectedUnit, File("broken.csv")));
+  simulator->Traffic().onLine = nullptr;
+  std::string message = Message();
+  EXPECT_EQ(message.rfind("Error: Unable to generate fieldbus files\r\n\r\nline 2", 0), 0u) << message;
+  EXPECT_NE(message.find("DATA NAME"), std::string::npos) << message;
+  EXPECT_EQ(folder.Read("broken.csv"), table);
+  EXPECT_FALSE(Exists(folder.Path("broken EthernetIP.EDS")));
+}
+
 TEST_F(SetupTransfer, AFieldbusTableThatCannotBeFetchedWritesNoFiles) {
   simulator->OrderFault({.kind = FaultKind::DropReply, .after = 2, .count = 0, .unit = 5});
   EXPECT_FALSE(DoGenerateFieldbus(Form().window, Form().SelectedUnit, File("table.csv")));
