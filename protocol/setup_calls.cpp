@@ -1,5 +1,7 @@
 #include "protocol/setup_calls.h"
 
+#include <optional>
+
 #include "link/packet.h"
 #include "link/port_control.h"
 #include "protocol/remote_call.h"
@@ -27,9 +29,10 @@ uint8_t FieldbusSequence = 0;
 // The request: address, function, sub-code, sequence and the optional parameter.
 // The reply: address, function, a byte of no meaning, the sequence echoed and, for the
 // status calls, the status.
-bool SetupCall(const UnitInfo& unit, uint8_t code, uint8_t& counter, const int* parameter, uint8_t* status) {
+bool SetupCall(const UnitInfo& unit, uint8_t code, uint8_t& counter, std::optional<uint8_t> parameter,
+               uint8_t* status) {
   uint8_t sequence = counter++ & 7;
-  uint32_t requestSize = parameter != nullptr ? 5 : 4;
+  uint32_t requestSize = parameter ? 5 : 4;
   uint32_t replySize = status != nullptr ? 5 : 4;
   for (int attempt = 0; attempt < Attempts && !ExitRequested; ++attempt) {
     BeginPacket();
@@ -37,7 +40,7 @@ bool SetupCall(const UnitInfo& unit, uint8_t code, uint8_t& counter, const int* 
     PutByte(PacketStream, SetupFunction);
     PutByte(PacketStream, code);
     PutByte(PacketStream, sequence);
-    if (parameter != nullptr) PutByte(PacketStream, static_cast<uint8_t>(*parameter));
+    if (parameter) PutByte(PacketStream, *parameter);
     SendPacket(LinkPort, requestSize);
     RecvPacket(LinkPort, replySize);
     uint8_t address = GetByte(PacketReader);
@@ -61,39 +64,37 @@ bool LoadSetup(const UnitInfo& unit, uint8_t type) {
   StringStream out(name);
   PutHex2(out, type);
   AnnounceCall(name.View());
-  int parameter = type;
-  return SetupCall(unit, LoadSetupCode, SetupSequence, &parameter, nullptr);
+  return SetupCall(unit, LoadSetupCode, SetupSequence, type, nullptr);
 }
 
 bool SaveSetup(const UnitInfo& unit) {
   AnnounceCall("SaveSetup");
-  int parameter = 0;
-  return SetupCall(unit, SaveSetupCode, SetupSequence, &parameter, nullptr);
+  return SetupCall(unit, SaveSetupCode, SetupSequence, 0, nullptr);
 }
 
 bool SaveLoadStatus(const UnitInfo& unit, uint8_t& status) {
   AnnounceCall("SaveLoadStatus");
-  return SetupCall(unit, SaveLoadStatusCode, SetupSequence, nullptr, &status);
+  return SetupCall(unit, SaveLoadStatusCode, SetupSequence, std::nullopt, &status);
 }
 
 bool SaveModbusConfig(const UnitInfo& unit) {
   AnnounceCall("SaveModbusConfig");
-  return SetupCall(unit, SaveModbusConfigCode, ModbusSequence, nullptr, nullptr);
+  return SetupCall(unit, SaveModbusConfigCode, ModbusSequence, std::nullopt, nullptr);
 }
 
 bool SaveModbusConfigStatus(const UnitInfo& unit, uint8_t& status) {
   AnnounceCall("SaveModbusConfigStatus");
-  return SetupCall(unit, SaveModbusConfigStatusCode, ModbusSequence, nullptr, &status);
+  return SetupCall(unit, SaveModbusConfigStatusCode, ModbusSequence, std::nullopt, &status);
 }
 
 bool SaveFieldbusConfig(const UnitInfo& unit) {
   AnnounceCall("SaveFieldbusConfig");
-  return SetupCall(unit, SaveFieldbusConfigCode, FieldbusSequence, nullptr, nullptr);
+  return SetupCall(unit, SaveFieldbusConfigCode, FieldbusSequence, std::nullopt, nullptr);
 }
 
 bool SaveFieldbusConfigStatus(const UnitInfo& unit, uint8_t& status) {
   AnnounceCall("SaveFieldbusConfigStatus");
-  return SetupCall(unit, SaveFieldbusConfigStatusCode, FieldbusSequence, nullptr, &status);
+  return SetupCall(unit, SaveFieldbusConfigStatusCode, FieldbusSequence, std::nullopt, &status);
 }
 
 void ResetSetupSequences() { SetupSequence = ModbusSequence = FieldbusSequence = 0; }
