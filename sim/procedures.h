@@ -62,5 +62,7 @@ bool AnswerReadUnitInfo(Call& call);
 bool ChangeProgrammerSpeed(Call& call, bool extended);
 // The transfer buffer of the boot loader or flash programmer.
 bool AnswerBufferSize(Call& call);
+// Reads or writes one of the unit's settings.
+bool AnswerAccessSetting(Call& call);
 // A note for the traffic log that the unit did not answer, and false.
 bool Refuse(Call& call, const std::string& why);

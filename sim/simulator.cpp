@@ -8,6 +8,7 @@
 #include "sim/new_software.h"
 #include "sim/file_blocks.h"
 #include "sim/procedures.h"
+#include "sim/setup_service.h"
 #include "sim/virtual_line_end.h"
 
 namespace {
@@ -28,6 +29,7 @@ constexpr uint8_t BootFlagNoSoftware = 0x01;
 constexpr uint8_t BootFlagFlashCheckFailed = 0x04;
 constexpr uint8_t FileBlock = 0x47;
 constexpr uint8_t RelayedFileBlock = 0x48;
+constexpr uint8_t SetupFunction = 0x46;
 // The software that relays file blocks to the units behind it.
 constexpr int RelaySoftware = 604;
 
@@ -71,6 +73,7 @@ Simulator::Simulator(VirtualClock& clock, const SystemDescription& system)
     SimUnit& unit = units_.emplace_back();
     unit.description = description;
     unit.files = description.files;
+    unit.settings = description.settings;
     if (description.attached) attached_ = &unit;
   }
   Assert(attached_ != nullptr);
@@ -348,6 +351,7 @@ std::optional<Bytes> Simulator::Answer(SimUnit& unit, const Bytes& body, std::fu
   uint8_t function = body[1];
   if (function == Ping && body.size() == 2) return Bytes{body[0], PingReply};
   std::string who = UnitName(unit) + " (" + ProgramName(unit.program) + ")";
+  if (function == SetupFunction && unit.program == Program::Software) return AnswerSetupCall(*this, unit, body);
   if (function != ProcedureCall || body.size() < 4) {
     Note(who + ": no answer to function " + std::to_string(function));
     return std::nullopt;

@@ -136,6 +136,7 @@ constexpr Procedure Table[] = {
     {0x1032, "Reset", 0, 0, AnyVersion, Reset},
     {0x1033, "wait for unit", 0, 600, AnyVersion, WaitForUnit},
     {0x1034, "GetDebugLogs", 0, 0, AnyVersion, GetDebugLogs},
+    {0x1080, "AccessSetting", 12, 600, AnyVersion, AnswerAccessSetting},
 };
 
 }  // namespace

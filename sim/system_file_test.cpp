@@ -31,11 +31,12 @@ TEST(SystemFileTest, TheDemoSystemReadsAsWritten) {
   EXPECT_EQ(identity.mcu, 6);
   EXPECT_EQ(identity.checksum, 0x5C3A91E4u);
   EXPECT_EQ(display.debugLogs, (std::vector<uint16_t>{0x0301, 0x0302}));
-  ASSERT_EQ(display.settings.size(), 3u);
-  EXPECT_EQ(display.settings[2].number, 3);
-  EXPECT_FLOAT_EQ(display.settings[2].value, 2.0004f);
-  EXPECT_EQ(display.settings[2].decimals, 4);
-  EXPECT_EQ(display.settings[2].unitsText, "mV/V");
+  EXPECT_EQ(identity.product, 61);
+  ASSERT_EQ(display.settings.size(), 10u);
+  EXPECT_EQ(display.settings[5].number, 8124);
+  EXPECT_FLOAT_EQ(display.settings[5].value, 2.0004f);
+  EXPECT_EQ(display.settings[5].decimals, 4);
+  EXPECT_EQ(display.settings[5].unitsText, "mV/V");
   EXPECT_EQ(system.units[2].identity.mcu, 5) << "a KR5 carries an LPC1768 unless told otherwise";
 }
 

@@ -80,8 +80,25 @@ std::vector<uint8_t> UnitDrives(const UnitDescription& description);
 // The MCU a card carries, for a description that does not name one; 0 when unknown.
 uint8_t CardMcu(uint16_t card, uint16_t circuit);
 
+// What the unit is writing or loading for the tool (function 0x46): each family of
+// calls runs one job at a time, which takes a few status polls to finish.
+struct SetupJob {
+  bool running = false;
+  bool loading = false;    // the setup family: load rather than save
+  uint8_t loadType = 0;
+  int pollsLeft = 0;       // status polls that still report "working"
+};
+
 struct SimUnit {
   UnitDescription description;
+  // Its settings as they stand now: the description's at the start, then what the
+  // tool writes and the setups it loads.
+  std::vector<UnitSetting> settings;
+  SetupJob setupJob;
+  SetupJob modbusJob;
+  SetupJob fieldbusJob;
+  // The status polls a job takes: all but the last report "working".
+  int setupJobPolls = 3;
   Program program = Program::Off;
   LineSettings listening;
   // Every restart, power cycle and speed change starts a new epoch; events scheduled

@@ -20,6 +20,8 @@
 #include "protocol/identification.h"
 #include "protocol/loader_procedures.h"
 #include "protocol/remote_call.h"
+#include "protocol/setting_access.h"
+#include "protocol/setup_calls.h"
 #include "protocol/speed_negotiation.h"
 #include "protocol/unit_info.h"
 #include "protocol/unit_procedures.h"
@@ -116,6 +118,8 @@ enum Procedure {
   FindUnit,
   UnitSpeed,
   ProgrammerSpeed,
+  SettingCall,
+  SetupStatus,
   ProcedureCount
 };
 
@@ -144,6 +148,8 @@ constexpr Cost Costs[ProcedureCount] = {
     {2 + 2 + 10 + 4, 0},     // FindUnitOnPort: boot ROM, boot loader, pings, Modbus address
     {8 + 4 + 150, 0},        // SetUnitBaudRate: asks, pings, asks at the fallback speed
     {16, 0},                 // SetProgrammerBaudRate
+    {8, 0},                  // AccessSetting
+    {8, 0},                  // SaveLoadStatus
 };
 // One call: the request's line time and the packet layer's waits, each bounded by the
 // reply time-out (at most the long one), two slides of at most 100 ms plus a wait.
@@ -213,6 +219,24 @@ void Run(Procedure procedure, UnitInfo& unit, FuzzedDataProvider& input) {
     case ProgrammerSpeed:
       SetProgrammerBaudRate(unit, input.PickValueInArray({0u, 9600u, 128000u, 460800u}), input.ConsumeBool());
       break;
+    case SettingCall: {
+      SettingRecord record;
+      record.value = 1.5f;
+      if (AccessSetting(unit, 8060, input.ConsumeBool() ? SettingRead : SettingWrite, record)) {
+        // The texts' lengths came in a byte each; the display fields in 4 and 12 bits.
+        FuzzCheck(record.unitstext.Length() <= 255 && record.secondtext.Length() <= 255 &&
+                  record.thirdtext.Length() <= 255);
+        FuzzCheck(record.decimals <= 15 && record.countby <= 0x0FFF);
+      } else {
+        FuzzCheck(record.value == 1.5f && record.unitstext.Empty());
+      }
+      break;
+    }
+    case SetupStatus: {
+      uint8_t status = 0xAA;
+      if (!SaveLoadStatus(unit, status)) FuzzCheck(status == 0xAA);
+      break;
+    }
     case ProcedureCount: break;
   }
 }

@@ -3,6 +3,7 @@
 #include "link/port_control.h"
 #include "runtime/program_state.h"
 #include "ui/tool/connection_state.h"
+#include "ui/tool/file_commands.h"
 #include "ui/tool/port_and_speed.h"
 #include "ui/tool/settings_area.h"
 #include "ui/tool/status_line.h"
@@ -138,7 +139,7 @@ void CreateControls(ToolForm& form) {
 
   PelSetBackgroundColour(form.window, SettingsAreaColour);
   MakeStatic(form, form.unitTitle, UnitTitleBox, NoWrap);
-  MakeButton(form, form.menuButton, MenuBox, "Menu", 0, nullptr);
+  MakeButton(form, form.menuButton, MenuBox, "Menu", 0, OnMenuClick);
   PelShow(form.menuButton.window, false);
   SetFormFont(form, 24);
   for (int i = 0; i < 3; ++i) MakeStatic(form, form.readouts[i], ReadoutBoxes[i], SS_RIGHT);
@@ -155,11 +156,13 @@ void CreateControls(ToolForm& form) {
     if (SettingRowHasArrows[row]) MakeArrows(form, controls.arrows, RowArrowsBox(row), nullptr);
     MakeStatic(form, controls.description, RowDescriptionBox(row), NoWrap);
   }
-  MakeButton(form, form.refreshButton, RefreshBox, "Refresh", 0, nullptr);
-  MakeButton(form, form.generateModbusButton, GenerateModbusBox, "Generate Modbus...", 0, nullptr);
-  MakeButton(form, form.generateFieldbusButton, GenerateFieldbusBox, "Generate Fieldbus...", 0, nullptr);
-  MakeButton(form, form.saveSetupButton, SaveSetupBox, "Save Setup...", 0, nullptr);
-  MakeButton(form, form.loadSetupButton, LoadSetupBox, "Load Setup...", 0, nullptr);
+  ConnectSettingsArea(form);
+  MakeButton(form, form.refreshButton, RefreshBox, "Refresh", 0, OnRefreshClick);
+  MakeButton(form, form.generateModbusButton, GenerateModbusBox, "Generate Modbus...", 0, OnGenerateModbusClick);
+  MakeButton(form, form.generateFieldbusButton, GenerateFieldbusBox, "Generate Fieldbus...", 0,
+             OnGenerateFieldbusClick);
+  MakeButton(form, form.saveSetupButton, SaveSetupBox, "Save Setup...", 0, OnSaveSetupClick);
+  MakeButton(form, form.loadSetupButton, LoadSetupBox, "Load Setup...", 0, OnLoadSetupClick);
   MakeStatic(form, form.settingsPanel, SettingsPanelBox, 0);
   MakeStatic(form, form.statusLine, StatusLineBox, NoWrap);
 }

@@ -1,0 +1,23 @@
+// The four transfers behind the file forms: a unit's setup saved to a PC file or
+// loaded from one, its Modbus register table saved, and its fieldbus data table saved
+// with the four description files generated beside it. The unit writes and reads
+// these files itself on its drive 1; the tool moves their bytes and shows the
+// progress, and tells the operator the outcome in a message box.
+#pragma once
+
+#include <cstdint>
+
+#include "protocol/unit_info.h"
+#include "runtime/string.h"
+#include "ui/toolkit/controls/pel_window.h"
+
+// What one transfer may move: larger unit files fail to be read, larger PC files are
+// refused.
+inline constexpr uint32_t TransferBufferSize = 0x400001;
+
+// Each returns true when the transfer succeeded.
+bool DoSaveSetup(PelWindow& form, const UnitInfo& unit, const String& fileName);
+// `loadType` indexes LoadTypes (protocol/setup_calls.h).
+bool DoLoadSetup(PelWindow& form, const UnitInfo& unit, const String& fileName, int loadType);
+bool DoGenerateModbus(PelWindow& form, const UnitInfo& unit, const String& fileName);
+bool DoGenerateFieldbus(PelWindow& form, const UnitInfo& unit, const String& fileName);
