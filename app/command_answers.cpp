@@ -66,25 +66,19 @@ int TerminalResponder(const String& text, const String& caption, int style) {
 }
 
 int lastTenth = 0;
+String progressMessage;
 
-void WriteNow(std::string_view text) {
-  PutText(StandardOutput, text);
-  FlushStandardStreams();
-  FlushConsoleEcho();
-}
-
+// A line for every ten percent: the window's own traces interleave with it.
 void EchoProgress(int shown, std::string_view message) {
-  if (shown < 0) {
-    WriteNow("\r\n");
-  } else if (!message.empty()) {
+  if (!message.empty()) {
     lastTenth = 0;
-    WriteNow(message);
-    WriteNow(" ");
+    progressMessage = String::Copy(message);
   } else if (shown / 10 > lastTenth) {
     lastTenth = shown / 10;
-    String text = IntText(lastTenth * 10);
-    text += "% ";
-    WriteNow(text.View());
+    PutString(StandardOutput, progressMessage);
+    PutText(StandardOutput, " ");
+    PutText(StandardOutput, IntText(lastTenth * 10).View());
+    PutText(StandardOutput, "%\r\n");
   }
 }
 

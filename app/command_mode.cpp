@@ -14,6 +14,7 @@
 #include "runtime/program_state.h"
 #include "ui/tool/connection_state.h"
 #include "ui/tool/main_window.h"
+#include "ui/tool/setup_transfer.h"
 #include "ui/tool/tool_form.h"
 #include "ui/tool/unit_list.h"
 
@@ -71,10 +72,75 @@ Outcome ListSystem(ToolForm& form) {
   return Outcome{true, message};
 }
 
+bool InSystemList(ToolForm& form, int address) {
+  for (int i = 0; i < ListBoxCount(form.unitList); ++i) {
+    if (ListBoxGetValue(form.unitList, i) == address) return true;
+  }
+  return false;
+}
+
+String UnitText(int address, std::string_view what) {
+  String text = "Unit ";
+  text += IntText(address).View();
+  text += what;
+  return text;
+}
+
+// The unit chosen as the window's list chooses it, and refused where the window's
+// button for the operation would be greyed out.
+bool ChooseUnit(ToolForm& form, const CommandRequest& request, String& refusal) {
+  if (!InSystemList(form, request.unit)) {
+    refusal = UnitText(request.unit, " is not in the system");
+    return false;
+  }
+  SelectUnit(form, request.unit);
+  if (!form.UnitReady) {
+    refusal = UnitText(request.unit, " does not answer");
+  } else if (request.operation == Operation::GenerateFieldbus ? !form.FieldbusCapable : !form.UnitHasSettings) {
+    refusal = UnitText(request.unit, request.operation == Operation::GenerateFieldbus
+                                         ? " has no fieldbus description to generate"
+                                         : " has no commissioning settings");
+  } else {
+    return true;
+  }
+  return false;
+}
+
+// The transfer the file form runs once its file is chosen; its message box is the outcome.
+Outcome TransferWithUnit(const CommandRequest& request, ToolForm& form) {
+  String refusal;
+  if (!ChooseUnit(form, request, refusal)) return Outcome{false, refusal};
+  String file = String::Copy(request.file);
+  ForgetLastBox();
+  bool done = false;
+  switch (request.operation) {
+    case Operation::SaveSetup:
+      done = DoSaveSetup(form.window, form.SelectedUnit, file);
+      break;
+    case Operation::LoadSetup:
+      done = DoLoadSetup(form.window, form.SelectedUnit, file, request.loadType);
+      // The unit restarts with its new setup, as after the window's load.
+      EnterDisconnectedState(form);
+      break;
+    case Operation::GenerateModbus:
+      done = DoGenerateModbus(form.window, form.SelectedUnit, file);
+      break;
+    default:
+      done = DoGenerateFieldbus(form.window, form.SelectedUnit, file);
+      break;
+  }
+  return Outcome{done, LastBoxShown().text};
+}
+
 Outcome RunOperation(const CommandRequest& request, ToolForm& form) {
   switch (request.operation) {
     case Operation::List:
       return ListSystem(form);
+    case Operation::SaveSetup:
+    case Operation::LoadSetup:
+    case Operation::GenerateModbus:
+    case Operation::GenerateFieldbus:
+      return TransferWithUnit(request, form);
     default:
       return Outcome{false, "Not available from the command line yet"};
   }

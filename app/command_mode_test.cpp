@@ -58,6 +58,24 @@ TEST_F(Command, ListPrintsTheSystemAloneOnStandardOutput) {
   EXPECT_EQ(folder.Read("job.ini"), "Message=Units listed: 3\r\n");
 }
 
+// What the window would grey out or not list is refused, and nothing is written.
+TEST_F(Command, AUnitOperationNeedsAUnitThatOffersIt) {
+  SimulatorProcess simulator(QUARNET_SIM_PROGRAM, folder.Path("dev/com4"));
+  ASSERT_TRUE(simulator.Ready()) << simulator.FirstLine();
+  const std::pair<const char*, const char*> cases[] = {
+      {"--save-setup s.csv --unit 30 job.ini", "Unit 30 is not in the system"},
+      {"--save-setup s.csv --unit 9 job.ini", "Unit 9 has no commissioning settings"},
+      {"--generate-fieldbus f.csv --unit 2 job.ini", "Unit 2 has no fieldbus description to generate"},
+  };
+  for (auto [arguments, message] : cases) {
+    ProgramRun run = Quarnet(arguments);
+    EXPECT_EQ(run.exitCode, 2) << arguments << run.output;
+    EXPECT_EQ(folder.Read("job.ini"), std::string("Message=") + message + "\r\n");
+  }
+  EXPECT_FALSE(fs::exists(folder.Path("s.csv")));
+  EXPECT_FALSE(fs::exists(folder.Path("f.csv")));
+}
+
 TEST_F(Command, AQuestionWithNobodyToAskIsRefusedBeforeThePortOpens) {
   SimulatorProcess simulator(QUARNET_SIM_PROGRAM, folder.Path("dev/com4"), {"--log", folder.Path("traffic.log")});
   ASSERT_TRUE(simulator.Ready()) << simulator.FirstLine();
@@ -70,6 +88,69 @@ TEST_F(Command, AQuestionWithNobodyToAskIsRefusedBeforeThePortOpens) {
   EXPECT_EQ(folder.Read("traffic.log").find(" RX "), std::string::npos) << folder.Read("traffic.log");
 }
 
+// Two weight indicators with every setting the window reads: the setup of the one on
+// the port is cloned into the other.
+constexpr const char* TwoIndicators = R"([unit 5]
+Attached = yes
+Card = 653
+Software = 6.12r41
+Product = 61
+Setting = 8044, 102, 0, 1, kg
+Setting = 8060, 5000, 0, 5, kg
+Setting = 8120, 0.5, 1, 1, s
+Setting = 8910, 0, 0, 1, kg
+Setting = 8912, 0, 0, 1, kg
+Setting = 8124, 2.0004, 4, 1, mV/V
+Setting = 8332, 4500, 0, 5, kg
+Setting = 8740, 1250, 1, 5, kg
+Setting = 8700, 1180, 1, 5, kg
+Setting = 8800, 9.2, 2, 1, mA
+
+[unit 7]
+Card = 653
+Software = 6.12r41
+Product = 61
+Setting = 8044, 102, 0, 1, kg
+Setting = 8060, 300, 0, 1, kg
+Setting = 8120, 2.0, 1, 1, s
+Setting = 8910, 0, 0, 1, kg
+Setting = 8912, 0, 0, 1, kg
+Setting = 8124, 1.9, 4, 1, mV/V
+Setting = 8332, 250, 0, 5, kg
+Setting = 8740, 0, 1, 5, kg
+Setting = 8700, 0, 1, 5, kg
+Setting = 8800, 4, 2, 1, mA
+)";
+
+std::string SettingLines(const std::string& setup) {
+  std::string lines;
+  for (size_t at = setup.find("Setting,"); at != std::string::npos; at = setup.find("Setting,", at + 1)) {
+    lines += setup.substr(at, setup.find('\n', at) + 1 - at);
+  }
+  return lines;
+}
+
+TEST_F(Command, ASetupSavedFromOneUnitLoadsIntoAnother) {
+  folder.Write("system.txt", TwoIndicators);
+  SimulatorProcess simulator(QUARNET_SIM_PROGRAM, folder.Path("dev/com4"), {"--system", folder.Path("system.txt")});
+  ASSERT_TRUE(simulator.Ready()) << simulator.FirstLine();
+  ProgramRun run = Quarnet("--save-setup plant.csv --unit 5 job.ini");
+  ASSERT_EQ(run.exitCode, 0) << run.output;
+  EXPECT_EQ(folder.Read("job.ini"), "Message=Settings saved\r\n");
+  EXPECT_NE(run.output.find("Saving setup 90%"), std::string::npos) << run.output;
+  std::string saved = folder.Read("plant.csv");
+  ASSERT_NE(SettingLines(saved).find("Setting,8060,5000,"), std::string::npos) << saved;
+
+  run = Quarnet("--load-setup plant.csv --unit 7 --type \"clone unit\" job.ini");
+  ASSERT_EQ(run.exitCode, 0) << run.output;
+  EXPECT_EQ(folder.Read("job.ini"), "Message=Settings loaded - please restart the unit and reconnect\r\n");
+
+  run = Quarnet("--save-setup copy.csv --unit 7");
+  ASSERT_EQ(run.exitCode, 0) << run.output;
+  EXPECT_EQ(SettingLines(folder.Read("copy.csv")), SettingLines(saved));
+  EXPECT_EQ(Results(), "");
+}
+
 TEST_F(Command, FailuresAndMistakesEndWithTheirCodes) {
   struct Case {
     const char* arguments;
@@ -78,6 +159,7 @@ TEST_F(Command, FailuresAndMistakesEndWithTheirCodes) {
   };
   // No unit anywhere: the search over an empty device folder ends at once.
   const Case cases[] = {
+      {"--load-setup a.csv --unit 5 --type swap", 1, "quarnet: --type swap: the load types are \"clone unit\""},
       {"--lits", 1, "quarnet: unknown option --lits\nTry 'quarnet --help'."},
       {"--save-setup a.csv", 1, "quarnet: --save-setup needs --unit ADDRESS"},
       {"--list", 1, "Failed: Cannot find a Velantor unit"},

@@ -1,7 +1,10 @@
 #include "app/command_request.h"
 
+#include <cctype>
 #include <charconv>
 #include <string_view>
+
+#include "protocol/setup_calls.h"
 
 namespace {
 
@@ -107,10 +110,9 @@ class Reader {
       return true;
     }
     if (name == "--type") {
-      if (!TakeValue(attached, hasValue, request_.loadType) || request_.loadType.empty()) {
-        return Fail("--type needs a load type");
-      }
-      return true;
+      if (!TakeValue(attached, hasValue, value) || value.empty()) return Fail("--type needs a load type");
+      typeGiven_ = true;
+      return FindLoadType(value) || Fail("--type " + value + ": the load types are " + LoadTypeList());
     }
     return Fail("unknown option " + std::string(name));
   }
@@ -121,10 +123,39 @@ class Reader {
       return Fail(std::string(OperationOption(operation)) + " needs --unit ADDRESS");
     }
     if (!WorksOnOneUnit(operation) && unitGiven_) return Fail(NotTaken("--unit"));
-    if (operation != Operation::LoadSetup && !request_.loadType.empty()) return Fail(NotTaken("--type"));
+    if (operation != Operation::LoadSetup && typeGiven_) return Fail(NotTaken("--type"));
     if (request_.yes && (operation == Operation::Window || operation == Operation::Help ||
                          operation == Operation::Version)) {
       return Fail("--yes answers the questions of an operation; name one");
+    }
+    return true;
+  }
+
+  // As the Load Setup window shows them; letter case does not matter.
+  bool FindLoadType(const std::string& text) {
+    for (int i = 0; i < LoadTypeCount; ++i) {
+      if (EqualIgnoringCase(text, LoadTypes[i].text)) {
+        request_.loadType = i;
+        return true;
+      }
+    }
+    return false;
+  }
+
+  static std::string LoadTypeList() {
+    std::string list;
+    for (int i = 0; i < LoadTypeCount; ++i) {
+      list += i == 0 ? "\"" : ", \"";
+      list += LoadTypes[i].text;
+      list += '"';
+    }
+    return list;
+  }
+
+  static bool EqualIgnoringCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+      if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i]))) return false;
     }
     return true;
   }
@@ -140,6 +171,7 @@ class Reader {
   std::string& error_;
   int index_ = 0;
   bool unitGiven_ = false;
+  bool typeGiven_ = false;
 };
 
 }  // namespace

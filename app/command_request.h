@@ -31,7 +31,7 @@ struct CommandRequest {
   Operation operation = Operation::Window;
   std::string file;      // the PC file of the setup and generate operations
   int unit = 0;          // the Modbus address of the unit they work on
-  std::string loadType;  // empty: the Load Setup form's first type
+  int loadType = 0;      // the index of --type's text among the load types
   bool yes = false;      // confirmations are answered OK
   // Every item that is not a long option, item 0 first, for the classic option reader.
   std::vector<std::string> rest;

@@ -26,9 +26,13 @@ TEST(CommandRequest, OperationsTheirValuesAndTheClassicItems) {
   EXPECT_EQ(parsed.request.operation, Operation::LoadSetup);
   EXPECT_EQ(parsed.request.file, "plant a.csv");
   EXPECT_EQ(parsed.request.unit, 12);
-  EXPECT_EQ(parsed.request.loadType, "replace unit");
+  EXPECT_EQ(parsed.request.loadType, 1);
   EXPECT_FALSE(parsed.request.yes);
   EXPECT_EQ(parsed.request.rest, (std::vector<std::string>{"/opt/quarnet", "-d", "job.ini", "COM3"}));
+
+  parsed = Parse({"--load-setup", "a.csv", "--unit", "5", "--type=LOAD OTHER"});
+  ASSERT_TRUE(parsed.ok) << parsed.error;
+  EXPECT_EQ(parsed.request.loadType, 8);
 
   parsed = Parse({"COM4", "--update-all", "--yes"});
   ASSERT_TRUE(parsed.ok) << parsed.error;
@@ -63,6 +67,9 @@ TEST(CommandRequest, MistakesAreNamed) {
       {{"--list", "--unit", "5"}, "--list does not take --unit"},
       {{"--save-setup", "a.csv", "--unit", "5", "--type", "clone unit"}, "--save-setup does not take --type"},
       {{"--load-setup", "a.csv", "--unit", "5", "--type"}, "--type needs a load type"},
+      {{"--load-setup", "a.csv", "--unit", "5", "--type", "clone"},
+       "--type clone: the load types are \"clone unit\", \"replace unit\", \"load macros\", \"load loadcell cal\", "
+       "\"load memory\", \"load comms ports\", \"load fieldbus\", \"load customisation\", \"load other\""},
       {{"--unit", "5"}, "--unit needs an operation"},
       {{"--yes"}, "--yes answers the questions of an operation; name one"},
       {{"--list=all"}, "--list takes no value"},
