@@ -8,6 +8,8 @@
 #include "sim/new_software.h"
 #include "sim/file_blocks.h"
 #include "sim/procedures.h"
+#include "sim/unit_logs.h"
+#include "sim/update_files.h"
 #include "sim/virtual_line_end.h"
 
 namespace {
@@ -71,6 +73,7 @@ Simulator::Simulator(VirtualClock& clock, const SystemDescription& system)
     SimUnit& unit = units_.emplace_back();
     unit.description = description;
     unit.files = description.files;
+    if (description.keepsLogs) WriteUnitLogs(unit);
     if (description.attached) attached_ = &unit;
   }
   Assert(attached_ != nullptr);
@@ -150,6 +153,7 @@ void Simulator::Restart(SimUnit& unit, Program into) {
       Start(unit, into);
       return;
     }
+    for (const std::string& note : ApplyUpdateFiles(unit)) Note(UnitName(unit) + ": " + note);
     Start(unit, Program::BootLoader);
     unit.bootWindowOpen = true;
     Later(Now() + BootWindow, [this, &unit, epoch] {
