@@ -3,7 +3,12 @@
 // applied at the system's restart; also over a noisy line, and after a power cut.
 #include <gtest/gtest.h>
 
+#include <iostream>
+
+#include "protocol/unit_procedures.h"
 #include "testing/pseudorandom.h"
+#include "transfer/flash_programming.h"
+#include "transfer/programmer_download.h"
 #include "transfer/image_catalogue.h"
 #include "transfer/resource_files.h"
 #include "update/simulated_system_fixture.h"
@@ -53,13 +58,6 @@ class WholeSystemUpdate : public SimulatedSystem {
     UnitInfo local = Connected();
     FieldUpdateUnit(local);
     clock.Sleep(10'000'000);
-    if (getenv("UPDATE_TEST_LOG")) TemporaryWrite(getenv("UPDATE_TEST_LOG"));
-  }
-  static void TemporaryWrite(const char* path) {
-    EndStandardOutput();
-    FILE* f = fopen(path, "w");
-    fputs(captured.c_str(), f);
-    fclose(f);
   }
 };
 
@@ -87,8 +85,32 @@ TEST_F(WholeSystemUpdate, ANoisyLineOnlyCostsRetries) {
     dropped += line.find("fault: reply dropped") != std::string::npos;
     corrupted += line.find("corrupted") != std::string::npos;
   }
-  std::cout << "faults injected: " << stray << " stray, " << dropped << " dropped, " << corrupted << " corrupted\n";
+  size_t replies = simulator->Traffic().Of(TrafficKind::Sent).size();
+  std::cout << replies << " replies, faults injected: " << stray << " stray, " << dropped << " dropped, " << corrupted << " corrupted\n";
   EXPECT_GT(stray + dropped + corrupted, 20);
+  EXPECT_TRUE(Said("Success: all operations are complete\r\n"));
+  ExpectEveryUnitUpToDate();
+}
+
+TEST_F(WholeSystemUpdate, APowerCutDuringADirectWriteIsRepairedByTheNextUpdate) {
+  StartDemo();
+  UnitInfo unit = Connected();
+  ASSERT_TRUE(InitialiseForUpdate(unit));
+  ASSERT_TRUE(SelectFlashProgrammer(unit));
+  ASSERT_TRUE(DownloadProgrammer(unit, unit.ProgrammerImage, ""));
+  ASSERT_TRUE(SelectSoftwareImage(unit));
+  clock.Schedule(clock.Now() + 10'000'000, [&] { simulator->PowerCycle(5); });
+  EXPECT_FALSE(WriteSoftware(unit, unit.SoftwareImage)) << "the power went half way";
+  clock.Sleep(3'000'000);
+  EXPECT_EQ(simulator->Unit(5)->program, Program::BootLoader);
+  EXPECT_EQ(simulator->Unit(5)->Identity().bootFlags, 0x04) << "its flash check failed";
+
+  captured.clear();
+  UnitInfo found = Connected();
+  EXPECT_EQ(found.unitmode, ModeBootLoader);
+  EXPECT_EQ(found.bootflags, 0x04);
+  FieldUpdateUnit(found);
+  clock.Sleep(10'000'000);
   EXPECT_TRUE(Said("Success: all operations are complete\r\n"));
   ExpectEveryUnitUpToDate();
 }
