@@ -4,8 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "protocol/remote_call.h"
 #include "runtime/program_state.h"
+#include "testing/saved_variable.h"
 #include "testing/temporary_folder.h"
 #include "update/simulated_system_fixture.h"
 
@@ -108,6 +111,22 @@ TEST_F(LogExtraction, AUnitSilentWhileListingIsNamedAndTheSpeedRestored) {
   EXPECT_EQ(BaudRate, 19200u);
   simulator->ClearFaults();
   EXPECT_TRUE(Ping(5)) << "the unit on the port still hears the connection's speed";
+}
+
+TEST(SystemLogFolder, BesideTheBuiltProgramElseInTheUsersDataFolder) {
+  TemporaryFolder folder("log-folder");
+  std::filesystem::create_directories(folder.Path("build"));
+  std::filesystem::create_directories(folder.Path("usr/bin"));
+  std::filesystem::create_directories(folder.Path("usr/share/quarnet"));
+  SavedVariable data("XDG_DATA_HOME", folder.Path("data"));
+  const char* saved = ArgList[0];
+  std::string built = folder.Path("build/quarnet");
+  std::string installed = folder.Path("usr/bin/quarnet");
+  ArgList[0] = built.c_str();
+  EXPECT_EQ(std::string(SystemLogFolder().View()), folder.Path("build/VelantorLogFiles"));
+  ArgList[0] = installed.c_str();
+  EXPECT_EQ(std::string(SystemLogFolder().View()), folder.Path("data/quarnet/VelantorLogFiles"));
+  ArgList[0] = saved;
 }
 
 }  // namespace
