@@ -4,8 +4,11 @@
 # screenshot while the update runs, acknowledges the closing message, connects again
 # once the units have restarted, presses Save System Logs, and closes the window. The
 # simulator dumps its units' files into DUMP when it ends; the saved logs stay in
-# WORK/VelantorLogFiles.
-# Usage: update_all_display.sh QUARNET QUARNET-SIM CLOSE-TOOL SYSTEM WORK DUMP SCREENSHOT.png
+# WORK/VelantorLogFiles, its traffic log in WORK/traffic.log. With a FAULT for the
+# simulator (vanish@N: the port goes away at the Nth reply) the run ends at the fatal
+# error that follows: the operator acknowledges it and the program's exit code is
+# passed on.
+# Usage: update_all_display.sh QUARNET QUARNET-SIM CLOSE-TOOL SYSTEM WORK DUMP SCREENSHOT.png [FAULT]
 set -euo pipefail
 quarnet=$1
 simulator=$2
@@ -14,6 +17,7 @@ system=$4
 work=$5
 dump=$6
 shot=$7
+fault=${8:-}
 cleanup() {
   kill "${quarnet_pid:-}" 2>/dev/null || true
   if [ -n "${simulator_pid:-}" ]; then
@@ -34,11 +38,14 @@ for _ in $(seq 100); do
 done
 cp "$quarnet" "$work/quarnet"
 mkdir -p "$work/dev" "$dump"
-"$simulator" --system "$system" --link "$work/dev/com4" --dump "$dump" >"$work/sim.out" 2>&1 &
+"$simulator" --system "$system" --link "$work/dev/com4" --dump "$dump" --log "$work/traffic.log" \
+  ${fault:+--fault "$fault"} >"$work/sim.out" 2>&1 &
 simulator_pid=$!
 for _ in $(seq 100); do grep -q '^ready' "$work/sim.out" && break; sleep 0.05; done
 grep -q '^ready' "$work/sim.out" || fail "the simulator did not start"
-(cd "$work" && exec env VELANTORDEVDIR=dev VELANTORPORTLIST=COM4 XDG_CONFIG_HOME=config ./quarnet) \
+mkdir -p "$work/locks"
+(cd "$work" && exec env VELANTORDEVDIR=dev VELANTORPORTLIST=COM4 VELANTORLOCKDIR=locks XDG_CONFIG_HOME=config \
+  ./quarnet) \
   >"$work/out" 2>&1 &
 quarnet_pid=$!
 window=
@@ -59,7 +66,7 @@ wait_log() {
 # Waits until the log says $1 $2 times and has then been quiet for a second: the
 # window has listed the system.
 wait_listed() {
-  wait_log 'RPC: ListRemoteUnits' 600 "$1"
+  wait_log 'Connecting to Velantor unit' 600 "$1"
   local size=-1
   for _ in $(seq 300); do
     [ "$(log | wc -c)" = "$size" ] && return 0
@@ -91,7 +98,18 @@ echo "connected"
 click 57 405
 answer Quarnet 100 2
 echo "update confirmed"
-wait_log 'Downloading software updates' 3000
+if [ -n "$fault" ]; then
+  started=$(date +%s)
+  answer Error 3000 1
+  echo "error acknowledged after $(($(date +%s) - started)) s"
+  for _ in $(seq 200); do kill -0 "$quarnet_pid" 2>/dev/null || break; sleep 0.05; done
+  status=0
+  wait "$quarnet_pid" || status=$?
+  quarnet_pid=
+  echo "exit $status"
+  exit 0
+fi
+wait_log 'Downloading software updates\|Programming \$' 3000
 sleep 2
 import -window root "$shot"
 echo "screenshot taken"
@@ -100,7 +118,7 @@ echo "update finished"
 wait_log '^.*Success: all operations are complete' 10
 sleep 4
 click 300 20
-wait_listed "$(( $(log | grep -c 'RPC: ListRemoteUnits') + 1 ))"
+wait_listed "$(( $(log | grep -c 'Connecting to Velantor unit') + 1 ))"
 click 162 405
 answer Information 3000 1
 echo "logs saved"
