@@ -49,7 +49,7 @@ mkdir -p "$work/locks"
   >"$work/out" 2>&1 &
 quarnet_pid=$!
 window=
-for _ in $(seq 200); do
+for _ in $(seq 400); do
   window=$(xdotool search --name '^Quarnet 6\.10r57$' 2>/dev/null | head -1) && [ -n "$window" ] && break
   sleep 0.05
 done
@@ -110,6 +110,10 @@ if [ -n "$fault" ]; then
   exit 0
 fi
 wait_log 'Downloading software updates\|Programming \$' 3000
+# The console window (titled by the program file) goes beside the main window, so
+# that the screenshot shows both.
+console=$(xdotool search --name '/quarnet$' 2>/dev/null | head -1) || true
+[ -n "$console" ] && xdotool windowmove "$console" 1120 0
 sleep 2
 import -window root "$shot"
 echo "screenshot taken"

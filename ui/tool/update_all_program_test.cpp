@@ -56,12 +56,20 @@ std::string ChecksText(int unittype) {
 // at the fatal error.
 ProgramRun OperatorRun(const TemporaryFolder& folder, const std::string& system, const std::string& work,
                        const std::string& dump, const std::string& fault = "") {
-  fs::create_directories(folder.Path(work));
-  std::string command = std::string("env -u QUARNET_UI xvfb-run -a -n 170 -s '-screen 0 1280x800x24' ") +
+  std::string command = std::string("env -u QUARNET_UI xvfb-run -a -n 170 -s '-screen 0 2040x800x24' ") +
                         UPDATE_ALL_SCRIPT + " " + QUARNET_PROGRAM + " " + QUARNET_SIM_PROGRAM + " " +
                         CLOSE_WINDOW_TOOL + " " + folder.Path(system) + " " + folder.Path(work) + " " +
                         folder.Path(dump) + " " + fs::absolute("update_all.png").string() + " " + fault;
-  return RunProgram(".", command, "", std::chrono::seconds(400));
+  // A display server that another run left half started can refuse the first try;
+  // xvfb-run then picks another display number on the second.
+  ProgramRun run{-1, ""};
+  for (int attempt = 0; attempt < 2 && run.output.find("connected") == std::string::npos; ++attempt) {
+    fs::remove_all(folder.Path(work));
+    fs::remove_all(folder.Path(dump));
+    fs::create_directories(folder.Path(work));
+    run = RunProgram(".", command, "", std::chrono::seconds(400));
+  }
+  return run;
 }
 
 std::string LogOf(const TemporaryFolder& folder, const std::string& work) {
