@@ -9,6 +9,8 @@
 #include "sim/file_blocks.h"
 #include "sim/procedures.h"
 #include "sim/setup_service.h"
+#include "sim/unit_logs.h"
+#include "sim/update_files.h"
 #include "sim/virtual_line_end.h"
 
 namespace {
@@ -74,6 +76,7 @@ Simulator::Simulator(VirtualClock& clock, const SystemDescription& system)
     unit.description = description;
     unit.files = description.files;
     unit.settings = description.settings;
+    if (description.keepsLogs) WriteUnitLogs(unit);
     if (description.attached) attached_ = &unit;
   }
   Assert(attached_ != nullptr);
@@ -153,6 +156,7 @@ void Simulator::Restart(SimUnit& unit, Program into) {
       Start(unit, into);
       return;
     }
+    for (const std::string& note : ApplyUpdateFiles(unit)) Note(UnitName(unit) + ": " + note);
     Start(unit, Program::BootLoader);
     unit.bootWindowOpen = true;
     Later(Now() + BootWindow, [this, &unit, epoch] {

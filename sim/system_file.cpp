@@ -130,6 +130,10 @@ bool ReadVirtualComPort(std::string_view value, UnitDescription& unit, std::stri
   return ReadFlag(value, unit.virtualComPort, error);
 }
 
+bool ReadLogs(std::string_view value, UnitDescription& unit, std::string& error) {
+  return ReadFlag(value, unit.keepsLogs, error);
+}
+
 bool ReadBufferSize(std::string_view value, UnitDescription& unit, std::string& error) {
   return ReadNumber(value, unit.bufferSize, error);
 }
@@ -467,6 +471,7 @@ constexpr Field Fields[] = {
     {"VirtualComPort", ReadVirtualComPort},
     {"BufferSize", ReadBufferSize},
     {"DebugLogs", ReadDebugLogs},
+    {"Logs", ReadLogs},
     {"Setting", ReadSetting},
     {"Card", ReadCard},
     {"Circuit", ReadCircuit},

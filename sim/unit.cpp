@@ -28,6 +28,6 @@ uint8_t CardMcu(uint16_t card, uint16_t circuit) {
 std::vector<uint8_t> UnitDrives(const UnitDescription& description) {
   if (!description.drives.empty()) return description.drives;
   constexpr uint16_t Kd6Card = 653;
-  if (description.identity.card == Kd6Card) return {FlashDrive, ResourceDrive, ProgrammerDrive};
+  if (description.identity.card == Kd6Card) return {FlashDrive, PackDrive, ProgrammerDrive};
   return {FlashDrive, ProgrammerDrive};
 }

@@ -20,7 +20,7 @@ using FileKey = std::pair<uint8_t, uint16_t>;
 using SimFiles = std::map<FileKey, SimFile>;
 
 inline constexpr uint8_t FlashDrive = 1;
-inline constexpr uint8_t ResourceDrive = 177;
+inline constexpr uint8_t PackDrive = 177;
 inline constexpr uint8_t ProgrammerDrive = 193;
 
 // One file open at a time, as on a unit. A restart closes it.

@@ -7,6 +7,7 @@
 #include "ui/tool/port_and_speed.h"
 #include "ui/tool/settings_area.h"
 #include "ui/tool/status_line.h"
+#include "ui/tool/system_commands.h"
 #include "ui/tool/unit_list.h"
 #include "ui/toolkit/console/console_window.h"
 #include "ui/toolkit/controls/form_trace.h"
@@ -129,8 +130,8 @@ void CreateControls(ToolForm& form) {
   CreateStdListBox(form.unitList, form.window, "", UnitListStyle, list.x, list.y, list.width, list.height);
   form.unitList.UserData = &form;
   form.unitList.OnSelect = OnUnitListSelect;
-  MakeButton(form, form.updateAllButton, UpdateAllBox, "Update All", 0, nullptr);
-  MakeButton(form, form.saveSystemLogsButton, SaveSystemLogsBox, "Save System Logs", 0, nullptr);
+  MakeButton(form, form.updateAllButton, UpdateAllBox, "Update All", 0, OnUpdateAllClick);
+  MakeButton(form, form.saveSystemLogsButton, SaveSystemLogsBox, "Save System Logs", 0, OnSaveSystemLogsClick);
   PelEnable(form.updateAllButton.window, false);
   PelEnable(form.saveSystemLogsButton.window, false);
 

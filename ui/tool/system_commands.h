@@ -1,0 +1,6 @@
+// The main window's system-wide commands: Update All and Save System Logs. Both run
+// to their end on the window's thread with the window disabled and the log shown.
+#pragma once
+
+void OnUpdateAllClick(void* form);
+void OnSaveSystemLogsClick(void* form);

@@ -1,0 +1,137 @@
+#!/usr/bin/env bash
+# Runs inside xvfb-run: quarnet-sim with a system file on a pseudo-terminal and
+# Quarnet on the display. The operator presses Update All, confirms, takes a
+# screenshot while the update runs, acknowledges the closing message, connects again
+# once the units have restarted, presses Save System Logs, and closes the window. The
+# simulator dumps its units' files into DUMP when it ends; the saved logs stay in
+# WORK/VelantorLogFiles, its traffic log in WORK/traffic.log. With a FAULT for the
+# simulator (vanish@N: the port goes away at the Nth reply) the run ends at the fatal
+# error that follows: the operator acknowledges it and the program's exit code is
+# passed on.
+# Usage: update_all_display.sh QUARNET QUARNET-SIM CLOSE-TOOL SYSTEM WORK DUMP SCREENSHOT.png [FAULT]
+set -euo pipefail
+quarnet=$1
+simulator=$2
+close_tool=$3
+system=$4
+work=$5
+dump=$6
+shot=$7
+fault=${8:-}
+cleanup() {
+  kill "${quarnet_pid:-}" 2>/dev/null || true
+  if [ -n "${simulator_pid:-}" ]; then
+    kill "$simulator_pid" 2>/dev/null || true
+    wait "$simulator_pid" 2>/dev/null || true
+  fi
+}
+trap cleanup EXIT
+fail() {
+  echo "$1"
+  import -window root "$work/failure.png" 2>/dev/null || true
+  tail -30 "$work"/LogFiles/*.log 2>/dev/null || true
+  exit 1
+}
+for _ in $(seq 100); do
+  xdotool getdisplaygeometry >/dev/null 2>&1 && break
+  sleep 0.05
+done
+cp "$quarnet" "$work/quarnet"
+mkdir -p "$work/dev" "$dump"
+"$simulator" --system "$system" --link "$work/dev/com4" --dump "$dump" --log "$work/traffic.log" \
+  ${fault:+--fault "$fault"} >"$work/sim.out" 2>&1 &
+simulator_pid=$!
+for _ in $(seq 100); do grep -q '^ready' "$work/sim.out" && break; sleep 0.05; done
+grep -q '^ready' "$work/sim.out" || fail "the simulator did not start"
+mkdir -p "$work/locks"
+(cd "$work" && exec env VELANTORDEVDIR=dev VELANTORPORTLIST=COM4 VELANTORLOCKDIR=locks XDG_CONFIG_HOME=config \
+  ./quarnet) \
+  >"$work/out" 2>&1 &
+quarnet_pid=$!
+window=
+for _ in $(seq 400); do
+  window=$(xdotool search --name '^Quarnet 6\.10r57$' 2>/dev/null | head -1) && [ -n "$window" ] && break
+  sleep 0.05
+done
+[ -n "$window" ] || fail "no main window"
+log() { cat "$work"/LogFiles/*.log 2>/dev/null; }
+# Waits up to $2 tenths of a second for the log to hold $1 $3 times (default once).
+wait_log() {
+  for _ in $(seq "$2"); do
+    [ "$(log | grep -c -- "$1")" -ge "${3:-1}" ] && return 0
+    sleep 0.1
+  done
+  fail "the log never said: $1"
+}
+# Waits until the log says $1 $2 times and has then been quiet for a second: the
+# window has listed the system.
+wait_listed() {
+  wait_log 'Connecting to Velantor unit' 600 "$1"
+  local size=-1
+  for _ in $(seq 300); do
+    [ "$(log | wc -c)" = "$size" ] && return 0
+    size=$(log | wc -c)
+    sleep 1
+  done
+  fail "the log never went quiet"
+}
+# Clicks the button at (x, y) of the window's 750 x 450 point layout.
+click() {
+  eval "$(xdotool getwindowgeometry --shell "$window")"
+  xdotool mousemove --window "$window" $(($1 * WIDTH / 750)) $(($2 * HEIGHT / 450)) click 1
+}
+# Answers the next message box titled $1 with its first button (OK).
+answer() {
+  local box=
+  for _ in $(seq "$2"); do
+    box=$(xdotool search --name "^$1\$" 2>/dev/null | head -1) && [ -n "$box" ] && break
+    sleep 0.1
+  done
+  [ -n "$box" ] || fail "no message box $1"
+  eval "$(xdotool getwindowgeometry --shell "$box")"
+  sleep 0.3
+  xdotool mousemove --window "$box" $((WIDTH - 10 - $3 * 90 + 40)) $((HEIGHT - 28)) click 1
+  for _ in $(seq 50); do xdotool search --name "^$1\$" >/dev/null 2>&1 || break; sleep 0.1; done
+}
+wait_listed 1
+echo "connected"
+click 57 405
+answer Quarnet 100 2
+echo "update confirmed"
+if [ -n "$fault" ]; then
+  started=$(date +%s)
+  answer Error 3000 1
+  echo "error acknowledged after $(($(date +%s) - started)) s"
+  for _ in $(seq 200); do kill -0 "$quarnet_pid" 2>/dev/null || break; sleep 0.05; done
+  status=0
+  wait "$quarnet_pid" || status=$?
+  quarnet_pid=
+  echo "exit $status"
+  exit 0
+fi
+wait_log 'Downloading software updates\|Programming \$' 3000
+# The console window (titled by the program file) goes beside the main window, so
+# that the screenshot shows both.
+console=$(xdotool search --name '/quarnet$' 2>/dev/null | head -1) || true
+[ -n "$console" ] && xdotool windowmove "$console" 1120 0
+sleep 2
+import -window root "$shot"
+echo "screenshot taken"
+answer Information 12000 1
+echo "update finished"
+wait_log '^.*Success: all operations are complete' 10
+sleep 4
+click 300 20
+wait_listed "$(( $(log | grep -c 'Connecting to Velantor unit') + 1 ))"
+click 162 405
+answer Information 3000 1
+echo "logs saved"
+"$close_tool" "$window"
+for _ in $(seq 200); do kill -0 "$quarnet_pid" 2>/dev/null || break; sleep 0.05; done
+status=0
+wait "$quarnet_pid" || status=$?
+quarnet_pid=
+kill "$simulator_pid"
+wait "$simulator_pid" || true
+simulator_pid=
+echo "exit $status"

@@ -1,0 +1,13 @@
+#include "protocol/connection.h"
+#include "protocol/unit_procedures.h"
+#include "runtime/clock.h"
+#include "runtime/log.h"
+#include "update/system_update.h"
+
+void RestartAfterUpdate(UnitInfo& unit) {
+  PutText(ReportStream, "restarting unit...\r\n");
+  if (!ResetUnit(unit)) FatalError("Unable to restart unit");
+  PutText(DebugStream, "Pausing to bypass boot loader and unit startup\r\n");
+  SleepMilliseconds(1000);
+  if (!Reconnect(unit)) FatalError("Unable to reconnect to unit");
+}

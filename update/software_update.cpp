@@ -1,0 +1,175 @@
+#include "update/software_update.h"
+
+#include "protocol/connection.h"
+#include "protocol/remote_call.h"
+#include "protocol/unit_procedures.h"
+#include "runtime/log.h"
+#include "transfer/file_sending.h"
+#include "transfer/flash_programming.h"
+#include "transfer/image_catalogue.h"
+#include "transfer/programmer_download.h"
+#include "update/resource_update.h"
+
+namespace {
+
+constexpr uint8_t NoSoftwarePresent = 0x01;
+constexpr uint8_t FlashCheckFailed = 0x04;
+constexpr uint8_t JtagActive = 0x40;
+constexpr uint8_t PreProductionBoard = 0x80;
+constexpr uint8_t CardTesterSoftware = 0x80;
+constexpr int8_t McuType1 = 1;
+
+constexpr uint16_t BootLoaderUpdateFile = 258;
+constexpr uint16_t SoftwareUpdateFile = 259;
+constexpr uint8_t ProgrammerDrive = 193;
+
+void Say(Stream& stream, std::string_view line) {
+  PutText(stream, line);
+  PutText(stream, "\r\n");
+}
+
+String NewVersionText() { return VersionReleaseText(CatalogueSoftwareVersion, CatalogueSoftwareBuild); }
+
+// A unit driving the line (still answering a former request) would garble the first
+// requests of the update; a ping answered shows it listens.
+void KeepUnitFromDrivingPort() {
+  Say(DebugStream, "Keep unit from driving port");
+  for (int attempt = 0; attempt < 20; ++attempt) {
+    if (Ping(LocalUnitAddress)) return;
+  }
+}
+
+bool IsTestSoftware(const UnitInfo& unit) {
+  return (unit.bootflags & JtagActive) || (unit.unitflags & CardTesterSoftware) || (unit.unitflags & JtagActive);
+}
+
+// Whether the unit's software must be replaced, with the reason in the log.
+bool SoftwareNeedsUpdate(const UnitInfo& unit) {
+  const char* reason = nullptr;
+  if (unit.softwareversion != CatalogueSoftwareVersion || unit.softwarebuild != CatalogueSoftwareBuild) {
+    reason = "-- updating velantor software because it is different than the current version";
+  } else if (SoftwareChecksumDiffers(unit)) {
+    reason = "-- updating velantor software because the checksum is different";
+  } else if (unit.bootflags & NoSoftwarePresent) {
+    reason = "-- updating velantor software because there is no software in the unit";
+  } else if (unit.bootflags & FlashCheckFailed) {
+    reason = "-- updating velantor software because the MCU FLASH check failed";
+  } else if (unit.bootrelease < 4) {
+    reason = "-- updating velantor software because the checksum is not available (old boot loader)";
+  }
+  if (reason != nullptr) Say(DebugStream, reason);
+  return reason != nullptr;
+}
+
+void SendUpdateFile(const UnitInfo& unit, uint8_t drive, uint16_t file, const ImageSlot& image,
+                    UpdateTrailer trailer) {
+  if (!WriteSoftwareUpdateFile(unit, drive, file, image.data, image.length, trailer)) {
+    FatalError("Unable to update unit\r\n");
+  }
+}
+
+void WriteIntoFlash(const UnitInfo& unit, const ImageSlot& image) {
+  if (!WriteSoftware(unit, image)) FatalError("Unable to write new software");
+  if (!ResetProgrammer(unit)) FatalError("Unable to reset flash programmer");
+}
+
+}  // namespace
+
+bool UpdateSoftware(UnitInfo& unit, bool updateBootLoader, bool useUpdateFiles) {
+  if (unit.mcu == McuH8S2145) {
+    FatalError("This version of Relvane is unable to update the software in old H8 units. Please use the older Relvane");
+  }
+  if (unit.unitmode == ModeSoftware) KeepUnitFromDrivingPort();
+  if (IsVComPort(unit)) {
+    PutText(ReportStream, "-- vcom port detected, using update files\r\n\r\n");
+    if (!AcceptsUpdateFiles(unit)) {
+      FatalError("The unit does not support Update files, which are required on a vcom port");
+    }
+    useUpdateFiles = true;
+  }
+  if (!useUpdateFiles) {
+    if (!InitialiseForUpdate(unit)) FatalError("Unable to initialise Velantor unit");
+    if (unit.unitmode != ModeBootLoader) Say(DebugStream, "-- Software mode of unit is not modeVelantorBootLoader");
+  }
+
+  bool bootLoaderUpdate = false;
+  if ((unit.bootflags & PreProductionBoard) || ((unit.unitflags & CardTesterSoftware) && useUpdateFiles)) {
+    ResetUnit(unit);
+    FatalError("Cannot update this unit (pre-production board)");
+  }
+  if (IsTestSoftware(unit)) {
+    Say(DebugStream, "-- updating boot loader because test software is present");
+    bootLoaderUpdate = true;
+  }
+  SelectFlashProgrammer(unit);
+  if (unit.mcu == McuType1) {
+    FatalError("This Velantor unit cannot be upgraded as it contains a TYPE 1 CPU, please contact your supplier "
+               "for further information");
+  }
+  if (updateBootLoader && !bootLoaderUpdate) {
+    Say(DebugStream, "-- updating boot loader (UpdateBootLoader parameter is true)");
+    bootLoaderUpdate = true;
+  }
+
+  // A unit on a later build than the tool's keeps it: the tool never takes a unit back.
+  if (unit.softwareversion >= 600 && unit.buildincrement > 1) {
+    PutText(ReportStream, "The software cannot be downgraded to ");
+    PutString(ReportStream, NewVersionText());
+    PutText(ReportStream, "\r\n");
+    return false;
+  }
+  PutText(DebugStream, "New software version= ");
+  PutString(DebugStream, NewVersionText());
+  PutText(DebugStream, "\r\nCurrent software version= ");
+  PutString(DebugStream, VersionReleaseText(unit.softwareversion, unit.softwarebuild));
+  PutText(DebugStream, "\r\n");
+
+  bool softwareUpdate = SoftwareNeedsUpdate(unit);
+  if (bootLoaderUpdate) Say(ReportStream, "-- velantor boot loader will be updated");
+  if (softwareUpdate) {
+    PutText(ReportStream, "-- velantor software will be updated to ");
+    PutString(ReportStream, NewVersionText());
+    PutText(ReportStream, "\r\n");
+  } else {
+    Say(ReportStream, "-- velantor software is already the correct version");
+  }
+
+  bool filesSent = false;
+  if (bootLoaderUpdate || softwareUpdate) {
+    if (!useUpdateFiles) {
+      if (!DownloadProgrammer(unit, unit.ProgrammerImage, "")) FatalError("Unable to download flash programmer");
+      if (unit.unitmode != ModeProgrammer) Say(DebugStream, "-- Software mode of unit is not modeFlashProgrammer");
+    }
+    if (!SelectBootLoader(unit)) FatalError("Unknown velantor unit");
+    SelectSoftwareImage(unit);
+    if (bootLoaderUpdate) {
+      if (useUpdateFiles) {
+        Say(ReportStream, "Sending boot loader update to unit...");
+        SendUpdateFile(unit, 1, BootLoaderUpdateFile, unit.BootLoaderImage, ChecksumTrailer);
+        filesSent = true;
+      } else {
+        Say(ReportStream, "Preparing to update Boot Loader...");
+        WriteIntoFlash(unit, unit.BootLoaderImage);
+      }
+    }
+    if (softwareUpdate) {
+      if (useUpdateFiles) {
+        Say(ReportStream, "Sending software update to unit...");
+        SendUpdateFile(unit, 1, SoftwareUpdateFile, unit.SoftwareImage, ChecksumTrailer);
+        filesSent = true;
+      } else {
+        WriteIntoFlash(unit, unit.SoftwareImage);
+      }
+    }
+  }
+
+  if (UpdateResourceFiles(unit, useUpdateFiles)) filesSent = true;
+
+  // The programmer on drive 193 is what applies the update files at the restart; a
+  // unit given none must not run it.
+  if (useUpdateFiles && filesSent) {
+    Say(ReportStream, "Sending flash programmer to unit...");
+    SendUpdateFile(unit, ProgrammerDrive, 0, unit.ProgrammerImage, CrcTrailer);
+  }
+  return true;
+}

@@ -1,0 +1,90 @@
+// Whole systems updated against the simulator in virtual time: which units are listed
+// and in what order, what each gets, and how the run ends.
+#include "update/system_update.h"
+
+#include <gtest/gtest.h>
+
+#include "update/simulated_system_fixture.h"
+
+namespace {
+
+using SystemUpdate = SimulatedSystem;
+
+// A KR5 (LPC1768) that takes update files, at `software`; `more` added.
+std::string Kr5(int address, const std::string& software, const std::string& more = "") {
+  std::string checks = software == "6.10r57" ? "Checksum = 0x46199722\nSoftwareCrc = 0x687D\n" : "";
+  return "[unit " + std::to_string(address) + "]\nCard = 649\nMcu = LPC1768\nBootLoaderVersion = 4\n" +
+         "BootLoaderRelease = 18\nBufferSize = 8192\nUnitFlags = 0x01\nSoftware = " + software + "\n" + checks +
+         "Information = unit " + std::to_string(address) + "\n" + more;
+}
+
+TEST_F(SystemUpdate, TheUnitsAreListedAndUpdatedInAddressOrder) {
+  struct Case {
+    int local;
+    std::vector<int> remote;
+    std::string listing;
+    std::vector<int> order;
+  };
+  for (const Case& c : {Case{5, {2, 9, 12}, "      2  unit 2\r\n      5  unit 5\r\n      9  unit 9\r\n     12  unit 12\r\n",
+                             {2, 5, 9, 12}},
+                        Case{20, {2, 9}, "      2  unit 2\r\n      9  unit 9\r\n     20  unit 20\r\n", {2, 9, 20}}}) {
+    SCOPED_TRACE(c.local);
+    captured.clear();
+    std::string system = Kr5(c.local, "6.10r57", "Attached = yes\n");
+    for (int address : c.remote) system += Kr5(address, "6.10r57");
+    Start(system);
+    UnitInfo local = Connected();
+    DebugOn = false;  // the lines the operator sees, in their order
+    FieldUpdateUnit(local);
+    EXPECT_TRUE(Said("Velantor Unit(s) found:\r\nAddress  Information\r\n" + c.listing + "\r\n")) << captured;
+    size_t last = 0;
+    for (int address : c.order) {
+      size_t at = Where("Velantor Unit: " + std::to_string(address) + " updated\r\n");
+      ASSERT_NE(at, std::string::npos) << address;
+      EXPECT_GT(at, last) << address;
+      last = at;
+    }
+    EXPECT_TRUE(Said("Success: all operations are complete\r\n"));
+  }
+}
+
+TEST_F(SystemUpdate, TheRemoteUnitsGetUpdateFilesAndTheSystemRestarts) {
+  Start(Kr5(5, "6.10r57", "Attached = yes\n") + Kr5(2, "6.08r12") +
+        "[unit 7]\nCard = 652\nSoftware = 6.10r57\nInformation = jig\n" + Kr5(9, "5.80r03"));
+  UnitInfo local = Connected();
+  FieldUpdateUnit(local);
+
+  EXPECT_TRUE(Said("1. The software update will be downloaded to the above units.\r\n"
+                   "2. After the download is complete the software update will be applied \r\n"
+                   "   the next time the units are restarted.\r\n"
+                   "3. You can either restart the units immediately after the download is \r\n"
+                   "   complete, or wait until a convenient time and restart them yourself.\r\n\r\n"
+                   "Downloading software updates...\r\n"));
+  EXPECT_TRUE(Said("-- KJ5 at address 7 ignored\r\n"));
+  EXPECT_EQ(Where("jig"), std::string::npos) << "a test jig is never listed";
+  EXPECT_TRUE(Said("Velantor Unit: 2 updated\r\n"));
+  EXPECT_FALSE(FileOf(2, 1, 259).empty());
+  EXPECT_FALSE(FileOf(2, 193, 0).empty());
+  EXPECT_TRUE(Said("Velantor Unit 9 must be running version 6.00 or later of the Velantor software for remote "
+                   "update.\r\n\r\nIMPORTANT: Please connect the serial port to the COM1 RS232 port on the unit and "
+                   "run Relvane again to update unit 9\r\n\r\nUnable to update Velantor Unit: 9\r\n"))
+      << captured;
+  EXPECT_TRUE(Said("Complete: some units could not be updated\r\n"));
+  EXPECT_TRUE(HeardStart("05 45 ")) << "addressed to the local unit";
+}
+
+TEST_F(SystemUpdate, ALocalUnitBeforeSoftwareSixIsProgrammedDirectlyAndRestarted) {
+  Start(Kr5(5, "5.90r11", "Attached = yes\nChecksum = 0x12345678\nRestartTime = 500\n") + Kr5(2, "6.08r12"));
+  UnitInfo local = Connected();
+  FieldUpdateUnit(local);
+  EXPECT_FALSE(Said("Velantor Unit(s) found:"));
+  EXPECT_TRUE(Said("restarting unit...\r\n"));
+  EXPECT_TRUE(Said("Success: all operations are complete\r\n"));
+  EXPECT_EQ(local.unitmode, ModeSoftware);
+  const UnitIdentity& identity = simulator->Unit(5)->Identity();
+  EXPECT_EQ(identity.softwareVersion, 610) << captured;
+  EXPECT_EQ(identity.checksum, 0x46199722u);
+  EXPECT_EQ(simulator->Unit(2)->Identity().softwareVersion, 608) << "the network is left alone";
+}
+
+}  // namespace
