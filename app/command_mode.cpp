@@ -15,6 +15,7 @@
 #include "ui/tool/connection_state.h"
 #include "ui/tool/main_window.h"
 #include "ui/tool/setup_transfer.h"
+#include "ui/tool/system_commands.h"
 #include "ui/tool/tool_form.h"
 #include "ui/tool/unit_list.h"
 
@@ -29,6 +30,22 @@ void WriteResult(const std::string& text) {
     if (written <= 0) return;
     done += static_cast<size_t>(written);
   }
+}
+
+// A box's text on one line, as a job file keeps it.
+String OneLine(const String& text) {
+  String line;
+  bool breakPending = false;
+  for (char c : text.View()) {
+    if (c == '\r' || c == '\n') {
+      breakPending = true;
+      continue;
+    }
+    if (breakPending && !line.Empty()) line += ' ';
+    breakPending = false;
+    line += c;
+  }
+  return line;
 }
 
 struct Outcome {
@@ -129,7 +146,26 @@ Outcome TransferWithUnit(const CommandRequest& request, ToolForm& form) {
       done = DoGenerateFieldbus(form.window, form.SelectedUnit, file);
       break;
   }
-  return Outcome{done, LastBoxShown().text};
+  return Outcome{done, OneLine(LastBoxShown().text)};
+}
+
+bool BoxStartsWith(std::string_view start) { return LastBoxShown().text.View().substr(0, start.size()) == start; }
+
+Outcome UpdateAll(ToolForm& form) {
+  ForgetLastBox();
+  OnUpdateAllClick(&form);
+  if (form.AllUnitsUpdated) return Outcome{true, "Success: all operations are complete"};
+  if (BoxStartsWith("Software update of all units has finished")) {
+    return Outcome{false, "Complete: some units could not be updated"};
+  }
+  return Outcome{false, "Software update was cancelled"};
+}
+
+Outcome SaveLogs(ToolForm& form) {
+  ForgetLastBox();
+  OnSaveSystemLogsClick(&form);
+  // A unit that stopped answering while the system was listed kept its logs.
+  return Outcome{!BoxStartsWith("The logs of"), OneLine(LastBoxShown().text)};
 }
 
 Outcome RunOperation(const CommandRequest& request, ToolForm& form) {
@@ -141,8 +177,10 @@ Outcome RunOperation(const CommandRequest& request, ToolForm& form) {
     case Operation::GenerateModbus:
     case Operation::GenerateFieldbus:
       return TransferWithUnit(request, form);
+    case Operation::UpdateAll:
+      return UpdateAll(form);
     default:
-      return Outcome{false, "Not available from the command line yet"};
+      return SaveLogs(form);
   }
 }
 

@@ -99,7 +99,7 @@ bool UpdateRemoteUnit(UnitInfo& unit) {
   return false;
 }
 
-void FieldUpdateUnit(UnitInfo& local) {
+bool FieldUpdateUnit(UnitInfo& local) {
   PutText(DebugStream, "FieldUpdateUnit\r\n");
   if (local.mcu == McuLpc2478 && (local.softwareversion < 600 || local.bootrelease < 18)) UpdateOldKd5(local);
   bool anyFailed = false;
@@ -115,4 +115,5 @@ void FieldUpdateUnit(UnitInfo& local) {
     }
   }
   Say(anyFailed ? "Complete: some units could not be updated" : "Success: all operations are complete");
+  return !anyFailed;
 }

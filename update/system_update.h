@@ -15,5 +15,6 @@ void RestartAfterUpdate(UnitInfo& unit);
 // or cannot take update files (the lines say why), or kept a later build.
 bool UpdateRemoteUnit(UnitInfo& unit);
 
-// The caller reconnects to the local unit afterwards: the units are restarting.
-void FieldUpdateUnit(UnitInfo& local);
+// The caller reconnects to the local unit afterwards: the units are restarting. False
+// when some unit of the system could not be updated.
+bool FieldUpdateUnit(UnitInfo& local);

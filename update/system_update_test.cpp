@@ -35,7 +35,7 @@ TEST_F(SystemUpdate, TheUnitsAreListedAndUpdatedInAddressOrder) {
     Start(system);
     UnitInfo local = Connected();
     DebugOn = false;  // the lines the operator sees, in their order
-    FieldUpdateUnit(local);
+    EXPECT_TRUE(FieldUpdateUnit(local));
     EXPECT_TRUE(Said("Velantor Unit(s) found:\r\nAddress  Information\r\n" + c.listing + "\r\n")) << captured;
     size_t last = 0;
     for (int address : c.order) {
@@ -52,7 +52,7 @@ TEST_F(SystemUpdate, TheRemoteUnitsGetUpdateFilesAndTheSystemRestarts) {
   Start(Kr5(5, "6.10r57", "Attached = yes\n") + Kr5(2, "6.08r12") +
         "[unit 7]\nCard = 652\nSoftware = 6.10r57\nInformation = jig\n" + Kr5(9, "5.80r03"));
   UnitInfo local = Connected();
-  FieldUpdateUnit(local);
+  EXPECT_FALSE(FieldUpdateUnit(local));
 
   EXPECT_TRUE(Said("1. The software update will be downloaded to the above units.\r\n"
                    "2. After the download is complete the software update will be applied \r\n"

@@ -62,6 +62,7 @@ void UpdateAll(ToolForm& form) {
   String question = Concatenate("This will update the Velantor units to software v",
                                 VersionReleaseText(CatalogueSoftwareVersion, CatalogueSoftwareBuild));
   question += "\r\n\r\nDo you wish to update the software?";
+  form.AllUnitsUpdated = false;
   if (ShowMessage(question, "Quarnet", Question) != ButtonOk) return;
   bool updated = false;
   {
@@ -70,7 +71,7 @@ void UpdateAll(ToolForm& form) {
         ShowMessage("WARNING: There is a newer version of the software in the units.\r\n\r\nDo you wish to replace "
                     "the software?",
                     "Quarnet", Question) == ButtonOk) {
-      FieldUpdateUnit(form.ConnectedUnit);
+      form.AllUnitsUpdated = FieldUpdateUnit(form.ConnectedUnit);
       updated = true;
     }
     // The units restart after an update: the operator connects again once they have.

@@ -61,6 +61,8 @@ struct ToolForm {
   bool UnitHasSettings = false;
   UnitInfo SelectedUnit{};
   bool CalibrationLocked = true;
+  // The last Update All reached every unit of the system.
+  bool AllUnitsUpdated = false;
 };
 
 extern ToolForm TheToolForm;
