@@ -55,8 +55,8 @@ struct Outcome {
 
 // The port named on the command line is the one to connect on; without one the
 // window's search runs: the environment's ports, then the remembered port and all.
-bool ConnectAsTheWindowDoes(ToolForm& form) {
-  if (PortNumber != 0) {
+bool ConnectAsTheWindowDoes(ToolForm& form, bool portGiven) {
+  if (portGiven) {
     OnConnectClick(&form);
   } else {
     Search(form);
@@ -200,10 +200,12 @@ void SetCommandResults(int descriptor) { resultDescriptor = descriptor; }
 void RunCommand(const CommandRequest& request) {
   AnswerMessagesOnTerminal(request.yes);
   ShowProgressOnTerminal();
+  // The window puts the remembered port into PortNumber when none was named.
+  bool portGiven = PortNumber != 0;
   CreateMainWindow();
   ToolForm& form = TheToolForm;
   Outcome outcome;
-  if (!ConnectAsTheWindowDoes(form)) {
+  if (!ConnectAsTheWindowDoes(form, portGiven)) {
     outcome.message = "Cannot find a Velantor unit";
   } else {
     outcome = RunOperation(request, form);

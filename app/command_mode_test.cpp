@@ -23,13 +23,15 @@ class Command : public ::testing::Test {
     fs::copy_file(QUARNET_PROGRAM, folder.Path("quarnet"));
   }
 
+  std::string Environment(const std::string& ports) const {
+    return "env -u VELANTORPORT " + ports + " VELANTORIMAGEDIR=" QUARNET_IMAGE_FOLDER
+           " VELANTORDEVDIR=dev VELANTORLOCKDIR=locks XDG_CONFIG_HOME=" + folder.Path("config") + " ";
+  }
+
   // quarnet with `arguments`, its standard output into out.txt, no terminal on its input.
   ProgramRun Quarnet(const std::string& arguments, const std::string& ports = "VELANTORPORTLIST=COM4") {
-    return RunProgram(folder.Path(), "env -u VELANTORPORT " + ports +
-                                         " VELANTORDEVDIR=dev VELANTORLOCKDIR=locks XDG_CONFIG_HOME=config "
-                                         "./quarnet " +
-                                         arguments + " >out.txt </dev/null",
-                      "", std::chrono::seconds(60));
+    return RunProgram(folder.Path(), Environment(ports) + "./quarnet " + arguments + " >out.txt </dev/null", "",
+                      std::chrono::seconds(60));
   }
 
   std::string Results() { return folder.Read("out.txt"); }
@@ -149,6 +151,93 @@ TEST_F(Command, ASetupSavedFromOneUnitLoadsIntoAnother) {
   ASSERT_EQ(run.exitCode, 0) << run.output;
   EXPECT_EQ(SettingLines(folder.Read("copy.csv")), SettingLines(saved));
   EXPECT_EQ(Results(), "");
+}
+
+// A KR5 on the port that already runs the tool's software, and one behind it on older
+// software that takes update files: the update sends a software image and a programmer
+// through the network, about 20 s at the link's speed.
+constexpr const char* OneUnitBehind = R"([unit 5]
+Attached = yes
+Card = 649
+Mcu = LPC1768
+Software = 6.10r57
+Checksum = 0x46199722
+SoftwareCrc = 0x687D
+BootLoaderVersion = 4
+BootLoaderRelease = 18
+BufferSize = 8192
+UnitFlags = 0x01
+Information = Gate I/O
+Logs = yes
+DebugLogs = 0x0301, 0x0302
+
+[unit 9]
+Card = 649
+Mcu = LPC1768
+Software = 6.04r02
+BootLoaderVersion = 4
+BootLoaderRelease = 15
+BufferSize = 8192
+UnitFlags = 0x01
+Information = Reject gate I/O
+)";
+
+TEST_F(Command, UpdateAllWithYesBringsEveryUnitToTheToolsSoftware) {
+  folder.Write("system.txt", OneUnitBehind);
+  SimulatorProcess simulator(QUARNET_SIM_PROGRAM, folder.Path("dev/com4"), {"--system", folder.Path("system.txt")});
+  ASSERT_TRUE(simulator.Ready()) << simulator.FirstLine();
+  ProgramRun run = Quarnet("--update-all --yes job.ini");
+  ASSERT_EQ(run.exitCode, 0) << run.output;
+  EXPECT_EQ(folder.Read("job.ini"), "Message=Success: all operations are complete\r\n");
+  EXPECT_NE(run.output.find("-- answered OK (--yes)"), std::string::npos) << run.output;
+  EXPECT_NE(run.output.find("Velantor Unit: 9 updated"), std::string::npos) << run.output;
+  EXPECT_TRUE(fs::is_empty(folder.Path("locks")));
+  EXPECT_EQ(Results(), "");
+
+  // The units restart with the update applied; the list shows it once they are back.
+  std::string expected = "05\tKR5\t6.10r57\t0\tGate I/O\n09\tKR5\t6.10r57\t0\tReject gate I/O\n";
+  for (int attempt = 0; attempt < 5 && Results() != expected; ++attempt) run = Quarnet("--list");
+  EXPECT_EQ(Results(), expected) << run.output;
+}
+
+TEST_F(Command, SaveLogsWritesEveryUnitsLogsBesideTheProgram) {
+  folder.Write("system.txt", OneUnitBehind);
+  SimulatorProcess simulator(QUARNET_SIM_PROGRAM, folder.Path("dev/com4"), {"--system", folder.Path("system.txt")});
+  ASSERT_TRUE(simulator.Ready()) << simulator.FirstLine();
+  ProgramRun run = Quarnet("--save-logs job.ini");
+  ASSERT_EQ(run.exitCode, 0) << run.output;
+  std::string saved = folder.Path("VelantorLogFiles");
+  EXPECT_EQ(folder.Read("job.ini"),
+            "Message=The system logs from all units have been saved into the following folder:- " + saved + "\r\n");
+  EXPECT_EQ(FileText(saved + "/CrashLog_05 KQ0 KR5 0.txt").rfind("Crash log of unit 5 card 649\r\n", 0), 0u);
+  EXPECT_NE(FileText(saved + "/DebugLog_05 KQ0 KR5 0.txt").find("Debug log 0302 of unit 5"), std::string::npos);
+  EXPECT_FALSE(fs::exists(saved + "/CrashLog_09 KQ0 KR5 0.txt")) << "unit 9 keeps no logs";
+}
+
+// The port goes away in the middle of the update file, or the operator stops the run:
+// the run ends within its time-outs as a failure, its lock file gone and the outcome in
+// the job file.
+TEST_F(Command, AnUpdateCutShortEndsAsAFailure) {
+  folder.Write("system.txt", OneUnitBehind);
+  {
+    SimulatorProcess simulator(QUARNET_SIM_PROGRAM, folder.Path("dev/com4"),
+                               {"--system", folder.Path("system.txt"), "--fault", "vanish@120"});
+    ASSERT_TRUE(simulator.Ready()) << simulator.FirstLine();
+    ProgramRun run = Quarnet("--update-all --yes job.ini");
+    EXPECT_EQ(run.exitCode, 2) << run.output;
+    EXPECT_NE(run.output.find("Sending software update to unit"), std::string::npos) << run.output;
+    std::string job = folder.Read("job.ini");
+    EXPECT_EQ(job.rfind("Message=", 0), 0u) << job;
+    EXPECT_GT(job.size(), std::string("Message=\r\n").size()) << job;
+    EXPECT_TRUE(fs::is_empty(folder.Path("locks")));
+  }
+  SimulatorProcess simulator(QUARNET_SIM_PROGRAM, folder.Path("dev/com4"), {"--system", folder.Path("system.txt")});
+  ASSERT_TRUE(simulator.Ready()) << simulator.FirstLine();
+  ProgramRun run = RunProgram(folder.Path(), Environment("VELANTORPORTLIST=COM4") + "./quarnet --update-all --yes",
+                              "Sending software update to unit", std::chrono::seconds(60));
+  EXPECT_EQ(run.exitCode, 1) << run.output;
+  EXPECT_EQ(run.output.find("Success"), std::string::npos) << run.output;
+  EXPECT_TRUE(fs::is_empty(folder.Path("locks")));
 }
 
 TEST_F(Command, FailuresAndMistakesEndWithTheirCodes) {

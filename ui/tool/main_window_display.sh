@@ -41,7 +41,7 @@ simulator_pid=$!
 for _ in $(seq 100); do grep -q '^ready' "$work/sim.out" && break; sleep 0.05; done
 grep -q '^ready' "$work/sim.out" || fail "the simulator did not start"
 
-(cd "$work" && exec env VELANTORDEVDIR=dev VELANTORPORTLIST=COM4 XDG_CONFIG_HOME=config ./quarnet $options) \
+(cd "$work" && exec env VELANTORDEVDIR=dev VELANTORPORTLIST=COM4 XDG_CONFIG_HOME="$work/config" ./quarnet $options) \
   >"$work/out" 2>&1 &
 quarnet_pid=$!
 window=

@@ -23,7 +23,7 @@ void StartUntil(benchmark::State& state, const std::string& marker) {
   for (auto _ : state) {
     double seconds = RunProgram(folder.Path(),
                                 "env QUARNET_UI=headless VELANTORDEVDIR=dev VELANTORPORTLIST=COM4 "
-                                "XDG_CONFIG_HOME=config ./quarnet",
+                                "XDG_CONFIG_HOME=" + folder.Path("config") + " ./quarnet",
                                 marker)
                          .secondsToStop;
     if (seconds < 0) {

@@ -25,7 +25,7 @@ TEST(ToolProgram, HeadlessRunFindsTheDemoSystemAndEndsCleanlyOnSigterm) {
     ASSERT_TRUE(simulator.Ready()) << simulator.FirstLine();
     run = RunProgram(folder.Path(),
                      "env QUARNET_UI=headless VELANTORDEVDIR=dev VELANTORPORTLIST=COM4 VELANTORLOCKDIR=locks "
-                     "XDG_CONFIG_HOME=config ./quarnet",
+                     "XDG_CONFIG_HOME=" + folder.Path("config") + " ./quarnet",
                      "Connected");
   }
   EXPECT_EQ(run.exitCode, 0) << run.output;

@@ -44,7 +44,7 @@ simulator_pid=$!
 for _ in $(seq 100); do grep -q '^ready' "$work/sim.out" && break; sleep 0.05; done
 grep -q '^ready' "$work/sim.out" || fail "the simulator did not start"
 mkdir -p "$work/locks"
-(cd "$work" && exec env VELANTORDEVDIR=dev VELANTORPORTLIST=COM4 VELANTORLOCKDIR=locks XDG_CONFIG_HOME=config \
+(cd "$work" && exec env VELANTORDEVDIR=dev VELANTORPORTLIST=COM4 VELANTORLOCKDIR=locks XDG_CONFIG_HOME="$work/config" \
   ./quarnet) \
   >"$work/out" 2>&1 &
 quarnet_pid=$!
