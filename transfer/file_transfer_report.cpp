@@ -4,19 +4,32 @@
 #include "runtime/clock.h"
 #include "runtime/log.h"
 
-TransferClock StartTransferClock() { return TransferClock{TickMilliseconds(), TotalBytesSent}; }
+namespace {
 
-void PutTransferStatistics(const TransferClock& clock) {
-  uint32_t bytes = TotalBytesSent - clock.startBytesSent;
-  uint32_t milliseconds = TickMilliseconds() - clock.startMilliseconds;
+void PutStatistics(std::string_view label, uint32_t bytes, uint32_t startMilliseconds) {
+  uint32_t milliseconds = TickMilliseconds() - startMilliseconds;
   double seconds = (milliseconds == 0 ? 1 : milliseconds) / 1000.0;
-  PutText(DebugStream, "Bytes sent = ");
+  PutText(DebugStream, label);
   PutInt(DebugStream, bytes);
   PutText(DebugStream, " : Time = ");
   PutInt(DebugStream, milliseconds);
   PutText(DebugStream, " mS : Data rate = ");
   PutInt(DebugStream, static_cast<int64_t>(bytes * 11.0 / seconds));
   PutText(DebugStream, " baud\r\n");
+}
+
+}  // namespace
+
+TransferClock StartTransferClock() {
+  return TransferClock{TickMilliseconds(), TotalBytesSent, TotalBytesReceived};
+}
+
+void PutTransferStatistics(const TransferClock& clock) {
+  PutStatistics("Bytes sent = ", TotalBytesSent - clock.startBytesSent, clock.startMilliseconds);
+}
+
+void PutReceiveStatistics(const TransferClock& clock) {
+  PutStatistics("Bytes received = ", TotalBytesReceived - clock.startBytesReceived, clock.startMilliseconds);
 }
 
 void PutTransferOffset(Stream& stream, uint32_t offset) {

@@ -1,12 +1,11 @@
-#include "link/packet.h"
 #include "protocol/identification.h"
 #include "protocol/unit_procedures.h"
-#include "runtime/clock.h"
 #include "runtime/files.h"
 #include "runtime/log.h"
 #include "runtime/path.h"
 #include "runtime/program_state.h"
 #include "runtime/user_folders.h"
+#include "transfer/file_transfer_report.h"
 #include "transfer/remote_file.h"
 #include "update/log_extraction.h"
 
@@ -52,21 +51,11 @@ bool OpenUnitLog(const UnitInfo& unit, uint16_t file) {
 
 // Copies the open file of the unit, closes it on the unit and logs what it took.
 void CopyOpenLog(const UnitInfo& unit, uint16_t file, int descriptor) {
-  uint32_t startMilliseconds = TickMilliseconds();
-  uint32_t startBytes = TotalBytesReceived;
+  TransferClock clock = StartTransferClock();
   CopyUnitFile(unit, file, descriptor);
   uint8_t result = 0;
   CloseFile(unit.SlaveAddress, LogDrive, file, result);
-  uint32_t bytes = TotalBytesReceived - startBytes;
-  uint32_t milliseconds = TickMilliseconds() - startMilliseconds;
-  double seconds = (milliseconds == 0 ? 1 : milliseconds) / 1000.0;
-  PutText(DebugStream, "Bytes received = ");
-  PutInt(DebugStream, bytes);
-  PutText(DebugStream, " : Time = ");
-  PutInt(DebugStream, milliseconds);
-  PutText(DebugStream, " mS : Data rate = ");
-  PutInt(DebugStream, static_cast<int64_t>(bytes * 11.0 / seconds));
-  PutText(DebugStream, " baud\r\n");
+  PutReceiveStatistics(clock);
 }
 
 void SaveLog(const UnitInfo& unit, const char* checking, uint16_t file, const char* prefix, const char* missing) {
