@@ -48,6 +48,15 @@ String OneLine(const String& text) {
   return line;
 }
 
+// A unit's text as one field of a result line: its own tabs and line breaks would split it.
+std::string Field(std::string_view text) {
+  std::string field(text);
+  for (char& c : field) {
+    if (c == '\t' || c == '\r' || c == '\n') c = ' ';
+  }
+  return field;
+}
+
 struct Outcome {
   bool completed = false;
   String message;
@@ -77,7 +86,7 @@ Outcome ListSystem(ToolForm& form) {
     if (form.UnitReady) {
       line += std::string(ModelName(unit.cardnumber).View()) + "\t" +
               std::string(VersionReleaseText(unit.softwareversion, unit.softwarebuild).View()) + "\t" +
-              std::to_string(unit.serialnumber) + "\t" + std::string(unit.information.View());
+              std::to_string(unit.serialnumber) + "\t" + Field(unit.information.View());
     } else {
       line += "-\t-\t-\tnot answering";
     }
