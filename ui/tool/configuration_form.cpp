@@ -34,7 +34,7 @@ intptr_t ConfigurationFormInitialise(PelWindow* window) {
 intptr_t ConfigurationFormFinalise(PelWindow* window) {
   auto& form = *reinterpret_cast<ConfigurationForm*>(window);
   FormTrace("ConfigurationFormFinalise");
-  if (form.tree.window.hwnd != 0) DestroyStdControl(form.tree);
+  DestroyStdControlIfMade(form.tree);
   return 0;
 }
 

@@ -172,23 +172,18 @@ intptr_t FileFormInitialise(PelWindow* window) {
   return 0;
 }
 
-template <class Control>
-void Destroy(Control& control) {
-  if (control.window.hwnd != 0) DestroyStdControl(control);
-}
-
 intptr_t FileFormFinalise(PelWindow* window) {
   auto& form = *reinterpret_cast<FileForm*>(window);
   Trace(*form.kind, "", "FormFinalise");
-  Destroy(form.loadTypeLabel);
-  Destroy(form.loadTypeText);
-  Destroy(form.loadTypeArrows);
-  Destroy(form.fileLabel);
-  Destroy(form.fileName);
-  Destroy(form.browse);
-  Destroy(form.folder);
-  Destroy(form.ok);
-  Destroy(form.cancel);
+  DestroyStdControlIfMade(form.loadTypeLabel);
+  DestroyStdControlIfMade(form.loadTypeText);
+  DestroyStdControlIfMade(form.loadTypeArrows);
+  DestroyStdControlIfMade(form.fileLabel);
+  DestroyStdControlIfMade(form.fileName);
+  DestroyStdControlIfMade(form.browse);
+  DestroyStdControlIfMade(form.folder);
+  DestroyStdControlIfMade(form.ok);
+  DestroyStdControlIfMade(form.cancel);
   return 0;
 }
 

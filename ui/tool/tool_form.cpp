@@ -182,47 +182,42 @@ intptr_t ToolFormInitialise(PelWindow* window) {
   return 0;
 }
 
-template <class Control>
-void Destroy(Control& control) {
-  if (control.window.hwnd != 0) DestroyStdControl(control);
-}
-
 intptr_t ToolFormFinalise(PelWindow* window) {
   auto& form = *reinterpret_cast<ToolForm*>(window);
   FormTrace("ToolFormFinalise");
   PelKillTimer(form.window, StatusTimer);
   PelKillTimer(form.window, ReadoutTimer);
   PelKillTimer(form.window, ClearSelectionTimer);
-  Destroy(form.portText);
-  Destroy(form.portArrows);
-  Destroy(form.speedText);
-  Destroy(form.speedArrows);
-  Destroy(form.connectButton);
-  Destroy(form.searchButton);
-  Destroy(form.logButton);
-  Destroy(form.unitList);
-  Destroy(form.updateAllButton);
-  Destroy(form.saveSystemLogsButton);
-  Destroy(form.listPanel);
-  Destroy(form.unitTitle);
-  Destroy(form.menuButton);
-  for (auto& readout : form.readouts) Destroy(readout);
-  Destroy(form.lockLabel);
-  Destroy(form.lockCheck);
-  Destroy(form.lockState);
+  DestroyStdControlIfMade(form.portText);
+  DestroyStdControlIfMade(form.portArrows);
+  DestroyStdControlIfMade(form.speedText);
+  DestroyStdControlIfMade(form.speedArrows);
+  DestroyStdControlIfMade(form.connectButton);
+  DestroyStdControlIfMade(form.searchButton);
+  DestroyStdControlIfMade(form.logButton);
+  DestroyStdControlIfMade(form.unitList);
+  DestroyStdControlIfMade(form.updateAllButton);
+  DestroyStdControlIfMade(form.saveSystemLogsButton);
+  DestroyStdControlIfMade(form.listPanel);
+  DestroyStdControlIfMade(form.unitTitle);
+  DestroyStdControlIfMade(form.menuButton);
+  for (auto& readout : form.readouts) DestroyStdControlIfMade(readout);
+  DestroyStdControlIfMade(form.lockLabel);
+  DestroyStdControlIfMade(form.lockCheck);
+  DestroyStdControlIfMade(form.lockState);
   for (SettingRow& row : form.settingRows) {
-    Destroy(row.label);
-    Destroy(row.edit);
-    Destroy(row.arrows);
-    Destroy(row.description);
+    DestroyStdControlIfMade(row.label);
+    DestroyStdControlIfMade(row.edit);
+    DestroyStdControlIfMade(row.arrows);
+    DestroyStdControlIfMade(row.description);
   }
-  Destroy(form.refreshButton);
-  Destroy(form.generateModbusButton);
-  Destroy(form.generateFieldbusButton);
-  Destroy(form.saveSetupButton);
-  Destroy(form.loadSetupButton);
-  Destroy(form.settingsPanel);
-  Destroy(form.statusLine);
+  DestroyStdControlIfMade(form.refreshButton);
+  DestroyStdControlIfMade(form.generateModbusButton);
+  DestroyStdControlIfMade(form.generateFieldbusButton);
+  DestroyStdControlIfMade(form.saveSetupButton);
+  DestroyStdControlIfMade(form.loadSetupButton);
+  DestroyStdControlIfMade(form.settingsPanel);
+  DestroyStdControlIfMade(form.statusLine);
   return 0;
 }
 

@@ -75,6 +75,12 @@ template <class Control>
 void DestroyStdControl(Control& control) {
   DestroyPelWindow(control.window);
 }
+// For a form's finalise, which may meet controls its initialise never made: those are
+// passed over without a trace of their own.
+template <class Control>
+void DestroyStdControlIfMade(Control& control) {
+  if (control.window.hwnd != 0) DestroyStdControl(control);
+}
 
 void ListBoxClear(StdListBoxControl& control);
 int ListBoxCount(StdListBoxControl& control);
