@@ -11,6 +11,7 @@
 #include "runtime/console_streams.h"
 #include "runtime/ini_file.h"
 #include "runtime/log.h"
+#include "runtime/operator_stop.h"
 #include "runtime/program_state.h"
 #include "ui/tool/connection_state.h"
 #include "ui/tool/main_window.h"
@@ -160,14 +161,20 @@ Outcome TransferWithUnit(const CommandRequest& request, ToolForm& form) {
 
 bool BoxStartsWith(std::string_view start) { return LastBoxShown().text.View().substr(0, start.size()) == start; }
 
+// The verdict, and on a failure the units that are not on the tool's software, so
+// that the job file says which units need attention.
 Outcome UpdateAll(ToolForm& form) {
-  ForgetLastBox();
   OnUpdateAllClick(&form);
-  if (form.AllUnitsUpdated) return Outcome{true, "Success: all operations are complete"};
-  if (BoxStartsWith("Software update of all units has finished")) {
-    return Outcome{false, "Complete: some units could not be updated"};
+  if (!form.UpdateRan) return Outcome{false, "Software update was cancelled"};
+  const SystemUpdateOutcome& update = form.LastUpdate;
+  String message = UpdateVerdict(update);
+  for (int i = 0; i < update.count; ++i) {
+    UnitUpdateResult result = update.units[i].result;
+    if (result == UnitUpdateResult::Updated || result == UnitUpdateResult::AlreadyCurrent) continue;
+    message += "; ";
+    message += UnitOutcomeLine(update.units[i]).View();
   }
-  return Outcome{false, "Software update was cancelled"};
+  return Outcome{EveryUnitUpdated(update), message};
 }
 
 Outcome SaveLogs(ToolForm& form) {
@@ -219,7 +226,7 @@ void RunCommand(const CommandRequest& request) {
   } else {
     outcome = RunOperation(request, form);
   }
-  if (ExitRequested) outcome = Outcome{false, "Stopped before the operation was complete"};
+  if (ExitRequested) outcome = Outcome{false, StopMessage()};
   CloseMainWindow();
   Finish(outcome);
 }

@@ -15,6 +15,7 @@
 #include "runtime/ini_file.h"
 #include "runtime/message_box.h"
 #include "runtime/number_format.h"
+#include "runtime/operator_stop.h"
 #include "runtime/path.h"
 #include "runtime/program_state.h"
 #include "runtime/user_folders.h"
@@ -258,8 +259,18 @@ void CloseLog() {
 
 bool LogIsOpen() { return logOpen; }
 
-void FatalError(const String& message) {
-  PutAll(ReportStream, "Fatal Error: ");
+void FatalError(const String& failure) {
+  // Once a stop was asked for, the step that failed failed because of it: the
+  // operator needs to hear that it stopped, and what was left half done.
+  bool stopped = ExitRequested;
+  String message = stopped ? StopMessage() : failure;
+  if (stopped) {
+    PutAll(DebugStream, "-- ended by the stop: ");
+    PutString(DebugStream, failure);
+    PutAll(DebugStream, "\r\n");
+  } else {
+    PutAll(ReportStream, "Fatal Error: ");
+  }
   PutString(ReportStream, message);
   PutAll(ReportStream, "\r\n");
   if (ClosePortHook != nullptr) ClosePortHook();

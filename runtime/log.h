@@ -47,6 +47,8 @@ void CleanUpLogs(const String& folder, const LocalDateTime& now);
 // Whether a file name of the "20*.log" scan is old at `now`.
 bool IsOldLogName(const String& name, const LocalDateTime& now);
 
+// Reports, closes the port and the log, writes the job file and ends the program.
+// After a stop request the message is the stop's (operator_stop.h), not the failure's.
 [[noreturn]] void FatalError(const String& message);
 // Installed by the link layer: closes the port and deletes its lock file.
 extern void (*ClosePortHook)();

@@ -24,7 +24,10 @@ int ShowMessage(const String& text, const String& caption, int style);
 // the headless responder.
 void InstallMessageResponder(int (*responder)(const String& text, const String& caption, int style));
 
+// Once a stop was asked for (ExitRequested), a question is only written and declined
+// (Cancel, No), so that nothing new starts.
+//
 // After a stop signal (a session ending, Ctrl+C in the terminal) nobody may be there to
-// answer: every box from then on is only written, as without a window system, and takes
-// its first button, so that the program ends without waiting. Safe in a signal handler.
+// answer: every box from then on is only written, as without a window system, so that
+// the program ends without waiting. Safe in a signal handler.
 void AnswerMessagesUnseen(bool unseen);

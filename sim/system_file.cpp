@@ -130,6 +130,10 @@ bool ReadVirtualComPort(std::string_view value, UnitDescription& unit, std::stri
   return ReadFlag(value, unit.virtualComPort, error);
 }
 
+bool ReadAppliesUpdates(std::string_view value, UnitDescription& unit, std::string& error) {
+  return ReadFlag(value, unit.appliesUpdates, error);
+}
+
 bool ReadLogs(std::string_view value, UnitDescription& unit, std::string& error) {
   return ReadFlag(value, unit.keepsLogs, error);
 }
@@ -472,6 +476,7 @@ constexpr Field Fields[] = {
     {"BufferSize", ReadBufferSize},
     {"DebugLogs", ReadDebugLogs},
     {"Logs", ReadLogs},
+    {"AppliesUpdates", ReadAppliesUpdates},
     {"Setting", ReadSetting},
     {"Card", ReadCard},
     {"Circuit", ReadCircuit},

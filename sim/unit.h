@@ -69,6 +69,7 @@ struct UnitDescription {
   uint16_t bufferSize = 4096;       // the transfer buffer of the boot loader and the flash programmer
   std::vector<uint16_t> debugLogs;  // file ids of its debug logs
   bool keepsLogs = false;           // its configuration, crash and debug logs are on drive 1
+  bool appliesUpdates = true;       // false: its update programmer refuses the update files at a restart
   std::vector<UnitSetting> settings;
   UnitIdentity identity;
   std::vector<uint8_t> drives;  // none given: by the card (UnitDrives)

@@ -64,6 +64,14 @@ std::vector<std::string> ApplyUpdateFiles(SimUnit& unit) {
     unit.files.erase({ProgrammerDrive, 0});
     return notes;
   }
+  if (!unit.description.appliesUpdates) {
+    notes.push_back("the update programmer refuses the update files, nothing applied");
+    for (uint16_t file : {BootLoaderUpdateFile, SoftwareUpdateFile, ResourcePackUpdateFile}) {
+      unit.files.erase({FlashDrive, file});
+    }
+    unit.files.erase({ProgrammerDrive, 0});
+    return notes;
+  }
   UnitIdentity& identity = unit.description.identity;
   if (Find(unit, FlashDrive, BootLoaderUpdateFile) != nullptr) {
     bool good = FletcherChecked(unit, BootLoaderUpdateFile);

@@ -86,35 +86,58 @@ String FileName(std::string_view kind, const ImageRow& row, std::string_view res
 
 void Debug(std::string_view text) { PutText(DebugStream, text); }
 
+bool HasCatalogueMcu(const UnitInfo& unit) { return unit.mcu >= McuLpc2478 && unit.mcu <= McuLpc4357; }
+
+// The programmer row of a unit of a catalogue MCU; a unit the catalogue has none for
+// ends the program.
+const ImageRow& ProgrammerRow(const UnitInfo& unit, bool large) {
+  if (unit.bootversion != 3 && unit.bootversion != 4) {
+    FatalError("Quarnet cannot update this unit: unsupported boot loader version");
+  }
+  const ImageRow* row = FindRow(ProgrammerRows, unit);
+  if (row == nullptr && unit.mcu == McuLpc1768) {
+    UnsupportedUnit(unit.bootversion == 3 ? (large ? 1032 : 1045) : (large ? 1091 : 1104));
+  }
+  if (row == nullptr) {
+    FatalError(unit.mcu == McuLpc4357 ? "Unknown unit type (MCU LPC4357)" : "Unknown unit type (MCU LPC4337)");
+  }
+  return *row;
+}
+
+String ProgrammerFileName(const ImageRow& row, bool large, int bootVersion) {
+  String rest = String::Constant(large ? "-large-C" : "-normal-C");
+  rest.Append(static_cast<char>('0' + bootVersion));
+  rest.Append(".img");
+  return FileName("programmer", row, rest);
+}
+
+// The boot loader row of a unit of a catalogue MCU: nullptr when there is none, which
+// the caller decides on; an unsupported unit type ends the program.
+const ImageRow* BootLoaderRow(const UnitInfo& unit) {
+  const ImageRow* row = FindRow(BootLoaderRows, unit);
+  if (row == nullptr && unit.mcu == McuLpc1768) UnsupportedUnit(1551);
+  if (row == nullptr && unit.mcu == McuLpc4337) UnsupportedUnit(1563);
+  if (row == nullptr && unit.mcu == McuLpc4357) UnsupportedUnit(1574);
+  return row;
+}
+
 }  // namespace
 
 bool SelectFlashProgrammer(UnitInfo& unit) {
   unit.ProgrammerImage = ImageSlot{};
-  if (unit.mcu >= McuLpc2478 && unit.mcu <= McuLpc4357) {
-    if (unit.bootversion != 3 && unit.bootversion != 4) {
-      FatalError("Relvane cannot update this unit: unsupported boot loader version");
-    }
+  if (HasCatalogueMcu(unit)) {
     bool large = unit.buffersize >= 129;
-    const ImageRow* row = FindRow(ProgrammerRows, unit);
-    if (row == nullptr && unit.mcu == McuLpc1768) {
-      UnsupportedUnit(unit.bootversion == 3 ? (large ? 1032 : 1045) : (large ? 1091 : 1104));
-    }
-    if (row == nullptr) {
-      FatalError(unit.mcu == McuLpc4357 ? "Unknown unit type (MCU LPC4357)" : "Unknown unit type (MCU LPC4337)");
-    }
-    String rest = String::Constant(large ? "-large-C" : "-normal-C");
-    rest.Append(static_cast<char>('0' + unit.bootversion));
-    rest.Append(".img");
+    const ImageRow& row = ProgrammerRow(unit, large);
     Debug("-- selected flash programmer for ");
-    Debug(row->model);
+    Debug(row.model);
     Debug(" ");
-    Debug(McuName(row->mcu));
+    Debug(McuName(row.mcu));
     if (large) Debug(" LARGE");
     Debug(" C");
     PutInt(DebugStream, unit.bootversion);
     Debug("\r\n");
     if (large && unit.mcu == McuLpc1768) Debug("-- using large packet flash programmer\r\n");
-    unit.ProgrammerImage = RequireDownloadImage(FileName("programmer", *row, rest));
+    unit.ProgrammerImage = RequireDownloadImage(ProgrammerFileName(row, large, unit.bootversion));
   }
   if (unit.ProgrammerImage.data == nullptr) FatalError("Cannot find a flash programmer for unit");
   return true;
@@ -122,11 +145,8 @@ bool SelectFlashProgrammer(UnitInfo& unit) {
 
 bool SelectBootLoader(UnitInfo& unit) {
   unit.BootLoaderImage = ImageSlot{};
-  if (unit.mcu < McuLpc2478 || unit.mcu > McuLpc4357) return false;
-  const ImageRow* row = FindRow(BootLoaderRows, unit);
-  if (row == nullptr && unit.mcu == McuLpc1768) UnsupportedUnit(1551);
-  if (row == nullptr && unit.mcu == McuLpc4337) UnsupportedUnit(1563);
-  if (row == nullptr && unit.mcu == McuLpc4357) UnsupportedUnit(1574);
+  if (!HasCatalogueMcu(unit)) return false;
+  const ImageRow* row = BootLoaderRow(unit);
   if (row == nullptr) {
     Debug("-- Cannot find a Boot Loader for unit\r\n");
     return false;
@@ -154,4 +174,24 @@ bool ExpectedSoftwareChecks(const UnitInfo& unit, uint32_t& checksum, uint16_t& 
   checksum = row->checksum;
   crc = row->crc;
   return true;
+}
+
+void RequireUpdateImages(const UnitInfo& unit) {
+  if (!HasCatalogueMcu(unit)) return;
+  // The packet size is known only once the boot loader reports its buffer, and the
+  // boot loader version only from software 6.00 on: every file the choice may fall on.
+  bool versionKnown = unit.bootversion != 0;
+  if (versionKnown) ProgrammerRow(unit, false);
+  for (int version = 3; version <= 4; ++version) {
+    if (versionKnown && version != unit.bootversion) continue;
+    UnitInfo asked = unit;
+    asked.bootversion = static_cast<int8_t>(version);
+    for (bool large : {false, true}) {
+      RequireDownloadImage(ProgrammerFileName(ProgrammerRow(asked, large), large, version));
+    }
+  }
+  if (const ImageRow* row = BootLoaderRow(unit)) RequireDownloadImage(FileName("bootloader", *row, ".img"));
+  const SoftwareRow* software = FindSoftwareRow(unit);
+  if (software == nullptr) FatalError("No new software can be found for this unit");
+  RequireDownloadImage(FileName("software", software->image, ".img"));
 }

@@ -19,6 +19,11 @@ bool SelectFlashProgrammer(UnitInfo& unit);
 bool SelectBootLoader(UnitInfo& unit);
 // Fills unit.SoftwareImage, or ends the program.
 bool SelectSoftwareImage(UnitInfo& unit);
+// Reads and checks every image the catalogue may choose for the unit (its flash
+// programmers, boot loader and software), so that a run stops before it changes any
+// unit when one is missing or damaged: such a file ends the program, naming it.
+// Units of an MCU the catalogue has no images for are left to the update's own checks.
+void RequireUpdateImages(const UnitInfo& unit);
 // The checksum and CRC a unit reports while it runs the catalogue's software for its
 // unit type and MCU; false when the catalogue has no software for it.
 bool ExpectedSoftwareChecks(const UnitInfo& unit, uint32_t& checksum, uint16_t& crc);

@@ -71,7 +71,7 @@ TEST_F(Catalogue, UnitsWithoutAFlashProgrammerStopTheProgram) {
   for (int mcu = 3; mcu <= 7; ++mcu) {
     for (int version : {2, 5}) {
       UnitInfo unit = Unit(mcu, 1, version);
-      EXPECT_STOPS(SelectFlashProgrammer(unit), "Relvane cannot update this unit: unsupported boot loader version")
+      EXPECT_STOPS(SelectFlashProgrammer(unit), "Quarnet cannot update this unit: unsupported boot loader version")
           << "MCU " << mcu << " boot loader version " << version;
     }
   }

@@ -50,24 +50,56 @@ bool ReadWholeFile(const String& path, std::vector<uint8_t>& bytes, String& faul
 ImageSlot Require(std::string_view fileName, bool downloadImage) {
   ImageSlot slot{};
   String fault;
-  if (!LoadImageFile(fileName, downloadImage, slot, fault)) FatalError(fault);
+  if (!LoadImageFile(fileName, downloadImage, slot, fault)) {
+    fault.Append(". ");
+    fault.Append(ImageFolderAdvice());
+    FatalError(fault);
+  }
   return slot;
 }
 
 }  // namespace
 
-String ImageFolder() {
-  String folder = GetEnvironment("VELANTORIMAGEDIR");
-  if (!folder.Empty()) return folder;
+namespace {
+
+// The candidates, in the order they are tried.
+std::vector<String> ImageFolderSearch() {
+  String named = GetEnvironment("VELANTORIMAGEDIR");
+  if (!named.Empty()) return {named};
   // Without a program name (a test's process) the folder is the working folder's.
-  bool named = ArgCount > 0 && ArgList[0] != nullptr;
-  String program = named ? FullPath(String::Constant(ArgList[0])) : String();
+  bool hasName = ArgCount > 0 && ArgList[0] != nullptr;
+  String program = hasName ? FullPath(String::Constant(ArgList[0])) : String();
+  std::vector<String> folders;
   // Installed, the images are the package's read-only data: <prefix>/share/quarnet/images.
-  if (named && ProgramIsInstalled(program)) {
-    return Concatenate(AddSeparator(DirectoryPart(DirectoryPart(program))), "share/quarnet/images");
+  if (hasName && ProgramIsInstalled(program)) {
+    folders.push_back(Concatenate(AddSeparator(DirectoryPart(DirectoryPart(program))), "share/quarnet/images"));
   }
-  String beside = named ? DirectoryPart(program) : CurrentDirectory();
-  return Concatenate(AddSeparator(beside), "images");
+  String beside = hasName ? DirectoryPart(program) : CurrentDirectory();
+  folders.push_back(Concatenate(AddSeparator(beside), "images"));
+  return folders;
+}
+
+}  // namespace
+
+String ImageFolder() {
+  std::vector<String> folders = ImageFolderSearch();
+  for (const String& folder : folders) {
+    if (FolderExists(folder)) return folder;
+  }
+  return folders.front();
+}
+
+String ImageFolderAdvice() {
+  String advice = "The image folders searched: ";
+  if (GetEnvironment("VELANTORIMAGEDIR").Empty()) advice.Append("VELANTORIMAGEDIR (not set), ");
+  std::vector<String> folders = ImageFolderSearch();
+  for (size_t i = 0; i < folders.size(); ++i) {
+    if (i > 0) advice.Append(", ");
+    advice.Append(folders[i]);
+    if (!FolderExists(folders[i])) advice.Append(" (no such folder)");
+  }
+  advice.Append(". Put the unit maker's image files into one of them, or name their folder in VELANTORIMAGEDIR.");
+  return advice;
 }
 
 bool LoadImageFile(std::string_view fileName, bool downloadImage, ImageSlot& slot, String& fault) {

@@ -77,7 +77,7 @@ void WriteIntoFlash(const UnitInfo& unit, const ImageSlot& image) {
 
 bool UpdateSoftware(UnitInfo& unit, bool updateBootLoader, bool useUpdateFiles) {
   if (unit.mcu == McuH8S2145) {
-    FatalError("This version of Relvane is unable to update the software in old H8 units. Please use the older Relvane");
+    FatalError("This version of Quarnet is unable to update the software in old H8 units. Please use the older Relvane");
   }
   if (unit.unitmode == ModeSoftware) KeepUnitFromDrivingPort();
   if (IsVComPort(unit)) {

@@ -3,9 +3,14 @@
 #include "protocol/identification.h"
 #include "protocol/speed_negotiation.h"
 #include "protocol/unit_procedures.h"
+#include "generic/string_utility.h"
 #include "runtime/log.h"
+#include "runtime/operator_stop.h"
+#include "runtime/program_state.h"
 #include "update/software_update.h"
 #include "update/system_listing.h"
+#include "update/update_plan.h"
+#include "update/update_verification.h"
 
 namespace {
 
@@ -26,10 +31,34 @@ void SayAddressed(const char* before, uint8_t address, const char* after) {
 void RefuseRemoteUpdate(const UnitInfo& unit, const char* requirement) {
   SayAddressed("Velantor Unit ", unit.SlaveAddress, requirement);
   Say("");
-  SayAddressed("IMPORTANT: Please connect the serial port to the COM1 RS232 port on the unit and run Relvane again "
+  SayAddressed("IMPORTANT: Please connect the serial port to the COM1 RS232 port on the unit and run Quarnet again "
                "to update unit ",
                unit.SlaveAddress, "");
   Say("");
+}
+
+String UnitText(uint8_t address) {
+  String text = "Velantor Unit ";
+  text += IntText(address).View();
+  return text;
+}
+
+void AdviseOnStop(uint8_t address, std::string_view state) {
+  String advice = UnitText(address);
+  advice += state;
+  advice += " Run Update All again, which completes the update.";
+  SetStopAdvice(advice);
+}
+
+UnitUpdateOutcome* LocalEntry(SystemUpdateOutcome& outcome) {
+  for (int i = 0; i < outcome.count; ++i) {
+    if (outcome.units[i].local) return &outcome.units[i];
+  }
+  return nullptr;
+}
+
+void EndIfStopped() {
+  if (ExitRequested) FatalError("Stopped during the update");
 }
 
 // An old KD5 cannot relay update files: it is brought up to date directly first.
@@ -37,21 +66,23 @@ void UpdateOldKd5(UnitInfo& unit) {
   WriteUnitReport(unit);
   Say("");
   Say("This KD5 display unit needs to be updated immediately. It will be restarted");
-  Say("after the update is complete. You may need to rerun Relvane again after");
+  Say("after the update is complete. You may need to rerun Quarnet again after");
   Say("the update.");
   Say("");
   Say("IMPORTANT: do not turn off the power during the update.");
   Say("");
+  AdviseOnStop(unit.SlaveAddress, " was being programmed and may be left in its boot loader: switch it off and on.");
   if (UpdateSoftware(unit, true, false)) {
     RestartAfterUpdate(unit);
     WaitForUnit(unit);
   } else if (unit.unitmode != ModeSoftware && !ResetUnit(unit)) {
     FatalError("Unable to restart unit");
   }
+  ClearStopAdvice();
 }
 
 // Every listed unit gets its update files; the system restart applies them.
-bool UpdateNetwork(UnitInfo& local, const RemoteUnitList& remote) {
+void UpdateNetwork(UnitInfo& local, const RemoteUnitList& remote, SystemUpdateOutcome& outcome) {
   if (!SetUnitBaudRate(local, ProgrammerBaudRate)) FatalError("Unable to change baud rate");
   Say("Velantor Unit(s) found:");
   Say("Address  Information");
@@ -66,21 +97,41 @@ bool UpdateNetwork(UnitInfo& local, const RemoteUnitList& remote) {
   Say("   complete, or wait until a convenient time and restart them yourself.");
   Say("");
   Say("Downloading software updates...");
-  bool anyFailed = false;
   for (int i = 0; i < listed.count; ++i) {
+    EndIfStopped();
     UnitInfo unit{};
     unit.unitmode = ModeSoftware;
     unit.SlaveAddress = listed.addresses[i];
-    if (UpdateRemoteUnit(unit)) {
+    AdviseOnStop(unit.SlaveAddress, " was being sent its update files; it still runs its old software.");
+    bool updated = UpdateRemoteUnit(unit);
+    EndIfStopped();
+    if (updated) {
       SayAddressed("Velantor Unit: ", unit.SlaveAddress, " updated");
     } else {
       SayAddressed("Unable to update Velantor Unit: ", unit.SlaveAddress, "");
-      anyFailed = true;
+      if (UnitUpdateOutcome* entry = FindOutcome(outcome, unit.SlaveAddress)) entry->leftAlone = true;
     }
     Say("");
   }
-  if (!ResetSystem(local)) FatalError("Unable to restart system");
-  return anyFailed;
+  ClearStopAdvice();
+  // Whether the restart happened is judged by what the units run afterwards: a lost
+  // reply to the request does not mean the system stayed up.
+  if (!ResetSystem(local)) Say("-- the system restart was not confirmed; checking whether the units restarted");
+}
+
+// The unit on the port alone, programmed directly.
+void UpdateLocalUnit(UnitInfo& local, SystemUpdateOutcome& outcome) {
+  WriteUnitReport(local);
+  UnitUpdateOutcome* entry = LocalEntry(outcome);
+  AdviseOnStop(entry != nullptr ? entry->address : local.SlaveAddress,
+               " was being programmed and may be left in its boot loader: switch it off and on.");
+  if (UpdateSoftware(local, false, false)) {
+    RestartAfterUpdate(local);
+  } else {
+    if (entry != nullptr) entry->leftAlone = true;
+    if (local.unitmode != ModeSoftware && !ResetUnit(local)) FatalError("Unable to restart unit");
+  }
+  ClearStopAdvice();
 }
 
 }  // namespace
@@ -99,21 +150,23 @@ bool UpdateRemoteUnit(UnitInfo& unit) {
   return false;
 }
 
-bool FieldUpdateUnit(UnitInfo& local) {
+SystemUpdateOutcome FieldUpdateUnit(UnitInfo& local) {
   PutText(DebugStream, "FieldUpdateUnit\r\n");
+  SystemUpdateOutcome outcome{};
+  PlanSystemUpdate(local, outcome);
+  EndIfStopped();
   if (local.mcu == McuLpc2478 && (local.softwareversion < 600 || local.bootrelease < 18)) UpdateOldKd5(local);
-  bool anyFailed = false;
   RemoteUnitList remote{};
-  if (local.unitmode == ModeSoftware && local.softwareversion >= 600 && ListRemoteUnits(remote)) {
-    anyFailed = UpdateNetwork(local, remote);
+  bool network = local.unitmode == ModeSoftware && local.softwareversion >= 600 && ListRemoteUnits(remote);
+  if (network) {
+    // An old unit on the port lists its system only once it was brought up to date.
+    PlanSystemUpdate(local, outcome);
+    EndIfStopped();
+    UpdateNetwork(local, remote, outcome);
   } else {
-    WriteUnitReport(local);
-    if (UpdateSoftware(local, false, false)) {
-      RestartAfterUpdate(local);
-    } else if (local.unitmode != ModeSoftware && !ResetUnit(local)) {
-      FatalError("Unable to restart unit");
-    }
+    UpdateLocalUnit(local, outcome);
   }
-  Say(anyFailed ? "Complete: some units could not be updated" : "Success: all operations are complete");
-  return !anyFailed;
+  VerifySystemUpdate(local, network, outcome);
+  Say(UpdateVerdict(outcome).View());
+  return outcome;
 }

@@ -6,6 +6,7 @@
 #pragma once
 
 #include "protocol/unit_info.h"
+#include "update/update_outcome.h"
 
 // Resets a unit that runs its flash programmer after a direct update and finds it
 // again; failures end the program.
@@ -15,6 +16,7 @@ void RestartAfterUpdate(UnitInfo& unit);
 // or cannot take update files (the lines say why), or kept a later build.
 bool UpdateRemoteUnit(UnitInfo& unit);
 
-// The caller reconnects to the local unit afterwards: the units are restarting. False
-// when some unit of the system could not be updated.
-bool FieldUpdateUnit(UnitInfo& local);
+// Checks every file the run needs before it changes any unit, updates the units,
+// restarts them, waits for them and reports what each runs now; `local` is connected
+// again afterwards when it answered. A failure or a stop ends the program.
+SystemUpdateOutcome FieldUpdateUnit(UnitInfo& local);

@@ -9,6 +9,8 @@
 #include "transfer/image_catalogue.h"
 #include "ui/tool/connection_state.h"
 #include "ui/tool/tool_form.h"
+#include "ui/toolkit/console/console_window.h"
+#include "ui/toolkit/core/window_input.h"
 #include "update/log_extraction.h"
 #include "update/system_update.h"
 
@@ -43,13 +45,23 @@ bool SystemHasNewerSoftware(ToolForm& form) {
   return newer;
 }
 
-// The window stays disabled while the operation runs; the log shows its progress.
+// The log window's close box reaches the main window on its own thread, which asks.
+void AskMainWindowToClose() { PostMessage(TheToolForm.window.hwnd, WM_SYSCOMMAND, SC_CLOSE, 0); }
+
+// The window stays disabled while the operation runs; the log shows its progress, and
+// either close box asks `stopQuestion` before it stops the operation.
 struct BusyWindow {
-  explicit BusyWindow(ToolForm& form) : form(form), logWasVisible(form.LogVisible) {
+  BusyWindow(ToolForm& form, const char* stopQuestion) : form(form), logWasVisible(form.LogVisible) {
     SetLogVisible(form, true);
     PelEnable(form.window, false);
+    form.StopQuestion = stopQuestion;
+    SetWindowProperty(form.window.hwnd, CloseWhileDisabledProperty, 1);
+    ConsoleCloseHandler = AskMainWindowToClose;
   }
   ~BusyWindow() {
+    ConsoleCloseHandler = nullptr;
+    RemoveWindowProperty(form.window.hwnd, CloseWhileDisabledProperty);
+    form.StopQuestion = nullptr;
     PelEnable(form.window, true);
     PelSetFocus(form.window);
     SetLogVisible(form, logWasVisible);
@@ -58,39 +70,62 @@ struct BusyWindow {
   bool logWasVisible;
 };
 
+bool LocalUnitAnswered(const SystemUpdateOutcome& outcome) {
+  for (int i = 0; i < outcome.count; ++i) {
+    if (outcome.units[i].local) return outcome.units[i].result != UnitUpdateResult::NotAnswering;
+  }
+  return outcome.verified;
+}
+
+// What each unit runs now and the verdict, as the closing box tells it.
+String UpdateReport(const SystemUpdateOutcome& outcome) {
+  String report = "Software update of all units has finished.\r\n\r\n";
+  for (int i = 0; i < outcome.count; ++i) {
+    report += UnitOutcomeLine(outcome.units[i]).View();
+    report += "\r\n";
+  }
+  report += "\r\n";
+  report += UpdateVerdict(outcome).View();
+  if (!outcome.verified) report += "\r\n\r\nConnect again once the units have restarted and check their software.";
+  return report;
+}
+
 void UpdateAll(ToolForm& form) {
   String question = Concatenate("This will update the Velantor units to software v",
                                 VersionReleaseText(CatalogueSoftwareVersion, CatalogueSoftwareBuild));
   question += "\r\n\r\nDo you wish to update the software?";
-  form.AllUnitsUpdated = false;
+  form.UpdateRan = false;
   if (ShowMessage(question, "Quarnet", Question) != ButtonOk) return;
-  bool updated = false;
   {
-    BusyWindow busy(form);
+    BusyWindow busy(form, "Stop the update? Units that are being updated may be left without software.");
     if (!SystemHasNewerSoftware(form) ||
         ShowMessage("WARNING: There is a newer version of the software in the units.\r\n\r\nDo you wish to replace "
                     "the software?",
                     "Quarnet", Question) == ButtonOk) {
-      form.AllUnitsUpdated = FieldUpdateUnit(form.ConnectedUnit);
-      updated = true;
+      form.LastUpdate = FieldUpdateUnit(form.ConnectedUnit);
+      form.UpdateRan = true;
     }
-    // The units restart after an update: the operator connects again once they have.
-    Reconnect(form.ConnectedUnit);
+  }
+  // The update ends with the system found again; the list shows what it runs now.
+  bool connected = form.UpdateRan ? LocalUnitAnswered(form.LastUpdate) : true;
+  if (connected) {
+    EnterConnectedState(form);
+  } else {
     EnterDisconnectedState(form);
   }
-  if (updated) {
-    ShowMessage("Software update of all units has finished.\r\n\r\nPlease connect again after the units have "
-                "finished restarting.",
-                "Information", Information);
+  if (!form.UpdateRan) {
+    ShowMessage("Software update was cancelled.", "Information", Information);
+  } else if (EveryUnitUpdated(form.LastUpdate)) {
+    ShowMessage(UpdateReport(form.LastUpdate), "Information", Information);
   } else {
-    ShowMessage("Software update was cancelled.\r\n\r\nPlease connect again.", "Information", Information);
+    ShowMessage(UpdateReport(form.LastUpdate), "Error", MessageOk | MessageIconError);
   }
 }
 
 void SaveSystemLogs(ToolForm& form) {
   LogExtractionResult result{};
   {
-    BusyWindow busy(form);
+    BusyWindow busy(form, "Stop saving the logs? The logs not yet saved will be missing.");
     result = ExtractDebugLogsFromUnits(form.ConnectedUnit);
   }
   String message;

@@ -70,22 +70,48 @@ TEST_F(SystemCommands, CancelAtTheFirstQuestionContactsNoUnit) {
   EXPECT_EQ(Text(Form().connectButton.window), "Disconnect");
 }
 
-TEST_F(SystemCommands, UpdateAllUpdatesTheSystemAndLeavesTheWindowDisconnected) {
-  Start(Kr5(5, "6.08r12", "Attached = yes\n") + Kr5(2, "6.08r12"));
-  Click(Form().updateAllButton);
-  std::vector<ShownMessageBox> boxes = TakeShownMessageBoxes();
-  ASSERT_EQ(boxes.size(), 2u) << "no newer software: no warning";
-  EXPECT_EQ(boxes[1].text,
-            "Software update of all units has finished.\r\n\r\nPlease connect again after the units have finished "
-            "restarting.");
-  EXPECT_EQ(boxes[1].caption, "Information");
-  EXPECT_EQ(boxes[1].style, 0x40);
-  EXPECT_EQ(Text(Form().connectButton.window), "Connect");
-  EXPECT_FALSE(PelIsEnabled(Form().updateAllButton.window));
-  EXPECT_TRUE(PelIsEnabled(Form().window));
-  EXPECT_FALSE(Form().LogVisible) << "the log as it was";
-  EXPECT_NE(ConsoleSaid().find("Success: all operations are complete\r\n"), std::string::npos);
-  for (int address : {5, 2}) EXPECT_EQ(simulator->Unit(address)->Identity().softwareVersion, 610) << address;
+// The closing box tells what each unit runs after the restart; the window ends
+// connected, with the system listed again.
+TEST_F(SystemCommands, UpdateAllEndsConnectedAndSaysWhatEachUnitRuns) {
+  struct Case {
+    std::string remote;
+    std::string report;
+    std::string caption;
+    int style;
+  };
+  const Case cases[] = {
+      {Kr5(2, "6.08r12"),
+       "Velantor Unit 2 (KR5): updated, 6.08r12 -> 6.10r57\r\nVelantor Unit 5 (KR5): updated, 6.08r12 -> "
+       "6.10r57\r\n\r\nSuccess: all operations are complete",
+       "Information", 0x40},
+      {Kr5(2, "6.08r12", "AppliesUpdates = no\n"),
+       "Velantor Unit 2 (KR5): not taken, still on 6.08r12: the unit did not apply its update\r\nVelantor Unit 5 "
+       "(KR5): updated, 6.08r12 -> 6.10r57\r\n\r\nComplete: some units could not be updated",
+       "Error", 0x10},
+      {Kr5(2, "6.08r12", "RestartTime = 3600000\n"),
+       "Velantor Unit 2 (KR5): not answering after the restart\r\nVelantor Unit 5 (KR5): updated, 6.08r12 -> "
+       "6.10r57\r\n\r\nNot verified: some units did not answer after the restart\r\n\r\nConnect again once the "
+       "units have restarted and check their software.",
+       "Error", 0x10},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.remote);
+    Start(Kr5(5, "6.08r12", "Attached = yes\n") + c.remote);
+    Click(Form().updateAllButton);
+    std::vector<ShownMessageBox> boxes = TakeShownMessageBoxes();
+    ASSERT_EQ(boxes.size(), 2u) << "no newer software: no warning";
+    EXPECT_EQ(boxes[1].text, "Software update of all units has finished.\r\n\r\n" + c.report);
+    EXPECT_EQ(boxes[1].caption, c.caption);
+    EXPECT_EQ(boxes[1].style, c.style);
+    EXPECT_EQ(Text(Form().connectButton.window), "Disconnect");
+    EXPECT_TRUE(PelIsEnabled(Form().updateAllButton.window));
+    EXPECT_GE(ListBoxCount(Form().unitList), 1) << "the system listed again";
+    EXPECT_TRUE(PelIsEnabled(Form().window));
+    EXPECT_FALSE(Form().LogVisible) << "the log as it was";
+    EXPECT_EQ(simulator->Unit(5)->Identity().softwareVersion, 610);
+    CloseMainWindow();
+    ClosePort();
+  }
 }
 
 TEST_F(SystemCommands, ANewerUnitIsOnlyReplacedWhenTheOperatorSaysSo) {
@@ -103,10 +129,10 @@ TEST_F(SystemCommands, ANewerUnitIsOnlyReplacedWhenTheOperatorSaysSo) {
     EXPECT_EQ(boxes[1].text == NewerQuestion, c.warned);
     if (c.warned) {
       ASSERT_EQ(boxes.size(), 3u);
-      EXPECT_EQ(boxes[2].text, "Software update was cancelled.\r\n\r\nPlease connect again.");
+      EXPECT_EQ(boxes[2].text, "Software update was cancelled.");
       EXPECT_EQ(simulator->Unit(5)->Identity().softwareVersion, 608) << "nothing was written";
     }
-    EXPECT_EQ(Text(Form().connectButton.window), "Connect");
+    EXPECT_EQ(Text(Form().connectButton.window), "Disconnect");
     CloseMainWindow();
     ClosePort();
   }

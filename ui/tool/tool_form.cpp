@@ -1,6 +1,8 @@
 #include "ui/tool/tool_form.h"
 
 #include "link/port_control.h"
+#include "runtime/log.h"
+#include "runtime/message_box.h"
 #include "runtime/program_state.h"
 #include "ui/tool/connection_state.h"
 #include "ui/tool/file_commands.h"
@@ -234,8 +236,23 @@ intptr_t ToolFormSetFocus(PelWindow* window) {
   return Handled;
 }
 
-intptr_t ToolFormClose(PelWindow*) {
-  ExitRequested = true;
+// During a long operation the close box (the main window's or the log window's) asks
+// before it stops the operation: a unit being updated may be left without software.
+intptr_t ToolFormClose(PelWindow* window) {
+  ToolForm& form = *reinterpret_cast<ToolForm*>(window);
+  if (form.StopQuestion == nullptr) {
+    ExitRequested = true;
+    return Handled;
+  }
+  static bool asking = false;
+  if (asking || ExitRequested) return Handled;
+  asking = true;
+  bool stop = ShowMessage(String::Constant(form.StopQuestion), "Quarnet", MessageYesNo | MessageIconWarning) == ButtonYes;
+  asking = false;
+  if (stop) {
+    PutText(ReportStream, "-- stop requested by the operator\r\n");
+    ExitRequested = true;
+  }
   return Handled;
 }
 

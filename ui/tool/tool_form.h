@@ -7,6 +7,7 @@
 
 #include "protocol/unit_info.h"
 #include "runtime/string.h"
+#include "update/update_outcome.h"
 #include "ui/toolkit/controls/std_controls.h"
 
 // One row of the settings area: a label, the edit box the value is typed into, the
@@ -61,8 +62,11 @@ struct ToolForm {
   bool UnitHasSettings = false;
   UnitInfo SelectedUnit{};
   bool CalibrationLocked = true;
-  // The last Update All reached every unit of the system.
-  bool AllUnitsUpdated = false;
+  // Set while a long operation runs: what the close box asks before it stops it.
+  const char* StopQuestion = nullptr;
+  // The last Update All ran (it was not cancelled), and what became of each unit.
+  bool UpdateRan = false;
+  SystemUpdateOutcome LastUpdate{};
 };
 
 extern ToolForm TheToolForm;

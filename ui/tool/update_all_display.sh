@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Runs inside xvfb-run: quarnet-sim with a system file on a pseudo-terminal and
 # Quarnet on the display. The operator presses Update All, confirms, takes a
-# screenshot while the update runs, acknowledges the closing message, connects again
-# once the units have restarted, presses Save System Logs, and closes the window. The
+# screenshot while the update runs, acknowledges the closing message, which comes
+# once the units have restarted and were found again, presses Save System Logs, and closes the window. The
 # simulator dumps its units' files into DUMP when it ends; the saved logs stay in
 # WORK/VelantorLogFiles, its traffic log in WORK/traffic.log. With a FAULT for the
 # simulator (vanish@N: the port goes away at the Nth reply) the run ends at the fatal
@@ -63,10 +63,8 @@ wait_log() {
   done
   fail "the log never said: $1"
 }
-# Waits until the log says $1 $2 times and has then been quiet for a second: the
-# window has listed the system.
-wait_listed() {
-  wait_log 'Connecting to Velantor unit' 600 "$1"
+# Waits until the log has been quiet for a second.
+wait_quiet() {
   local size=-1
   for _ in $(seq 300); do
     [ "$(log | wc -c)" = "$size" ] && return 0
@@ -74,6 +72,12 @@ wait_listed() {
     sleep 1
   done
   fail "the log never went quiet"
+}
+# Waits until the log says $1 $2 times and has then been quiet for a second: the
+# window has listed the system.
+wait_listed() {
+  wait_log 'Connecting to Velantor unit' 600 "$1"
+  wait_quiet
 }
 # Clicks the button at (x, y) of the window's 750 x 450 point layout.
 click() {
@@ -120,9 +124,8 @@ echo "screenshot taken"
 answer Information 12000 1
 echo "update finished"
 wait_log '^.*Success: all operations are complete' 10
-sleep 4
-click 300 20
-wait_listed "$(( $(log | grep -c 'Connecting to Velantor unit') + 1 ))"
+# The update ends with the system found again and listed.
+wait_quiet
 click 162 405
 answer Information 3000 1
 echo "logs saved"

@@ -137,6 +137,12 @@ void Paint() {
   Console.caretHiddenByOutput = false;
 }
 
+}  // namespace
+
+std::atomic<void (*)()> ConsoleCloseHandler{nullptr};
+
+namespace {
+
 void RequestExit() {
   ExitRequested = true;
   WakeConsoleWriters();
@@ -289,7 +295,13 @@ LResult ConsoleProcedure(WindowHandle window, uint32_t message, WParam wParam, L
     case WM_KILLFOCUS: state.focused = false; DropCaret(); return 0;
     case WM_PAINT: Paint(); return 0;
     case WM_ERASEBKGND: return 1;
-    case WM_CLOSE: RequestExit(); return 0;
+    case WM_CLOSE:
+      if (auto handler = ConsoleCloseHandler.load()) {
+        handler();
+      } else {
+        RequestExit();
+      }
+      return 0;
     case WM_QUERYENDSESSION: RequestExit(); return 1;
     case WM_KEYDOWN: KeyDown(static_cast<uint32_t>(wParam)); return 0;
     case WM_KEYUP: state.keyHeld = false; return 0;

@@ -4,9 +4,14 @@
 // the console thread (console_thread.h); tests create it on their own thread.
 #pragma once
 
+#include <atomic>
 #include <string>
 
 #include "ui/toolkit/core/window_system.h"
+
+// While an operation that asks before it stops runs, the close box hands the request
+// to it (called on the console thread) instead of ending the program.
+extern std::atomic<void (*)()> ConsoleCloseHandler;
 
 // Registers the window class, creates the window (hidden) and sizes it to 120 × 60
 // cells; 0 on failure.

@@ -113,7 +113,8 @@ void DeliverKey(WindowHandle topLevel, bool down, uint32_t virtualKey, uint32_t 
 void DeliverClose(WindowHandle topLevel) {
   WindowGuard guard(WindowLock);
   WindowRecord* top = FindWindow(topLevel);
-  if (top == nullptr || !EnabledChain(*top)) return;
+  if (top == nullptr) return;
+  if (!EnabledChain(*top) && !top->properties.contains(CloseWhileDisabledProperty)) return;
   Post(*top, Message{0, WM_SYSCOMMAND, SC_CLOSE, 0});
 }
 

@@ -16,7 +16,12 @@ void DeliverMouse(WindowHandle topLevel, MouseAction action, Point at, uint32_t 
 // takes the key from its queue, else to the top-level window. A key down with a
 // character makes WM_CHAR when translated.
 void DeliverKey(WindowHandle topLevel, bool down, uint32_t virtualKey, uint32_t character, uint32_t keys);
-// The close box: WM_SYSCOMMAND SC_CLOSE, unless the window is disabled.
+// A top-level window disabled while its own long operation runs keeps its close box
+// when it has this property: the operation asks whether to stop.
+inline constexpr std::string_view CloseWhileDisabledProperty = "CloseWhileDisabled";
+
+// The close box: WM_SYSCOMMAND SC_CLOSE, unless the window is disabled (and does not
+// have CloseWhileDisabledProperty).
 void DeliverClose(WindowHandle topLevel);
 // The operator moved or sized the window: WM_SIZE, WM_MOVE, WM_EXITSIZEMOVE.
 void DeliverMoved(WindowHandle topLevel, Rect rect);
