@@ -233,11 +233,44 @@ TEST_F(Command, AnUpdateCutShortEndsAsAFailure) {
   }
   SimulatorProcess simulator(QUARNET_SIM_PROGRAM, folder.Path("dev/com4"), {"--system", folder.Path("system.txt")});
   ASSERT_TRUE(simulator.Ready()) << simulator.FirstLine();
-  ProgramRun run = RunProgram(folder.Path(), Environment("VELANTORPORTLIST=COM4") + "./quarnet --update-all --yes",
+  ProgramRun run = RunProgram(folder.Path(),
+                              Environment("VELANTORPORTLIST=COM4") + "./quarnet --update-all --yes stop.ini",
                               "Sending software update to unit", std::chrono::seconds(60));
-  EXPECT_EQ(run.exitCode, 1) << run.output;
+  EXPECT_EQ(run.exitCode, 2) << run.output;
   EXPECT_EQ(run.output.find("Success"), std::string::npos) << run.output;
+  const std::string stopped =
+      "Stopped by the operator. Velantor Unit 9 was being sent its update files; it still runs its old software. "
+      "Run Update All again, which completes the update.";
+  EXPECT_NE(run.output.find(stopped + "\r\n"), std::string::npos) << run.output;
+  EXPECT_EQ(folder.Read("stop.ini"), "Message=" + stopped + "\r\n");
   EXPECT_TRUE(fs::is_empty(folder.Path("locks")));
+
+  // As the message says: the next run completes the update.
+  run = Quarnet("--update-all --yes job.ini");
+  EXPECT_EQ(run.exitCode, 0) << run.output;
+  EXPECT_EQ(folder.Read("job.ini"), "Message=Success: all operations are complete\r\n");
+}
+
+// A refused update, or a unit that does not come back, is no success: the job file
+// names the unit.
+TEST_F(Command, AnUpdateThatDidNotTakeEndsAsAFailureNamingTheUnit) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"AppliesUpdates = no\n",
+       "Message=Complete: some units could not be updated; Velantor Unit 9 (KR5): not taken, still on 6.04r02: the "
+       "unit did not apply its update\r\n"},
+      {"RestartTime = 3600000\n",
+       "Message=Not verified: some units did not answer after the restart; Velantor Unit 9 (KR5): not answering "
+       "after the restart\r\n"},
+  };
+  for (auto [more, message] : cases) {
+    folder.Write("system.txt", std::string(OneUnitBehind) + more);
+    SimulatorProcess simulator(QUARNET_SIM_PROGRAM, folder.Path("dev/com4"), {"--system", folder.Path("system.txt")});
+    ASSERT_TRUE(simulator.Ready()) << simulator.FirstLine();
+    ProgramRun run = Quarnet("--update-all --yes job.ini");
+    EXPECT_EQ(run.exitCode, 2) << run.output;
+    EXPECT_EQ(folder.Read("job.ini"), message);
+    EXPECT_TRUE(fs::is_empty(folder.Path("locks")));
+  }
 }
 
 TEST_F(Command, FailuresAndMistakesEndWithTheirCodes) {

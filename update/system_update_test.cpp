@@ -4,6 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <filesystem>
+
+#include "testing/temporary_folder.h"
 #include "update/simulated_system_fixture.h"
 
 namespace {
@@ -93,6 +97,65 @@ TEST_F(SystemUpdate, ALocalUnitBeforeSoftwareSixIsProgrammedDirectlyAndRestarted
   EXPECT_EQ(identity.softwareVersion, 610) << captured;
   EXPECT_EQ(identity.checksum, 0x46199722u);
   EXPECT_EQ(simulator->Unit(2)->Identity().softwareVersion, 608) << "the network is left alone";
+}
+
+using SystemUpdateDeathTest = SystemUpdate;
+
+// Watched by the death test's child as it ends: whether every unit still runs its
+// software with nothing of an update on its drives.
+Simulator* watched = nullptr;
+
+void SayWhetherUnitsWereTouched() {
+  bool untouched = true;
+  for (const SimUnit& unit : watched->Units()) {
+    untouched = untouched && unit.program == Program::Software && watched->File(unit.Address(), 193, 0) == nullptr;
+    for (uint16_t file : {258, 259, 260}) untouched = untouched && watched->File(unit.Address(), 1, file) == nullptr;
+  }
+  std::fprintf(stderr, untouched ? "\nevery unit untouched\n" : "\nsome unit was changed\n");
+}
+
+// An image folder without one of the files the run will write, or with a damaged
+// programmer: the run stops naming the file and where it looked, before it changes
+// any unit, the remote KD6's resource pack included.
+TEST_F(SystemUpdateDeathTest, AMissingOrDamagedFileStopsTheRunBeforeAnyUnitIsChanged) {
+  namespace fs = std::filesystem;
+  struct Case {
+    const char* file;
+    bool truncate;
+    const char* message;
+  };
+  const Case cases[] = {
+      {"font-KD6-450.res", false, "Cannot read image file .*/font-KD6-450.res: No such file or directory"},
+      {"programmer-KR5-LPC1768-large-C4.img", true,
+       "Image file .*/programmer-KR5-LPC1768-large-C4.img is not a download image: the record at offset [0-9]+ runs "
+       "past the end"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.file);
+    TemporaryFolder images("images");
+    fs::copy(QUARNET_IMAGE_FOLDER, images.Path());
+    if (c.truncate) {
+      fs::resize_file(images.Path(c.file), fs::file_size(images.Path(c.file)) - 7);
+    } else {
+      fs::remove(images.Path(c.file));
+    }
+    setenv("VELANTORIMAGEDIR", images.Path().c_str(), 1);
+    Start(Kr5(5, "6.08r12", "Attached = yes\n") +
+          "[unit 12]\nCard = 653\nSoftware = 6.08r12\nBootLoaderVersion = 3\nBootLoaderRelease = 18\n"
+          "UnitFlags = 0x01\n");
+    UnitInfo local = Connected();
+    EXPECT_EXIT(
+        {
+          ReportToStandardError();
+          watched = simulator.get();
+          std::atexit(SayWhetherUnitsWereTouched);
+          FieldUpdateUnit(local);
+        },
+        testing::ExitedWithCode(1),
+        std::string(c.message) + ". The image folders searched: " + images.Path() +
+            ". Put the unit maker's image files into one of them, or name their folder in VELANTORIMAGEDIR.\r\n"
+            "(.|\n)*every unit untouched");
+  }
 }
 
 }  // namespace

@@ -4,13 +4,17 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 #include "protocol/unit_procedures.h"
+#include "runtime/console_streams.h"
 #include "runtime/message_box.h"
 #include "runtime/program_state.h"
 #include "sim/system_file.h"
 #include "ui/tool/tool_window_fixture.h"
 #include "ui/toolkit/core/headless_backend.h"
 #include "ui/toolkit/core/operator_actions.h"
+#include "ui/toolkit/core/window_input.h"
 
 namespace {
 
@@ -112,6 +116,41 @@ TEST_F(SystemCommands, UpdateAllEndsConnectedAndSaysWhatEachUnitRuns) {
     CloseMainWindow();
     ClosePort();
   }
+}
+
+const std::string StopQuestion = "Stop the update? Units that are being updated may be left without software.";
+
+// The close box of the disabled window asks; No lets the update run to its end.
+TEST_F(SystemCommands, TheCloseBoxDuringTheUpdateAsksAndNoGoesOn) {
+  Start(Kr5(5, "6.08r12", "Attached = yes\n") + Kr5(2, "6.08r12"));
+  QueueMessageBoxAnswers({ButtonOk, ButtonNo});
+  clock.Schedule(clock.Now() + 5'000'000, [] { DeliverClose(Form().window.hwnd); });
+  Click(Form().updateAllButton);
+  std::vector<ShownMessageBox> boxes = TakeShownMessageBoxes();
+  ASSERT_EQ(boxes.size(), 3u);
+  EXPECT_EQ(boxes[1].text, StopQuestion);
+  EXPECT_EQ(boxes[1].caption, "Quarnet");
+  EXPECT_EQ(boxes[1].style, MessageYesNo | MessageIconWarning);
+  EXPECT_NE(boxes[2].text.find("Success: all operations are complete"), std::string::npos) << boxes[2].text;
+  EXPECT_FALSE(ExitRequested);
+}
+
+using SystemCommandsDeathTest = SystemCommands;
+
+// Yes stops the update: the operator hears that it stopped and which unit was left
+// half done, not the step that happened to fail.
+TEST_F(SystemCommandsDeathTest, YesToTheCloseBoxStopsTheUpdateAndSaysWhatIsLeftToDo) {
+  Start(Kr5(5, "6.08r12", "Attached = yes\n") + Kr5(2, "6.08r12"));
+  EXPECT_EXIT(
+      {
+        InstallConsoleSink([](uint8_t c) { fputc(c, stderr); });
+        QueueMessageBoxAnswers({ButtonOk, ButtonYes});
+        clock.Schedule(clock.Now() + 5'000'000, [] { DeliverClose(Form().window.hwnd); });
+        Click(Form().updateAllButton);
+      },
+      testing::ExitedWithCode(1),
+      "-- stop requested by the operator\r\n(.|\n)*Stopped by the operator. Velantor Unit [0-9]+ was being sent its "
+      "update files; it still runs its old software. Run Update All again, which completes the update.\r\n");
 }
 
 TEST_F(SystemCommands, ANewerUnitIsOnlyReplacedWhenTheOperatorSaysSo) {
