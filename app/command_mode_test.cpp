@@ -29,9 +29,10 @@ class Command : public ::testing::Test {
   }
 
   // quarnet with `arguments`, its standard output into out.txt, no terminal on its input.
-  ProgramRun Quarnet(const std::string& arguments, const std::string& ports = "VELANTORPORTLIST=COM4") {
+  ProgramRun Quarnet(const std::string& arguments, const std::string& ports = "VELANTORPORTLIST=COM4",
+                     std::chrono::seconds limit = std::chrono::seconds(60)) {
     return RunProgram(folder.Path(), Environment(ports) + "./quarnet " + arguments + " >out.txt </dev/null", "",
-                      std::chrono::seconds(60));
+                      limit);
   }
 
   std::string Results() { return folder.Read("out.txt"); }
@@ -266,7 +267,8 @@ TEST_F(Command, AnUpdateThatDidNotTakeEndsAsAFailureNamingTheUnit) {
     folder.Write("system.txt", std::string(OneUnitBehind) + more);
     SimulatorProcess simulator(QUARNET_SIM_PROGRAM, folder.Path("dev/com4"), {"--system", folder.Path("system.txt")});
     ASSERT_TRUE(simulator.Ready()) << simulator.FirstLine();
-    ProgramRun run = Quarnet("--update-all --yes job.ini");
+    // The update, then the wait for the unit that does not come back.
+    ProgramRun run = Quarnet("--update-all --yes job.ini", "VELANTORPORTLIST=COM4", std::chrono::seconds(150));
     EXPECT_EQ(run.exitCode, 2) << run.output;
     EXPECT_EQ(folder.Read("job.ini"), message);
     EXPECT_TRUE(fs::is_empty(folder.Path("locks")));

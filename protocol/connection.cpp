@@ -128,10 +128,21 @@ bool ReconnectRemote(UnitInfo& unit, uint32_t start, bool& dots) {
   return false;
 }
 
+// One try of the pair; a try that failed at once (a port that refuses every byte
+// while the unit restarts) is paced to the reply time, so that the line is not
+// flooded with pings.
+bool PacedPingAndReadBasicInfo(UnitInfo& unit) {
+  uint32_t tried = TickMilliseconds();
+  if (PingAndReadBasicInfo(unit)) return true;
+  uint32_t spent = TickMilliseconds() - tried;
+  if (spent < MediumPacketTimeout) SleepMilliseconds(MediumPacketTimeout - spent);
+  return false;
+}
+
 bool BasicInfoWithin(UnitInfo& unit, uint32_t start, uint32_t limit) {
   AnnounceCall("Ping and ReadBasicInfo");
-  while (TickMilliseconds() - start < limit) {
-    if (PingAndReadBasicInfo(unit)) {
+  while (TickMilliseconds() - start < limit && !ExitRequested) {
+    if (PacedPingAndReadBasicInfo(unit)) {
       CallComplete();
       return true;
     }
@@ -147,8 +158,8 @@ bool ReconnectLocal(UnitInfo& unit, uint32_t start, bool& dots) {
     if (FindUnitOnPort(unit)) {
       RestoreConnectionBaudRate(MediumPacketTimeout);
       AnnounceCall("Ping and ReadBasicInfo");
-      for (int pair = 0; pair < 2000 / MediumPacketTimeout && !found; ++pair) {
-        found = PingAndReadBasicInfo(unit);
+      for (int pair = 0; pair < 2000 / MediumPacketTimeout && !found && !ExitRequested; ++pair) {
+        found = PacedPingAndReadBasicInfo(unit);
       }
       if (found) {
         CallComplete();

@@ -14,6 +14,7 @@
 #include "protocol/identification.h"
 #include "protocol/remote_call.h"
 #include "protocol/unit_procedures.h"
+#include "runtime/program_state.h"
 #include "sim/demo_system.h"
 #include "sim/simulator.h"
 
@@ -122,6 +123,19 @@ TEST_F(DemoSystemLink, ReconnectAfterARestart) {
   ASSERT_TRUE(Reconnect(remote));
   EXPECT_EQ(remote.SlaveAddress, 2);
   EXPECT_EQ(remote.cardnumber, 659);
+}
+
+// A unit that does not come back after its restart: a stop request ends the search
+// for it within a reply time or two, not at the end of the search.
+TEST_F(DemoSystemLink, AStopEndsTheSearchForARestartedUnit) {
+  UnitInfo unit = FoundAndConnected();
+  ASSERT_TRUE(ResetUnit(unit));
+  simulator->OrderFault({.kind = FaultKind::Mute});
+  uint64_t stop = clock.Now() + 2'000'000;
+  clock.Schedule(stop, [] { ExitRequested = true; });
+  EXPECT_FALSE(Reconnect(unit));
+  EXPECT_LT(clock.Now() - stop, 1'500'000u) << "virtual microseconds after the stop";
+  ExitRequested = false;
 }
 
 TEST_F(DemoSystemLink, FlakyRepliesAreRepeated) {

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 
@@ -97,6 +98,27 @@ TEST_F(SystemUpdate, ALocalUnitBeforeSoftwareSixIsProgrammedDirectlyAndRestarted
   EXPECT_EQ(identity.softwareVersion, 610) << captured;
   EXPECT_EQ(identity.checksum, 0x46199722u);
   EXPECT_EQ(simulator->Unit(2)->Identity().softwareVersion, 608) << "the network is left alone";
+}
+
+// The reply to the system restart is lost, but the system restarted: what the units run
+// afterwards decides, not the one reply.
+TEST_F(SystemUpdate, ALostReplyToTheSystemRestartIsJudgedByWhatTheUnitsRun) {
+  const std::string system = Kr5(5, "6.08r12", "Attached = yes\n") + Kr5(2, "6.08r12");
+  Start(system);
+  UnitInfo local = Connected();
+  FieldUpdateUnit(local);
+  std::vector<std::string> replies = simulator->Traffic().Of(TrafficKind::Sent);
+  auto restart = std::find_if(replies.begin(), replies.end(),
+                              [](const std::string& reply) { return reply.starts_with("05 45 10 18"); });
+  ASSERT_NE(restart, replies.end());
+
+  captured.clear();
+  Start(system);
+  simulator->OrderFault({.kind = FaultKind::DropReply, .after = static_cast<int>(restart - replies.begin())});
+  local = Connected();
+  EXPECT_TRUE(EveryUnitUpdated(FieldUpdateUnit(local))) << captured;
+  EXPECT_TRUE(Said("-- the system restart was not confirmed; checking whether the units restarted\r\n"));
+  EXPECT_TRUE(Said("Success: all operations are complete\r\n"));
 }
 
 using SystemUpdateDeathTest = SystemUpdate;
