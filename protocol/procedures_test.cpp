@@ -50,7 +50,7 @@ TEST_F(Procedures, AReplyEchoingAnotherProcedureIsAFailedAttempt) {
   EXPECT_TRUE(Said("Card Number=653 KD6/KP6 Display\r\nMCU Type=6\r\nSoftware Version=6.10\r\nCOMPLETE\r\n"));
 }
 
-TEST_F(Procedures, CountedRepliesBeyondTheirLimits) {
+TEST_F(Procedures, LongCountedRepliesAreKeptWhole) {
   answer = [](const Bytes& request) -> std::optional<Bytes> {
     Bytes items;
     if (Code(request) == 0x1017) {
@@ -63,14 +63,15 @@ TEST_F(Procedures, CountedRepliesBeyondTheirLimits) {
     return Echo(request, items);
   };
   RemoteUnitList list{};
-  list.count = 3;
   EXPECT_TRUE(ListRemoteUnits(list));
-  EXPECT_EQ(list.count, 3) << "a list of 101 is not kept";
+  ASSERT_EQ(list.count, 101) << "a long list is kept whole";
+  EXPECT_EQ(list.addresses[100], 101);
   EXPECT_TRUE(Said("COMPLETE: 101 unit(s) found\r\n"));
 
   DebugLogIds logs{};
-  EXPECT_FALSE(GetDebugLogs(SoftwareUnit(), logs));
-  EXPECT_TRUE(Said("Too many file ids\r\n"));
+  EXPECT_TRUE(GetDebugLogs(SoftwareUnit(), logs));
+  ASSERT_EQ(logs.count, 33);
+  EXPECT_EQ(logs.ids[32], 0x1020);
   EXPECT_EQ(requests.size(), 2u) << "both replies were read whole at the first attempt";
 }
 

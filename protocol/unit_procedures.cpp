@@ -59,18 +59,15 @@ bool ListRemoteUnits(RemoteUnitList& list) {
   int count = 0;
   bool ok = false;
   for (int attempt = 0; attempt < 8 && !ok && !ExitRequested; ++attempt) {
-    ok = CountedCall(LocalUnitAddress, ListRemoteUnitsCode, 1, count, [&](int index, uint32_t address) {
-      if (index < MaxRemoteUnits) read.addresses[index] = static_cast<uint8_t>(address);
-    });
+    ok = CountedCall(LocalUnitAddress, ListRemoteUnitsCode, 1, count,
+                     [&](int index, uint32_t address) { read.addresses[index] = static_cast<uint8_t>(address); });
   }
   if (!ok) {
     CallFailed();
     return false;
   }
-  if (count <= MaxRemoteUnits) {
-    read.count = count;
-    list = read;
-  }
+  read.count = count;
+  list = read;
   PutText(DebugStream, "COMPLETE: ");
   PutInt(DebugStream, count);
   PutText(DebugStream, " unit(s) found\r\n");
@@ -164,15 +161,11 @@ bool GetDebugLogs(const UnitInfo& unit, DebugLogIds& logs) {
   bool ok = false;
   for (int attempt = 0; attempt < 4 && !ok && !ExitRequested; ++attempt) {
     ok = CountedCall(unit.SlaveAddress, GetDebugLogsCode, 2, count, [&](int index, uint32_t id) {
-      if (index < MaxDebugLogIds) read.ids[index] = static_cast<uint16_t>(id);
+      read.ids[index] = static_cast<uint16_t>(id);
     });
   }
   if (!ok) {
     CallFailed();
-    return false;
-  }
-  if (count > MaxDebugLogIds) {
-    PutText(ReportStream, "Too many file ids\r\n");
     return false;
   }
   read.count = count;

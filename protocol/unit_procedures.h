@@ -6,8 +6,10 @@
 
 #include "protocol/unit_info.h"
 
-inline constexpr int MaxRemoteUnits = 100;
-inline constexpr int MaxDebugLogIds = 32;
+// A reply counts its items in one byte: the lists hold every item a unit can report,
+// so that no unit and no log is ever left out in silence.
+inline constexpr int MaxRemoteUnits = 255;
+inline constexpr int MaxDebugLogIds = 255;
 
 struct RemoteUnitList {
   int count;
@@ -16,8 +18,7 @@ struct RemoteUnitList {
 
 // The local unit restarts into its boot loader.
 bool GotoBootLoader();
-// The units the local unit reports on the system network; a list longer than 100 is
-// read but not kept.
+// The units the local unit reports on the system network.
 bool ListRemoteUnits(RemoteUnitList& list);
 // Restarts the whole system; only a unit running its software can.
 bool ResetSystem(const UnitInfo& unit);

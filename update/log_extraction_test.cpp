@@ -91,6 +91,22 @@ TEST_F(LogExtraction, EveryUnitsLogsAreSavedWithoutTheirChunksZeroPadding) {
   EXPECT_EQ(Saved("ConfigurationLog_" + label), "new");
 }
 
+// Forty debug logs: each is copied into the one debug log file, none left out.
+TEST_F(LogExtraction, AUnitWithFortyDebugLogsHasEveryOneSaved) {
+  std::string ids;
+  for (int id = 0x0301; id < 0x0301 + 40; ++id) ids += (ids.empty() ? "" : ", ") + std::to_string(id);
+  Start("[unit 5]\nAttached = yes\nCard = 653\nSoftware = 6.12r41\nDebugLogs = " + ids + "\n");
+  std::string expected;
+  for (int id = 0x0301; id < 0x0301 + 40; ++id) {
+    std::string text = "log " + std::to_string(id);
+    simulator->PutFile(5, 1, static_cast<uint16_t>(id), std::vector<uint8_t>(text.begin(), text.end()));
+    expected += text + "\r\n";
+  }
+  UnitInfo local = Connected();
+  ExtractDebugLogsFromUnits(local);
+  EXPECT_EQ(Saved("DebugLog_05 KQ0 KD6 0.txt"), expected);
+}
+
 TEST_F(LogExtraction, AUnitAtSixHundredIsListedButNotCopied) {
   Start("[unit 5]\nAttached = yes\nCard = 653\nSoftware = 6.12r41\n"
         "[unit 2]\nCard = 659\nSoftware = 6.00r00\nInformation = old transmitter\n");

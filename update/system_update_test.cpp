@@ -100,6 +100,21 @@ TEST_F(SystemUpdate, ALocalUnitBeforeSoftwareSixIsProgrammedDirectlyAndRestarted
   EXPECT_EQ(simulator->Unit(2)->Identity().softwareVersion, 608) << "the network is left alone";
 }
 
+// A large system: every unit is listed, visited and checked.
+TEST_F(SystemUpdate, ASystemOfOneHundredAndTwentyUnitsIsUpdatedWhole) {
+  std::string system = Kr5(1, "6.10r57", "Attached = yes\n");
+  for (int address = 2; address <= 121; ++address) system += Kr5(address, "6.10r57");
+  Start(system);
+  UnitInfo local = Connected();
+  DebugOn = false;
+  SystemUpdateOutcome outcome = FieldUpdateUnit(local);
+  EXPECT_EQ(outcome.count, 121);
+  EXPECT_TRUE(EveryUnitUpdated(outcome));
+  EXPECT_TRUE(Said("    121  unit 121\r\n"));
+  EXPECT_TRUE(Said("Velantor Unit: 121 updated\r\n"));
+  EXPECT_TRUE(Said("Velantor Unit 121 (KR5): already current, 6.10r57\r\n"));
+}
+
 // The reply to the system restart is lost, but the system restarted: what the units run
 // afterwards decides, not the one reply.
 TEST_F(SystemUpdate, ALostReplyToTheSystemRestartIsJudgedByWhatTheUnitsRun) {
