@@ -159,8 +159,6 @@ Outcome TransferWithUnit(const CommandRequest& request, ToolForm& form) {
   return Outcome{done, OneLine(LastBoxShown().text)};
 }
 
-bool BoxStartsWith(std::string_view start) { return LastBoxShown().text.View().substr(0, start.size()) == start; }
-
 // The verdict, and on a failure the units that are not on the tool's software, so
 // that the job file says which units need attention.
 Outcome UpdateAll(ToolForm& form) {
@@ -180,8 +178,8 @@ Outcome UpdateAll(ToolForm& form) {
 Outcome SaveLogs(ToolForm& form) {
   ForgetLastBox();
   OnSaveSystemLogsClick(&form);
-  // A unit that stopped answering while the system was listed kept its logs.
-  return Outcome{!BoxStartsWith("The logs of"), OneLine(LastBoxShown().text)};
+  const LogExtractionResult& logs = form.LastLogs;
+  return Outcome{logs.silentUnit == 0 && logs.unsavedCount == 0, OneLine(LastBoxShown().text)};
 }
 
 Outcome RunOperation(const CommandRequest& request, ToolForm& form) {

@@ -7,7 +7,7 @@
 #include "update/system_listing.h"
 
 LogExtractionResult ExtractDebugLogsFromUnits(UnitInfo& local) {
-  LogExtractionResult result{0};
+  LogExtractionResult result{};
   RemoteUnitList remote{};
   if (local.unitmode != ModeSoftware || local.softwareversion < 600 || !ListRemoteUnits(remote)) return result;
   uint32_t speed = BaudRate;
@@ -20,7 +20,7 @@ LogExtractionResult ExtractDebugLogsFromUnits(UnitInfo& local) {
       UnitInfo unit{};
       unit.unitmode = ModeSoftware;
       unit.SlaveAddress = listed.addresses[i];
-      ExtractLogFilesFromUnit(unit);
+      ExtractLogFilesFromUnit(unit, result);
       PutText(ReportStream, "\r\n");
     }
   } else {

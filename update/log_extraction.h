@@ -3,6 +3,7 @@
 #pragma once
 
 #include "protocol/unit_info.h"
+#include "runtime/replace_file.h"
 #include "runtime/string.h"
 
 // Where the saved logs go: "VelantorLogFiles" beside a program run where it was
@@ -10,15 +11,19 @@
 // $XDG_DATA_HOME/quarnet/VelantorLogFiles (default ~/.local/share).
 String SystemLogFolder();
 
-// The units whose logs could not be saved because they stopped answering while the
-// system was listed; 0 when every listed unit was visited.
+// What could not be saved: the unit that stopped answering while the system was
+// listed (0 when every listed unit was visited), and the log files that could not be
+// read whole (an earlier copy of each stays as it was).
 struct LogExtractionResult {
   uint8_t silentUnit;
+  int unsavedCount;
+  String unsaved;  // their file names, separated by ", "
 };
 
 LogExtractionResult ExtractDebugLogsFromUnits(UnitInfo& local);
-void ExtractLogFilesFromUnit(UnitInfo& unit);
+void ExtractLogFilesFromUnit(UnitInfo& unit, LogExtractionResult& result);
 
-// Copies an open file of the unit's drive 1 into the PC file `descriptor`, leaving
-// out the zero bytes that pad the end of each 128-byte block.
-void CopyUnitFile(const UnitInfo& unit, uint16_t file, int descriptor);
+// Appends an open file of the unit's drive 1 to `log`, leaving out the zero bytes that
+// pad the end of each 128-byte block. False when the file could not be read to its
+// end, or a stop was requested.
+bool CopyUnitFile(const UnitInfo& unit, uint16_t file, FileReplacement& log);

@@ -107,6 +107,33 @@ TEST_F(LogExtraction, AUnitWithFortyDebugLogsHasEveryOneSaved) {
   EXPECT_EQ(Saved("DebugLog_05 KQ0 KD6 0.txt"), expected);
 }
 
+// The unit stops answering in the middle of its configuration log: the complete copy
+// of an earlier run stays, no half log takes its name, and the result names it.
+TEST_F(LogExtraction, ALogCutShortLeavesTheEarlierCopyAndIsNamed) {
+  Start(System());
+  simulator->PutFile(2, 1, 305, Counting(100'000));
+  std::filesystem::create_directories(folder.Path("VelantorLogFiles"));
+  folder.Write("VelantorLogFiles/ConfigurationLog_02 KQ0 KT7 2320117.txt", "complete earlier copy");
+  UnitInfo local = Connected();
+  // A few blocks into the log, the transmitter goes quiet for good.
+  size_t replies = simulator->Traffic().Of(TrafficKind::Sent).size();
+  simulator->OrderFault({.kind = FaultKind::Mute, .after = static_cast<int>(replies) + 40, .unit = 2});
+
+  LogExtractionResult result = ExtractDebugLogsFromUnits(local);
+
+  EXPECT_EQ(result.unsavedCount, 1);
+  EXPECT_EQ(std::string(result.unsaved.View()), "ConfigurationLog_02 KQ0 KT7 2320117.txt");
+  EXPECT_TRUE(Saved("ConfigurationLog_02 KQ0 KT7 2320117.txt") == "complete earlier copy");
+  EXPECT_TRUE(Said("-- not saved: the log could not be read whole; an earlier copy stays as it was\r\n"))
+      << captured;
+  for (const std::string& name : folder.Listing()) EXPECT_EQ(name.find("partial"), std::string::npos) << name;
+  std::vector<std::string> saved;
+  for (const auto& entry : std::filesystem::directory_iterator(folder.Path("VelantorLogFiles"))) {
+    saved.push_back(entry.path().filename().string());
+  }
+  EXPECT_EQ(saved, std::vector<std::string>{"ConfigurationLog_02 KQ0 KT7 2320117.txt"}) << "no partial file left";
+}
+
 TEST_F(LogExtraction, AUnitAtSixHundredIsListedButNotCopied) {
   Start("[unit 5]\nAttached = yes\nCard = 653\nSoftware = 6.12r41\n"
         "[unit 2]\nCard = 659\nSoftware = 6.00r00\nInformation = old transmitter\n");

@@ -15,12 +15,12 @@ constexpr uint8_t LogDrive = 1;
 constexpr uint16_t ConfigurationLogFile = 305;
 constexpr uint16_t CrashLogFile = 271;
 
-// A saved log: written under a temporary name and renamed when complete, so that a
-// run that ends half way never leaves a half-written file under the log's own name.
+// A saved log: written beside its place and put under its name only once every part
+// of it was read whole, so that a run cut short never replaces a complete copy with
+// half a log.
 struct SavedLog {
   String name;
-  String temporary;
-  int descriptor;
+  FileReplacement file;
 };
 
 SavedLog CreateSavedLog(const UnitInfo& unit, const char* prefix) {
@@ -33,15 +33,26 @@ SavedLog CreateSavedLog(const UnitInfo& unit, const char* prefix) {
   PutText(ReportStream, "Saving to \"");
   PutString(ReportStream, log.name);
   PutText(ReportStream, "\"\r\n");
-  log.temporary = Concatenate(log.name, ".part");
-  log.descriptor = CreateWrite(log.temporary, true);
-  if (log.descriptor < 0) FatalError(Concatenate("Unable to create: ", log.name));
+  String fault;
+  if (!BeginReplacement(log.name, DocumentMode, log.file, fault)) FatalError(Concatenate("Unable to create: ", fault));
   return log;
 }
 
-void CloseSavedLog(SavedLog& log) {
-  CloseDescriptor(log.descriptor);
-  if (!RenameFile(log.temporary, log.name)) FatalError(Concatenate("Unable to create: ", log.name));
+void EndIfStopped() {
+  if (ExitRequested) FatalError("Stopped while the logs were saved");
+}
+
+void CloseSavedLog(SavedLog& log, bool whole, LogExtractionResult& result) {
+  if (!whole) {
+    AbandonReplacement(log.file);
+    EndIfStopped();
+    PutText(ReportStream, "-- not saved: the log could not be read whole; an earlier copy stays as it was\r\n");
+    if (result.unsavedCount++ > 0) result.unsaved += ", ";
+    result.unsaved += FileNamePart(log.name).View();
+    return;
+  }
+  String fault;
+  if (!FinishReplacement(log.file, fault)) FatalError(Concatenate("Unable to create: ", fault));
 }
 
 bool OpenUnitLog(const UnitInfo& unit, uint16_t file) {
@@ -50,17 +61,20 @@ bool OpenUnitLog(const UnitInfo& unit, uint16_t file) {
 }
 
 // Copies the open file of the unit, closes it on the unit and logs what it took.
-void CopyOpenLog(const UnitInfo& unit, uint16_t file, int descriptor) {
+bool CopyOpenLog(const UnitInfo& unit, uint16_t file, FileReplacement& log) {
   TransferClock clock = StartTransferClock();
-  CopyUnitFile(unit, file, descriptor);
+  bool whole = CopyUnitFile(unit, file, log);
   uint8_t result = 0;
   CloseFile(unit.SlaveAddress, LogDrive, file, result);
   PutReceiveStatistics(clock);
+  return whole;
 }
 
-void SaveLog(const UnitInfo& unit, const char* checking, uint16_t file, const char* prefix, const char* missing) {
+void SaveLog(const UnitInfo& unit, const char* checking, uint16_t file, const char* prefix, const char* missing,
+             LogExtractionResult& result) {
   PutText(ReportStream, checking);
   if (!OpenUnitLog(unit, file)) {
+    EndIfStopped();
     PutText(ReportStream, missing);
     return;
   }
@@ -68,11 +82,10 @@ void SaveLog(const UnitInfo& unit, const char* checking, uint16_t file, const ch
   PutHex4(ReportStream, file);
   PutText(ReportStream, "\r\n");
   SavedLog log = CreateSavedLog(unit, prefix);
-  CopyOpenLog(unit, file, log.descriptor);
-  CloseSavedLog(log);
+  CloseSavedLog(log, CopyOpenLog(unit, file, log.file), result);
 }
 
-void SaveDebugLogs(const UnitInfo& unit) {
+void SaveDebugLogs(const UnitInfo& unit, LogExtractionResult& result) {
   PutText(ReportStream, "Checking for debug logs...\r\n");
   DebugLogIds logs{};
   if (!GetDebugLogs(unit, logs)) return;
@@ -88,21 +101,23 @@ void SaveDebugLogs(const UnitInfo& unit) {
   }
   PutText(ReportStream, "\r\n");
   SavedLog log = CreateSavedLog(unit, "DebugLog_");
-  for (int i = 0; i < logs.count; ++i) {
+  bool whole = true;
+  String fault;
+  for (int i = 0; i < logs.count && whole; ++i) {
     uint16_t file = logs.ids[i];
     PutText(DebugStream, "Uploading file=");
     PutHex4(DebugStream, file);
     PutText(DebugStream, "\r\n");
-    if (ExitRequested) break;
     ProgressDots(static_cast<uint32_t>(i), static_cast<uint32_t>(logs.count));
     if (OpenUnitLog(unit, file)) {
-      CopyOpenLog(unit, file, log.descriptor);
+      whole = CopyOpenLog(unit, file, log.file);
     } else {
+      whole = !ExitRequested;
       PutText(DebugStream, "-- file not found\r\n");
     }
-    WriteBytes(log.descriptor, "\r\n", 2);
+    whole = whole && WriteReplacement(log.file, "\r\n", 2, fault);
   }
-  CloseSavedLog(log);
+  CloseSavedLog(log, whole, result);
   ProgressDotsEnd();
 }
 
@@ -112,7 +127,7 @@ String SystemLogFolder() {
   return WritableFolderFor(String::Constant(ArgList[0]), "VelantorLogFiles", "XDG_DATA_HOME", ".local/share");
 }
 
-void ExtractLogFilesFromUnit(UnitInfo& unit) {
+void ExtractLogFilesFromUnit(UnitInfo& unit, LogExtractionResult& result) {
   PutText(DebugStream, "ExtractLogFilesFromUnit=");
   PutInt(DebugStream, unit.SlaveAddress);
   PutText(DebugStream, "\r\n");
@@ -122,7 +137,7 @@ void ExtractLogFilesFromUnit(UnitInfo& unit) {
   WriteUnitReport(unit);
   if (unit.softwareversion <= 600) return;
   SaveLog(unit, "Checking for configuration log...\r\n", ConfigurationLogFile, "ConfigurationLog_",
-          "-- no configuration log found\r\n");
-  SaveLog(unit, "Checking for crash log...\r\n", CrashLogFile, "CrashLog_", "-- no crash log found\r\n");
-  SaveDebugLogs(unit);
+          "-- no configuration log found\r\n", result);
+  SaveLog(unit, "Checking for crash log...\r\n", CrashLogFile, "CrashLog_", "-- no crash log found\r\n", result);
+  SaveDebugLogs(unit, result);
 }

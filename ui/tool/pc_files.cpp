@@ -1,29 +1,40 @@
 #include "ui/tool/pc_files.h"
 
-#include <algorithm>
+#include <sys/stat.h>
 
-#include "runtime/console_streams.h"
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+#include "generic/string_utility.h"
 #include "runtime/files.h"
-#include "runtime/stream.h"
+#include "runtime/replace_file.h"
 
 namespace {
 
-void Complain(const char* what, const String& name) {
-  PutText(StandardError, "\r\n");
-  PutText(StandardError, what);
-  PutString(StandardError, name);
-  PutText(StandardError, ": ");
-  PutString(StandardError, LastOsError());
-  PutText(StandardError, "\r\n");
+String Fault(const char* what, const String& name, std::string_view reason) {
+  String fault = Concatenate(what, name);
+  fault.Append(": ");
+  fault.Append(reason);
+  return fault;
 }
 
 }  // namespace
 
-bool ReadPcFile(const String& name, uint8_t* buffer, uint32_t capacity, uint32_t& length) {
+bool ReadPcFile(const String& name, uint8_t* buffer, uint32_t capacity, uint32_t& length, String& fault) {
   length = 0;
+  struct stat status {};
+  if (stat(NativeName(name).Data(), &status) != 0) {
+    fault = Fault("Cannot open file ", name, std::strerror(errno));
+    return false;
+  }
+  if (!S_ISREG(status.st_mode)) {
+    fault = Fault("Cannot read file ", name, "it is not a regular file (a device, a FIFO, a socket or a folder)");
+    return false;
+  }
   int descriptor = OpenRead(name);
   if (descriptor < 0) {
-    Complain("Cannot open file: ", name);
+    fault = Fault("Cannot open file ", name, LastOsError().View());
     return false;
   }
   bool ok = true;
@@ -34,49 +45,30 @@ bool ReadPcFile(const String& name, uint8_t* buffer, uint32_t capacity, uint32_t
     int room = length < capacity ? static_cast<int>(std::min<uint32_t>(capacity - length, 1u << 20)) : 1;
     int got = ReadBytes(descriptor, into, room);
     if (got < 0) {
-      Complain("Cannot read file: ", name);
+      fault = Fault("Cannot read file ", name, LastOsError().View());
       ok = false;
       break;
     }
     if (got == 0) break;
     if (length >= capacity) {
-      PutText(StandardError, "\r\nFile is larger than the transfer buffer: ");
-      PutString(StandardError, name);
-      PutText(StandardError, "\r\n");
+      fault = Fault("Cannot load file ", name, "it is larger than the ");
+      fault.Append(IntText(capacity).View());
+      fault.Append(" bytes a unit takes");
+      // Nothing was sent: a setup cut short would load as a different one.
       ok = false;
       break;
     }
     length += static_cast<uint32_t>(got);
   }
   CloseDescriptor(descriptor);
+  if (ok && length == 0) {
+    fault = Fault("Cannot load file ", name, "it is empty");
+    ok = false;
+  }
   if (!ok) length = 0;
   return ok;
 }
 
-bool WritePcFile(const String& name, const uint8_t* data, uint32_t length) {
-  String temporary = name;
-  temporary += ".partial";
-  int descriptor = CreateWrite(temporary, true);
-  if (descriptor < 0) {
-    Complain("Cannot create file: ", name);
-    return false;
-  }
-  uint32_t written = 0;
-  while (written < length) {
-    int count = WriteBytes(descriptor, data + written, static_cast<int>(std::min<uint32_t>(length - written, 1u << 20)));
-    if (count <= 0) break;
-    written += static_cast<uint32_t>(count);
-  }
-  CloseDescriptor(descriptor);
-  if (written != length) {
-    Complain("Cannot write file: ", name);
-    DeleteFile(temporary);
-    return false;
-  }
-  if (!RenameFile(temporary, name)) {
-    Complain("Cannot replace file: ", name);
-    DeleteFile(temporary);
-    return false;
-  }
-  return true;
+bool WritePcFile(const String& name, const uint8_t* data, uint32_t length, String& fault) {
+  return ReplaceFile(name, data, length, DocumentMode, fault);
 }

@@ -34,29 +34,45 @@ bool WaitUntilFinished(const UnitInfo& unit, StatusCall status) {
   }
 }
 
-// The unit writes the document, the tool reads it into the buffer and writes the PC file.
+// The unit writes the document, the tool reads it into the buffer and writes the PC
+// file. `cause` says why it failed, where it knows.
 bool FetchDocument(const UnitInfo& unit, StartCall start, StatusCall status, uint16_t file, int readPercent,
-                   int writePercent, const String& fileName) {
+                   int writePercent, const String& fileName, String& cause) {
   QuarnetProgress(20);
-  if (!start(unit) || !WaitUntilFinished(unit, status)) return false;
+  if (!start(unit) || !WaitUntilFinished(unit, status)) {
+    cause = "the unit did not prepare the file";
+    return false;
+  }
   QuarnetProgress(readPercent);
   uint32_t size = 0;
-  if (!ReceiveFile(unit, SetupDrive, file, TransferBuffer(), TransferBufferSize, size)) return false;
+  if (!ReceiveFile(unit, SetupDrive, file, TransferBuffer(), TransferBufferSize, size)) {
+    cause = "the file could not be read from the unit (the log says why; a file larger than 4 MiB is refused)";
+    return false;
+  }
   QuarnetProgress(writePercent);
-  return WritePcFile(fileName, TransferBuffer(), size);
+  return WritePcFile(fileName, TransferBuffer(), size, cause);
 }
 
-void Tell(bool ok, const char* failure, const char* success) {
-  if (ok) ShowMessage(String::Copy(success), "Information", MessageIconInformation);
-  else ShowMessage(String::Copy(failure), "Error", MessageIconError);
+void Tell(bool ok, const char* failure, const String& cause, const char* success) {
+  if (ok) {
+    ShowMessage(String::Copy(success), "Information", MessageIconInformation);
+    return;
+  }
+  String text = String::Copy(failure);
+  if (!cause.Empty()) {
+    text += ": ";
+    text += cause.View();
+  }
+  ShowMessage(text, "Error", MessageIconError);
 }
 
 bool SaveDocument(PelWindow& form, const UnitInfo& unit, const String& fileName, const char* progressText,
                   StartCall start, StatusCall status, uint16_t file, const char* failure, const char* success) {
   OpenQuarnetProgress(form, progressText);
-  bool ok = FetchDocument(unit, start, status, file, 90, 99, fileName);
+  String cause;
+  bool ok = FetchDocument(unit, start, status, file, 90, 99, fileName, cause);
   CloseQuarnetProgress();
-  Tell(ok, failure, success);
+  Tell(ok, failure, cause, success);
   return ok;
 }
 
@@ -79,28 +95,33 @@ bool DoLoadSetup(PelWindow& form, const UnitInfo& unit, const String& fileName, 
   OpenQuarnetProgress(form, "Loading setup");
   QuarnetProgress(10);
   uint32_t length = 0;
+  String cause;
   bool ok = loadType >= 0 && loadType < LoadTypeCount &&
-            ReadPcFile(fileName, TransferBuffer(), TransferBufferSize, length);
+            ReadPcFile(fileName, TransferBuffer(), LargestSetupFile, length, cause);
   if (ok) {
     QuarnetProgress(80);
     ok = SendFile(unit, SetupDrive, SetupFileId, TransferBuffer(), length, false);
+    if (!ok) cause = "the file could not be sent to the unit (the log says why)";
   }
   if (ok) {
     QuarnetProgress(99);
     ok = LoadSetup(unit, LoadTypes[loadType].type);
+    if (!ok) cause = "the unit did not take the setup";
   }
   // The unit has the setup and has started on it: a status call that fails only ends
   // the wait.
   if (ok) WaitUntilFinished(unit, SaveLoadStatus);
   CloseQuarnetProgress();
-  Tell(ok, "Unable to Load Settings", "Settings loaded - please restart the unit and reconnect");
+  Tell(ok, "Unable to Load Settings", cause, "Settings loaded - please restart the unit and reconnect");
   return ok;
 }
 
 bool DoGenerateFieldbus(PelWindow& form, const UnitInfo& unit, const String& fileName) {
   FormTrace("DoGenerateFieldbus");
   OpenQuarnetProgress(form, "Generating fieldbus files");
-  bool ok = FetchDocument(unit, SaveFieldbusConfig, SaveFieldbusConfigStatus, FieldbusFileId, 80, 81, fileName);
+  String cause;
+  bool ok =
+      FetchDocument(unit, SaveFieldbusConfig, SaveFieldbusConfigStatus, FieldbusFileId, 80, 81, fileName, cause);
   bool refused = false;
   if (ok) {
     QuarnetProgress(99);
@@ -113,6 +134,10 @@ bool DoGenerateFieldbus(PelWindow& form, const UnitInfo& unit, const String& fil
   } else {
     // The generator says which line of the unit's table it could not use.
     String text = "Unable to generate fieldbus files";
+    if (!cause.Empty()) {
+      text += ": ";
+      text += cause.View();
+    }
     String reason = refused ? LastFieldbusRefusal() : String();
     if (!reason.Empty()) {
       text += "\r\n\r\n";

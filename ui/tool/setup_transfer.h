@@ -12,10 +12,14 @@
 #include "ui/toolkit/controls/pel_window.h"
 
 // What one transfer may move: larger unit files fail to be read, larger PC files are
-// refused.
-inline constexpr uint32_t TransferBufferSize = 0x400001;
+// refused. A setup is at most 4 MiB; the buffer has room for the read that finds the
+// end of a file that large.
+inline constexpr uint32_t LargestSetupFile = 0x400000;
+inline constexpr uint32_t TransferBufferSize = LargestSetupFile + 1;
 
-// Each returns true when the transfer succeeded.
+// Each returns true when the transfer succeeded; a failure's box names its cause
+// where the PC's side of it is known ("Unable to Load Settings: Cannot open file
+// a.csv: No such file or directory").
 bool DoSaveSetup(PelWindow& form, const UnitInfo& unit, const String& fileName);
 // `loadType` indexes LoadTypes (protocol/setup_calls.h).
 bool DoLoadSetup(PelWindow& form, const UnitInfo& unit, const String& fileName, int loadType);

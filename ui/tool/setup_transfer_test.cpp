@@ -2,14 +2,17 @@
 // reaches the file and the unit, the messages, and the failures on either side that
 // must leave the PC's files as they were.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 
 #include "fieldbus/data_table.h"
 #include "fieldbus/description_checks_test.h"
 #include "protocol/setup_calls.h"
+#include "ui/tool/pc_files.h"
 #include "ui/tool/setup_transfer.h"
 #include "ui/tool/tool_window_fixture.h"
 #include "ui/toolkit/core/headless_backend.h"
@@ -102,7 +105,7 @@ TEST_F(SetupTransfer, AnEndlessJobEndsOnlyWithAFailedStatusCall) {
   folder.Write("old.csv", "what was there");
   DropRepliesAfter(3000);
   EXPECT_FALSE(DoSaveSetup(Form().window, Form().SelectedUnit, File("old.csv")));
-  EXPECT_EQ(Message(), "Error: Unable to save settings (16)");
+  EXPECT_EQ(Message(), "Error: Unable to save settings: the unit did not prepare the file (16)");
   EXPECT_GT(Heard(0x46, 0x92), 100);
   EXPECT_EQ(folder.Read("old.csv"), "what was there");
 
@@ -113,30 +116,44 @@ TEST_F(SetupTransfer, AnEndlessJobEndsOnlyWithAFailedStatusCall) {
   EXPECT_EQ(Message(), "Information: Settings loaded - please restart the unit and reconnect (64)");
 }
 
+// Each failure names its cause; nothing reaches the unit and no file is left changed.
 TEST_F(SetupTransfer, PcFilesThatCannotBeReadOrWrittenFailCleanly) {
-  // Larger than the transfer buffer: refused before anything is sent, not cut short.
-  {
-    std::ofstream large(folder.Path("large.csv"));
+  std::string large = folder.Path("large.csv");
+  { std::ofstream file(large); }
+  std::filesystem::resize_file(large, LargestSetupFile + 1);
+  folder.Write("empty.csv", "");
+  ASSERT_EQ(mkfifo(folder.Path("fifo.csv").c_str(), 0600), 0);
+  const std::pair<const char*, std::string> loads[] = {
+      {"large.csv", "Cannot load file " + large + ": it is larger than the 4194304 bytes a unit takes"},
+      {"missing.csv", "Cannot open file " + folder.Path("missing.csv") + ": No such file or directory"},
+      {"empty.csv", "Cannot load file " + folder.Path("empty.csv") + ": it is empty"},
+      {"fifo.csv", "Cannot read file " + folder.Path("fifo.csv") +
+                       ": it is not a regular file (a device, a FIFO, a socket or a folder)"},
+  };
+  for (const auto& [name, cause] : loads) {
+    EXPECT_FALSE(DoLoadSetup(Form().window, Form().SelectedUnit, File(name), 0));
+    EXPECT_EQ(Message(), "Error: Unable to Load Settings: " + cause + " (16)");
   }
-  std::filesystem::resize_file(folder.Path("large.csv"), TransferBufferSize + 1);
-  EXPECT_FALSE(DoLoadSetup(Form().window, Form().SelectedUnit, File("large.csv"), 0));
-  EXPECT_EQ(Message(), "Error: Unable to Load Settings (16)");
   EXPECT_EQ(Heard(0x45, 0x10), 0) << "no file call reached the unit";
-  EXPECT_NE(ConsoleSaid().find("File is larger than the transfer buffer: "), std::string::npos);
 
-  EXPECT_FALSE(DoLoadSetup(Form().window, Form().SelectedUnit, File("missing.csv"), 0));
-  EXPECT_EQ(Message(), "Error: Unable to Load Settings (16)");
-  EXPECT_NE(ConsoleSaid().find("Cannot open file: "), std::string::npos);
+  // A file of exactly 4 MiB is a setup a unit takes.
+  std::filesystem::resize_file(large, LargestSetupFile);
+  uint32_t length = 0;
+  String fault;
+  std::unique_ptr<uint8_t[]> buffer(new uint8_t[LargestSetupFile]);
+  EXPECT_TRUE(ReadPcFile(File("large.csv"), buffer.get(), LargestSetupFile, length, fault)) << fault.View();
+  EXPECT_EQ(length, LargestSetupFile);
 
   // A folder that does not exist, and a name that is a folder.
   EXPECT_FALSE(DoSaveSetup(Form().window, Form().SelectedUnit, File("nowhere/kd6.csv")));
-  EXPECT_EQ(Message(), "Error: Unable to save settings (16)");
-  EXPECT_NE(ConsoleSaid().find("Cannot create file: "), std::string::npos);
+  EXPECT_EQ(Message(), "Error: Unable to save settings: Cannot create file " + folder.Path("nowhere/kd6.csv") +
+                           ": No such file or directory (16)");
   std::filesystem::create_directories(folder.Path("taken.csv"));
   EXPECT_FALSE(DoGenerateModbus(Form().window, Form().SelectedUnit, File("taken.csv")));
-  EXPECT_EQ(Message(), "Error: Unable to generate Modbus files (16)");
+  EXPECT_EQ(Message(), "Error: Unable to generate Modbus files: Cannot write file " + folder.Path("taken.csv") +
+                           ": it is not a regular file (a device, a FIFO, a socket or a folder) and was left as it "
+                           "is (16)");
   EXPECT_TRUE(std::filesystem::is_directory(folder.Path("taken.csv")));
-  EXPECT_FALSE(Exists(folder.Path("taken.csv.partial")));
 }
 
 TEST_F(SetupTransfer, GenerateFieldbusWritesTheTableAndItsFourDescriptionFiles) {
@@ -178,7 +195,7 @@ TEST_F(SetupTransfer, ATableTheGeneratorRefusesIsReportedWithItsReason) {
 TEST_F(SetupTransfer, AFieldbusTableThatCannotBeFetchedWritesNoFiles) {
   simulator->OrderFault({.kind = FaultKind::DropReply, .after = 2, .count = 0, .unit = 5});
   EXPECT_FALSE(DoGenerateFieldbus(Form().window, Form().SelectedUnit, File("table.csv")));
-  EXPECT_EQ(Message(), "Error: Unable to generate fieldbus files (16)");
+  EXPECT_EQ(Message(), "Error: Unable to generate fieldbus files: the unit did not prepare the file (16)");
   EXPECT_FALSE(Exists(folder.Path("table.csv")));
   EXPECT_FALSE(Exists(folder.Path("table EthernetIP.EDS")));
 }

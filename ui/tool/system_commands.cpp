@@ -123,7 +123,7 @@ void UpdateAll(ToolForm& form) {
 }
 
 void SaveSystemLogs(ToolForm& form) {
-  LogExtractionResult result{};
+  LogExtractionResult& result = form.LastLogs;
   {
     BusyWindow busy(form, "Stop saving the logs? The logs not yet saved will be missing.");
     result = ExtractDebugLogsFromUnits(form.ConnectedUnit);
@@ -134,9 +134,20 @@ void SaveSystemLogs(ToolForm& form) {
     message += IntText(result.silentUnit).View();
     message += " could not be saved: it did not answer.\r\n\r\n";
   }
-  message += "The system logs from all units have been saved into the following folder:-\r\n\r\n";
+  if (result.unsavedCount > 0) {
+    message += "These logs could not be read whole and were not saved (an earlier copy stays as it was): ";
+    message += result.unsaved.View();
+    message += "\r\n\r\n";
+  }
+  bool whole = message.Empty();
+  message += whole ? "The system logs from all units have been saved into the following folder:-\r\n\r\n"
+                   : "The other system logs have been saved into the following folder:-\r\n\r\n";
   message += SystemLogFolder().View();
-  ShowMessage(message, "Information", Information);
+  if (whole) {
+    ShowMessage(message, "Information", Information);
+  } else {
+    ShowMessage(message, "Error", MessageOk | MessageIconError);
+  }
 }
 
 }  // namespace

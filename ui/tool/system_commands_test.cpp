@@ -200,7 +200,7 @@ TEST_F(SystemCommands, ASilentUnitsLogsAreSaidToBeMissing) {
   std::vector<ShownMessageBox> boxes = TakeShownMessageBoxes();
   ASSERT_EQ(boxes.size(), 1u);
   EXPECT_EQ(boxes[0].text.rfind("The logs of Velantor Unit 2 could not be saved: it did not answer.\r\n\r\n"
-                                "The system logs from all units have been saved into the following folder:-",
+                                "The other system logs have been saved into the following folder:-",
                                 0),
             0u)
       << boxes[0].text;

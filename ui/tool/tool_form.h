@@ -7,6 +7,7 @@
 
 #include "protocol/unit_info.h"
 #include "runtime/string.h"
+#include "update/log_extraction.h"
 #include "update/update_outcome.h"
 #include "ui/toolkit/controls/std_controls.h"
 
@@ -67,6 +68,8 @@ struct ToolForm {
   // The last Update All ran (it was not cancelled), and what became of each unit.
   bool UpdateRan = false;
   SystemUpdateOutcome LastUpdate{};
+  // What the last Save System Logs could not save.
+  LogExtractionResult LastLogs{};
 };
 
 extern ToolForm TheToolForm;
