@@ -198,13 +198,21 @@ Outcome RunOperation(const CommandRequest& request, ToolForm& form) {
   }
 }
 
+// A production line reads the outcome from the job file: one it cannot find there is
+// no success, whatever the operation did.
 void Finish(const Outcome& outcome) {
   bool jobFile = !JobFile.Empty();
-  if (jobFile) WriteIniQuietly(JobFile, "Message", outcome.message);
+  String jobFault;
+  bool recorded = !jobFile || WriteIniQuietly(JobFile, "Message", outcome.message, &jobFault);
   PutText(ReportStream, outcome.completed ? "Done: " : "Failed: ");
   PutString(ReportStream, outcome.message);
   PutText(ReportStream, "\r\n");
-  ExitCode = outcome.completed ? 0 : jobFile ? 2 : 1;
+  if (!recorded) {
+    PutText(ReportStream, "Failed: cannot write the job file's message: ");
+    PutString(ReportStream, jobFault);
+    PutText(ReportStream, "\r\n");
+  }
+  ExitCode = outcome.completed && recorded ? 0 : jobFile ? 2 : 1;
 }
 
 }  // namespace

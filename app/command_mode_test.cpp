@@ -275,6 +275,21 @@ TEST_F(Command, AnUpdateThatDidNotTakeEndsAsAFailureNamingTheUnit) {
   }
 }
 
+// The outcome that cannot reach the job file is no success: a production line would
+// read a stale message.
+TEST_F(Command, AJobFileThatCannotBeWrittenIsNoSuccess) {
+  SimulatorProcess simulator(QUARNET_SIM_PROGRAM, folder.Path("dev/com4"));
+  ASSERT_TRUE(simulator.Ready()) << simulator.FirstLine();
+  const std::string job = std::string(300, 'j') + ".ini";
+  ProgramRun run = Quarnet("--list " + job);
+  EXPECT_EQ(run.exitCode, 2) << run.output;
+  EXPECT_NE(run.output.find("Done: Units listed: 3"), std::string::npos) << run.output;
+  EXPECT_NE(run.output.find("Failed: cannot write the job file's message: Cannot create file " + job +
+                            ": File name too long"),
+            std::string::npos)
+      << run.output;
+}
+
 TEST_F(Command, FailuresAndMistakesEndWithTheirCodes) {
   struct Case {
     const char* arguments;

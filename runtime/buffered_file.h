@@ -18,6 +18,7 @@ struct BufferedFile {
   bool endOfFile;
   bool writing;
   bool failed;  // a write failed; the rest of the file is dropped and FileClose reports it
+  bool afterCarriageReturn;  // the last line read ended with '\r': a '\n' next belongs to it
 };
 
 // Each returns 0 or the system's error number; on failure the standard-error stream

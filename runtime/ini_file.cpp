@@ -1,14 +1,21 @@
 #include "runtime/ini_file.h"
 
+#include <sys/stat.h>
+
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
+#include <string>
 #include <string_view>
 
 #include "runtime/buffered_file.h"
 #include "runtime/check.h"
 #include "runtime/console_streams.h"
 #include "runtime/files.h"
+#include "runtime/log.h"
 #include "runtime/number_format.h"
 #include "runtime/path.h"
+#include "runtime/replace_file.h"
 #include "runtime/stream.h"
 #include "runtime/string_io.h"
 
@@ -52,38 +59,72 @@ void CopyLines(BufferedFile* in, Stream& out, const String& key, const String* v
   if (!found && value != nullptr) PutEntry(out, key, *value);
 }
 
+// Collects the new content; a job or settings file may be longer than a String holds.
+struct TextStream : Stream {
+  TextStream()
+      : Stream{[](Stream* stream, uint8_t c) { static_cast<TextStream*>(stream)->text += static_cast<char>(c); }} {}
+  std::string text;
+};
+
 struct RewriteResult {
   int error;  // 0 when the file holds the change
   bool replaceFailed;  // the new file was written but could not take the old one's place
+  String fault;  // what went wrong, naming the file
 };
 
+// What stands under the name: nothing, a regular file (its permissions), or something
+// else, which is never opened: a FIFO would block the reader, a device would be
+// replaced by a file.
+enum class Standing { Missing, Regular, Other };
+
+Standing StandingOf(const String& fileName, mode_t& mode) {
+  struct stat status {};
+  if (stat(NativeName(fileName).Data(), &status) != 0) return Standing::Missing;
+  mode = status.st_mode & 07777;
+  return S_ISREG(status.st_mode) ? Standing::Regular : Standing::Other;
+}
+
+RewriteResult NotAFile(const String& fileName) {
+  String fault = Concatenate("Cannot write file ", fileName);
+  fault.Append(": it is not a regular file (a device, a FIFO, a socket or a folder) and was left as it is");
+  SetLastOsError(EINVAL);
+  return {EINVAL, false, fault};
+}
+
 RewriteResult Rewrite(const String& fileName, const String& key, const String* value, bool quiet) {
-  bool exists = FileExists(fileName);
-  if (!exists && value == nullptr) return {0, false};
+  mode_t mode = PrivateMode;
+  Standing standing = StandingOf(fileName, mode);
+  if (standing == Standing::Other) return NotAFile(fileName);
+  if (standing == Standing::Missing && value == nullptr) return {0, false, String()};
   // Usually the folder is there already and this fails harmlessly.
   MakeFolder(DirectoryPart(fileName));
   BufferedFile* in = nullptr;
-  if (exists) {
+  if (standing == Standing::Regular) {
     int error = quiet ? FileOpenQuietly(in, fileName) : FileOpen(in, fileName);
-    if (error != 0) return {error, false};
+    if (error != 0) {
+      String fault = Concatenate("Cannot read file ", fileName);
+      fault.Append(": ");
+      fault.Append(std::strerror(error));
+      return {error, false, fault};
+    }
   }
-  String temporary = Concatenate(fileName, ".000");
-  BufferedFile* out = nullptr;
-  int error = quiet ? FileCreateQuietly(out, temporary) : FileCreate(out, temporary);
-  if (error != 0) {
-    FileClose(in);
-    return {error, false};
-  }
-  FileStream stream(out);
-  CopyLines(in, stream, key, value);
+  TextStream content;
+  CopyLines(in, content, key, value);
   FileClose(in);
-  if (!FileClose(out)) {
-    error = LastOsErrorNumber();
-    DeleteFile(temporary);
-    return {error, false};
+  // The file keeps the permissions it had: a job file a production line reads stays
+  // readable to it.
+  FileReplacement replacement;
+  String fault;
+  if (!BeginReplacement(fileName, static_cast<int>(mode), replacement, fault)) {
+    return {LastOsErrorNumber() != 0 ? LastOsErrorNumber() : EINVAL, false, fault};
   }
-  if (!RenameFile(temporary, fileName)) return {LastOsErrorNumber(), true};
-  return {0, false};
+  fchmod(replacement.descriptor, mode);
+  if (!WriteReplacement(replacement, content.text.data(), content.text.size(), fault)) {
+    AbandonReplacement(replacement);
+    return {EIO, false, fault};
+  }
+  if (!FinishReplacement(replacement, fault)) return {EIO, true, fault};
+  return {0, false, String()};
 }
 
 String Text(int64_t value) {
@@ -97,7 +138,10 @@ String Text(int64_t value) {
 
 String ReadIni(const String& fileName, const String& key) {
   String value;
-  if (!FileExists(fileName)) return value;
+  mode_t mode = 0;
+  Standing standing = StandingOf(fileName, mode);
+  if (standing == Standing::Missing) return value;
+  if (standing == Standing::Other) FatalError(NotAFile(fileName).fault);
   BufferedFile* file = nullptr;
   int error = FileOpen(file, fileName);
   if (error != 0) FatalSystemError(error);
@@ -109,6 +153,7 @@ String ReadIni(const String& fileName, const String& key) {
 void WriteIni(const String& fileName, const String& key, const String& value) {
   RewriteResult result = Rewrite(fileName, key, &value, false);
   if (result.error == 0) return;
+  if (!result.replaceFailed && !result.fault.Empty()) FatalError(result.fault);
   if (!result.replaceFailed) FatalSystemError(result.error);
   PutText(StandardError, "\r\nINI File is locked: ");
   PutString(StandardError, fileName);
@@ -168,14 +213,17 @@ void WriteIniBytes(const String& fileName, const String& key, const String& byte
 String ReadIniQuietly(const String& fileName, const String& key) {
   String value;
   BufferedFile* file = nullptr;
-  if (!FileExists(fileName) || FileOpenQuietly(file, fileName) != 0) return value;
+  mode_t mode = 0;
+  if (StandingOf(fileName, mode) != Standing::Regular || FileOpenQuietly(file, fileName) != 0) return value;
   FindValue(file, key, value);
   FileClose(file);
   return value;
 }
 
-bool WriteIniQuietly(const String& fileName, const String& key, const String& value) {
-  return Rewrite(fileName, key, &value, true).error == 0;
+bool WriteIniQuietly(const String& fileName, const String& key, const String& value, String* fault) {
+  RewriteResult result = Rewrite(fileName, key, &value, true);
+  if (fault != nullptr) *fault = result.fault;
+  return result.error == 0;
 }
 
 bool DeleteIniQuietly(const String& fileName, const String& key) {

@@ -1,8 +1,10 @@
 // INI files: flat "key=value" lines without sections, such as the job file. A line's
 // key is everything before its first '=' (spaces included, compared exactly); its
-// value is the rest of the line. Every write rewrites the whole file into
-// "<name>.000" and renames that over the file in one step, so a reader sees either
-// the old file or the new one, never a half-written one or none.
+// value is the rest of the line. Lines may end with CR LF, LF or CR. Every write
+// replaces the whole file at once (runtime/replace_file.h), keeping its permissions,
+// so a reader sees either the old file or the new one, never a half-written one or
+// none. A name that stands for no regular file (a FIFO, a device, a folder) is never
+// opened: reading it ends the program, writing it fails, and it is left as it is.
 #pragma once
 
 #include <cstdint>
@@ -30,8 +32,9 @@ void WriteIniBytes(const String& fileName, const String& key, const String& byte
 
 // For files whose failures the caller ignores (the user settings): nothing on the
 // standard-error stream and no end of the program. A read failure gives an empty
-// value; the writers return false and leave the reason in LastOsError().
+// value; the writers return false and leave the reason in LastOsError(), and in
+// `fault`, naming the file, when one is given.
 String ReadIniQuietly(const String& fileName, const String& key);
-bool WriteIniQuietly(const String& fileName, const String& key, const String& value);
+bool WriteIniQuietly(const String& fileName, const String& key, const String& value, String* fault = nullptr);
 // Removes every line of the key; a missing file stays missing.
 bool DeleteIniQuietly(const String& fileName, const String& key);

@@ -278,11 +278,10 @@ void FatalError(const String& failure) {
   bool jobFile = !JobFile.Empty();
   // Whoever named the job file waits for this message; a job file that cannot be
   // written is said on the console rather than ending the program a second time.
-  if (jobFile && !WriteIniQuietly(JobFile, "Message", message)) {
-    PutAll(ReportStream, "Cannot write job file: ");
-    PutString(ReportStream, JobFile);
-    PutAll(ReportStream, ": ");
-    PutString(ReportStream, LastOsError());
+  String jobFault;
+  if (jobFile && !WriteIniQuietly(JobFile, "Message", message, &jobFault)) {
+    PutAll(ReportStream, "Cannot write the job file's message: ");
+    PutString(ReportStream, jobFault);
     PutAll(ReportStream, "\r\n");
   }
   ExitRequested = true;

@@ -4,15 +4,19 @@
 
 bool ReadLine(BufferedFile* file, String& line) {
   std::string collected;
+  bool ended = false;
   while (collected.size() < MaxLineLength) {
     uint8_t c = FileGetByte(file);
     if (FileEnd(file)) break;
-    if (c == '\r') {
-      line = String::Copy(collected);
-      return true;
+    bool afterCarriageReturn = file->afterCarriageReturn;
+    file->afterCarriageReturn = c == '\r';
+    if (c == '\n' && afterCarriageReturn && collected.empty()) continue;
+    if (c == '\r' || c == '\n') {
+      ended = true;
+      break;
     }
-    if (c != '\n') collected += static_cast<char>(c);
+    collected += static_cast<char>(c);
   }
   line = String::Copy(collected);
-  return !collected.empty();
+  return ended || !collected.empty();
 }

@@ -7,7 +7,8 @@
 
 inline constexpr int MaxLineLength = 32000;
 
-// The next line without its carriage return; line feeds are dropped wherever they
-// stand. A longer line comes back in pieces of MaxLineLength characters. The last
-// line needs no line end. False only at the end of the file with nothing read.
+// The next line without its line end: "\r\n", a lone '\r' or a lone '\n', as
+// Windows, old Mac and Linux tools write them. A longer line comes back in pieces of
+// MaxLineLength characters. The last line needs no line end. False only at the end of
+// the file with nothing read.
 bool ReadLine(BufferedFile* file, String& line);
