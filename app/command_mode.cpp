@@ -13,6 +13,7 @@
 #include "runtime/log.h"
 #include "runtime/operator_stop.h"
 #include "runtime/program_state.h"
+#include "runtime/utf8.h"
 #include "ui/tool/connection_state.h"
 #include "ui/tool/main_window.h"
 #include "ui/tool/setup_transfer.h"
@@ -49,9 +50,10 @@ String OneLine(const String& text) {
   return line;
 }
 
-// A unit's text as one field of a result line: its own tabs and line breaks would split it.
+// A unit's text as one field of a result line, in UTF-8 as a terminal and a script
+// expect it: its own tabs and line breaks would split it.
 std::string Field(std::string_view text) {
-  std::string field(text);
+  std::string field = DecodeWindowsText(text);
   for (char& c : field) {
     if (c == '\t' || c == '\r' || c == '\n') c = ' ';
   }

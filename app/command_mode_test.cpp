@@ -61,6 +61,16 @@ TEST_F(Command, ListPrintsTheSystemAloneOnStandardOutput) {
   EXPECT_EQ(folder.Read("job.ini"), "Message=Units listed: 3\r\n");
 }
 
+// A unit's text in the 8-bit code page its display uses reaches a script as UTF-8.
+TEST_F(Command, ListWritesTheUnitsTextsInUtf8) {
+  folder.Write("system.txt", "[unit 5]\nCard = 653\nSoftware = 6.12r41\nInformation = Waage \\xE4 \\x80 5\n");
+  SimulatorProcess simulator(QUARNET_SIM_PROGRAM, folder.Path("dev/com4"), {"--system", folder.Path("system.txt")});
+  ASSERT_TRUE(simulator.Ready()) << simulator.FirstLine();
+  ProgramRun run = Quarnet("--list");
+  EXPECT_EQ(run.exitCode, 0) << run.output;
+  EXPECT_EQ(Results(), "05\tKD6\t6.12r41\t0\tWaage \xC3\xA4 \xE2\x82\xAC 5\n");
+}
+
 // What the window would grey out or not list is refused, and nothing is written.
 TEST_F(Command, AUnitOperationNeedsAUnitThatOffersIt) {
   SimulatorProcess simulator(QUARNET_SIM_PROGRAM, folder.Path("dev/com4"));

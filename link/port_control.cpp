@@ -181,7 +181,17 @@ bool ChangeBaudRate() {
         ReportOtherOpenError();
         break;
     }
-    if (attempt == ReopenAttempts) FatalError(PortErrorText());
+    if (attempt == ReopenAttempts) {
+      // The cause alone ("Error: No such file or directory") does not tell the
+      // operator which port went away, nor what to do.
+      String message;
+      StringStream out(message);
+      PutPortName(out);
+      PutText(out, " could not be opened again: ");
+      PutText(out, PortErrorText().View().substr(std::string_view("Error: ").size()));
+      PutText(out, ". Check the cable or the USB adapter, then connect again.");
+      FatalError(message);
+    }
     SleepMilliseconds(ReopenRetryMs);
   }
   return false;
