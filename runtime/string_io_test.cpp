@@ -41,10 +41,11 @@ TEST_F(ReadLineTest, LineEnds) {
            Case{"one\r\ntwo\r\n", {"one", "two"}},
            Case{"one\r\ntwo", {"one", "two"}},
            Case{"one\rtwo\r", {"one", "two"}},
-           Case{"one\ntwo\n", {"onetwo"}},
+           Case{"one\ntwo\n", {"one", "two"}},
+           Case{"one\n\ntwo", {"one", "", "two"}},
            Case{"\r\n\r\nlast", {"", "", "last"}},
            Case{"a\r\r\nb", {"a", "", "b"}},
-           Case{"\n", {}},
+           Case{"\n", {""}},
            Case{std::string("a\0b\r\n", 5), {std::string("a\0b", 3)}},
        }) {
     EXPECT_EQ(LinesOf(content), lines) << content;
