@@ -4,7 +4,21 @@
 #include <string>
 #include <unistd.h>
 
-bool IsPathSeparator(char c) { return c == '\\' || c == '/' || c == ':'; }
+namespace {
+
+// Windows ends a drive's name with ':' ("C:"); on Linux ':' is an ordinary character
+// of a file name ("10:30 setup.csv").
+#ifdef _WIN32
+constexpr bool ColonEndsDrive = true;
+#else
+constexpr bool ColonEndsDrive = false;
+#endif
+
+bool IsDriveColon(char c) { return ColonEndsDrive && c == ':'; }
+
+}  // namespace
+
+bool IsPathSeparator(char c) { return c == '\\' || c == '/' || IsDriveColon(c); }
 
 int LastSeparator(const String& path) {
   for (int i = path.Length() - 1; i >= 0; --i) {
@@ -78,7 +92,7 @@ bool IsSlash(char c) { return c == '\\' || c == '/'; }
 // before the first slash); anything else is relative to the working folder.
 bool IsAbsolute(std::string_view path) {
   for (size_t i = 0; i < path.size(); ++i) {
-    if (path[i] == ':') return true;
+    if (IsDriveColon(path[i])) return true;
     if (IsSlash(path[i])) return i == 0;
   }
   return false;
@@ -88,7 +102,7 @@ bool IsAbsolute(std::string_view path) {
 size_t RootLength(const std::string& normalised) {
   if (!normalised.empty() && normalised[0] == '/') return 1;
   size_t slash = normalised.find('/');
-  if (slash != std::string::npos && slash > 0 && normalised[slash - 1] == ':') return slash + 1;
+  if (slash != std::string::npos && slash > 0 && IsDriveColon(normalised[slash - 1])) return slash + 1;
   return 0;
 }
 

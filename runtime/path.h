@@ -1,5 +1,6 @@
-// Path names as text. '\', '/' and ':' all end a segment, so names written for the
-// original platform and Linux names both work; FullPath writes every separator as '/'.
+// Path names as text. '\' and '/' both end a segment, so names written for Windows
+// and Linux names both work; on Windows ':' ends a drive's name as well, on Linux it
+// is part of a file name. FullPath writes every separator as '/'.
 #pragma once
 
 #include "runtime/string.h"

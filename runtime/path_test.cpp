@@ -16,7 +16,7 @@ struct PathCase {
 
 TEST(PathParts, DirectoryPart) {
   for (auto [path, expected] : {PathCase{"name.txt", ""},
-                                PathCase{"C:name.txt", "C"},
+                                PathCase{"10:30 setup.csv", ""},
                                 PathCase{"C:\\Tools\\LogFiles\\x.log", "C:\\Tools\\LogFiles"},
                                 PathCase{"/home/op/a/b.ini", "/home/op/a"},
                                 PathCase{"a/b\\c", "a/b"},
@@ -28,7 +28,7 @@ TEST(PathParts, DirectoryPart) {
 TEST(PathParts, FileNamePart) {
   for (auto [path, expected] : {PathCase{"name.txt", "name.txt"},
                                 PathCase{"C:\\Tools\\x.log", "x.log"},
-                                PathCase{"C:x.log", "x.log"},
+                                PathCase{"/home/op/10:30 setup.csv", "10:30 setup.csv"},
                                 PathCase{"/x.log", "/x.log"},
                                 PathCase{"folder/", ""}}) {
     EXPECT_EQ(FileNamePart(String::Copy(path)), std::string_view(expected)) << path;
@@ -57,9 +57,8 @@ TEST(PathParts, ExtensionOnlyAfterTheLastSeparator) {
 TEST(PathParts, SeparatorsAndAddSeparator) {
   EXPECT_EQ(LastSeparator("abc"), -1);
   EXPECT_EQ(LastSeparator("a:b\\c/d"), 5);
-  EXPECT_EQ(LastSeparator("C:"), 1);
+  EXPECT_EQ(LastSeparator("a:b"), -1);
   for (auto [path, expected] : {PathCase{"C:\\Tools", "C:\\Tools/"},
-                                PathCase{"C:", "C:"},
                                 PathCase{"/home/", "/home/"},
                                 PathCase{"a\\", "a\\"},
                                 PathCase{"", "/"}}) {
@@ -70,12 +69,10 @@ TEST(PathParts, SeparatorsAndAddSeparator) {
 TEST(FullPath, AbsolutePathsAreNormalised) {
   for (auto [path, expected] : {PathCase{"/a/b/../c", "/a/c"},
                                 PathCase{"\\a\\.\\b", "/a/b"},
-                                PathCase{"C:\\x\\y\\..\\z", "C:/x/z"},
-                                PathCase{"C:/Tools\\LogFiles", "C:/Tools/LogFiles"},
+
                                 PathCase{"/a/b/..", "/a/"},
                                 PathCase{"/a/b/.", "/a/b/"},
                                 PathCase{"/a/../../b", "/b"},
-                                PathCase{"C:\\..\\x", "C:/x"},
                                 PathCase{"/a//b", "/a//b"}}) {
     EXPECT_EQ(FullPath(String::Copy(path)), std::string_view(expected)) << path;
   }
@@ -104,6 +101,7 @@ TEST_F(RelativeFullPath, StartsFromTheWorkingFolder) {
   EXPECT_EQ(FullPath("f.txt"), root + "/x/y/f.txt");
   EXPECT_EQ(FullPath(".\\LogFiles\\..\\run.log"), root + "/x/y/run.log");
   EXPECT_EQ(FullPath(""), root + "/x/y/");
+  EXPECT_EQ(FullPath("10:30 setup.csv"), root + "/x/y/10:30 setup.csv") << "a colon is part of a Linux name";
 }
 
 }  // namespace

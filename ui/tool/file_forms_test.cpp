@@ -104,6 +104,18 @@ TEST_F(FileForms, AFullPathTypedOverridesTheFolderShown) {
   EXPECT_EQ(ReadToolSetting("GenerateDir"), folder.Path("elsewhere"));
 }
 
+// A colon is part of a Linux file name, not the end of a drive's.
+TEST_F(FileForms, ANameWithAColonIsOneName) {
+  WriteToolSetting("GenerateDir", String::Copy(folder.Path()));
+  Then([&] {
+    TypeFileName("10:30 table.csv");
+    OperatorClick(Child(Ok));
+  });
+  Press(Form().generateModbusButton);
+  EXPECT_TRUE(std::filesystem::exists(folder.Path("10:30 table.csv")));
+  EXPECT_EQ(ReadToolSetting("GenerateDir"), folder.Path());
+}
+
 TEST_F(FileForms, BrowseFillsNameAndFolderAndACancelledBrowseChangesNothing) {
   WriteToolSetting("InitialDir", String::Copy(folder.Path()));
   std::string afterCancel[2], afterChoice[2];
