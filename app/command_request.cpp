@@ -69,11 +69,12 @@ class Reader {
     return false;
   }
 
-  // "--name value" and "--name=value" alike.
+  // "--name value" and "--name=value" alike. A next item that is itself a long option
+  // is no value: "--save-setup --unit 5" lacks its file, it does not save into "--unit".
   bool TakeValue(std::string_view attached, bool hasAttached, std::string& value) {
     if (hasAttached) {
       value = attached;
-    } else if (index_ + 1 < argc_) {
+    } else if (index_ + 1 < argc_ && std::string_view(argv_[index_ + 1]).substr(0, 2) != "--") {
       value = argv_[++index_];
     } else {
       return false;

@@ -59,6 +59,8 @@ TEST(CommandRequest, MistakesAreNamed) {
       {{"--list", "--save-logs"}, "one operation at a time: --list and --save-logs"},
       {{"--save-setup"}, "--save-setup needs a file name"},
       {{"--save-setup="}, "--save-setup needs a file name"},
+      {{"--save-setup", "--unit", "5"}, "--save-setup needs a file name"},
+      {{"--save-setup", "a.csv", "--unit", "--yes"}, "--unit needs an address"},
       {{"--save-setup", "a.csv"}, "--save-setup needs --unit ADDRESS"},
       {{"--save-setup", "a.csv", "--unit"}, "--unit needs an address"},
       {{"--save-setup", "a.csv", "--unit", "0"}, "--unit 0: an address is 1 to 247"},
