@@ -5,19 +5,21 @@
 #include <string>
 
 #include "app/command_answers.h"
+#include "ops/save_logs.h"
+#include "ops/update_all.h"
 #include "generic/string_utility.h"
 #include "link/port_control.h"
 #include "protocol/unit_info.h"
 #include "runtime/console_streams.h"
 #include "runtime/ini_file.h"
 #include "runtime/log.h"
+#include "runtime/message_box.h"
 #include "runtime/operator_stop.h"
 #include "runtime/program_state.h"
 #include "runtime/utf8.h"
 #include "ui/tool/connection_state.h"
 #include "ui/tool/main_window.h"
 #include "ui/tool/setup_transfer.h"
-#include "ui/tool/system_commands.h"
 #include "ui/tool/tool_form.h"
 #include "ui/tool/unit_list.h"
 
@@ -161,27 +163,32 @@ Outcome TransferWithUnit(const CommandRequest& request, ToolForm& form) {
   return Outcome{done, OneLine(LastBoxShown().text)};
 }
 
+bool AskOnTheTerminal(const String& question) {
+  return ShowMessage(question, "Quarnet", MessageOkCancel | MessageIconWarning) == ButtonOk;
+}
+
 // The verdict, and on a failure the units that are not on the tool's software, so
 // that the job file says which units need attention.
-Outcome UpdateAll(ToolForm& form) {
-  OnUpdateAllClick(&form);
-  if (!form.UpdateRan) return Outcome{false, "Software update was cancelled"};
-  const SystemUpdateOutcome& update = form.LastUpdate;
+Outcome UpdateAllUnits(ToolForm& form) {
+  UpdateAllResult result = UpdateAll(form.ConnectedUnit, OperationHooks{AskOnTheTerminal, nullptr});
+  if (!result.ran) return Outcome{false, "Software update was cancelled"};
+  const SystemUpdateOutcome& update = result.outcome;
   String message = UpdateVerdict(update);
   for (int i = 0; i < update.count; ++i) {
-    UnitUpdateResult result = update.units[i].result;
-    if (result == UnitUpdateResult::Updated || result == UnitUpdateResult::AlreadyCurrent) continue;
+    UnitUpdateResult unit = update.units[i].result;
+    if (unit == UnitUpdateResult::Updated || unit == UnitUpdateResult::AlreadyCurrent) continue;
     message += "; ";
     message += UnitOutcomeLine(update.units[i]).View();
   }
-  return Outcome{EveryUnitUpdated(update), message};
+  return Outcome{UpdateAllSucceeded(result), message};
 }
 
-Outcome SaveLogs(ToolForm& form) {
-  ForgetLastBox();
-  OnSaveSystemLogsClick(&form);
-  const LogExtractionResult& logs = form.LastLogs;
-  return Outcome{logs.silentUnit == 0 && logs.unsavedCount == 0, OneLine(LastBoxShown().text)};
+Outcome SaveSystemLogs(ToolForm& form) {
+  SaveLogsResult result = SaveLogs(form.ConnectedUnit, OperationHooks{});
+  String report = SaveLogsReport(result);
+  bool whole = EveryLogSaved(result);
+  ShowMessage(report, String::Constant(whole ? "Information" : "Error"), whole ? MessageIconInformation : MessageIconError);
+  return Outcome{EveryLogSaved(result), OneLine(report)};
 }
 
 Outcome RunOperation(const CommandRequest& request, ToolForm& form) {
@@ -194,9 +201,9 @@ Outcome RunOperation(const CommandRequest& request, ToolForm& form) {
     case Operation::GenerateFieldbus:
       return TransferWithUnit(request, form);
     case Operation::UpdateAll:
-      return UpdateAll(form);
+      return UpdateAllUnits(form);
     default:
-      return SaveLogs(form);
+      return SaveSystemLogs(form);
   }
 }
 

@@ -1,64 +1,36 @@
 #include "ui/tool/system_commands.h"
 
-#include "generic/string_utility.h"
-#include "protocol/connection.h"
-#include "protocol/identification.h"
-#include "protocol/unit_procedures.h"
-#include "runtime/log.h"
+#include "ops/save_logs.h"
+#include "ops/update_all.h"
 #include "runtime/message_box.h"
-#include "transfer/image_catalogue.h"
 #include "ui/tool/connection_state.h"
 #include "ui/tool/tool_form.h"
 #include "ui/toolkit/console/console_window.h"
 #include "ui/toolkit/core/window_input.h"
-#include "update/log_extraction.h"
-#include "update/system_update.h"
 
 namespace {
 
 constexpr int Question = MessageOkCancel | MessageIconWarning;
 constexpr int Information = MessageOk | MessageIconInformation;
 
-bool IsNewer(const UnitInfo& unit) {
-  return unit.softwareversion > CatalogueSoftwareVersion ||
-         (unit.softwareversion == CatalogueSoftwareVersion && unit.softwarebuild > CatalogueSoftwareBuild);
-}
-
-// Whether any unit of the system runs a later build than the tool carries; each is
-// read into SelectedUnit in turn.
-bool SystemHasNewerSoftware(ToolForm& form) {
-  form.SelectedUnit = form.ConnectedUnit;
-  bool newer = ReadAdvancedInfo(form.SelectedUnit) && IsNewer(form.SelectedUnit);
-  RemoteUnitList remote{};
-  if (form.ConnectedUnit.unitmode != ModeSoftware || form.ConnectedUnit.softwareversion < 600 ||
-      !ListRemoteUnits(remote)) {
-    return newer;
-  }
-  for (int i = 0; i < remote.count; ++i) {
-    form.SelectedUnit = UnitInfo{};
-    form.SelectedUnit.unitmode = ModeSoftware;
-    form.SelectedUnit.SlaveAddress = remote.addresses[i];
-    if (ReadUnitInfo(form.SelectedUnit) && ReadAdvancedInfo(form.SelectedUnit) && IsNewer(form.SelectedUnit)) {
-      newer = true;
-    }
-  }
-  return newer;
-}
-
 // The log window's close box reaches the main window on its own thread, which asks.
 void AskMainWindowToClose() { PostMessage(TheToolForm.window.hwnd, WM_SYSCOMMAND, SC_CLOSE, 0); }
 
-// The window stays disabled while the operation runs; the log shows its progress, and
-// either close box asks `stopQuestion` before it stops the operation.
-struct BusyWindow {
-  BusyWindow(ToolForm& form, const char* stopQuestion) : form(form), logWasVisible(form.LogVisible) {
+// While an operation works on the units the window stays disabled and the log shows
+// its progress; either close box asks the operation's stop question first.
+const char* stopQuestion = nullptr;
+bool logWasVisible = false;
+
+void WindowWorking(bool busy) {
+  ToolForm& form = TheToolForm;
+  if (busy) {
+    logWasVisible = form.LogVisible;
     SetLogVisible(form, true);
     PelEnable(form.window, false);
     form.StopQuestion = stopQuestion;
     SetWindowProperty(form.window.hwnd, CloseWhileDisabledProperty, 1);
     ConsoleCloseHandler = AskMainWindowToClose;
-  }
-  ~BusyWindow() {
+  } else {
     ConsoleCloseHandler = nullptr;
     RemoveWindowProperty(form.window.hwnd, CloseWhileDisabledProperty);
     form.StopQuestion = nullptr;
@@ -66,9 +38,14 @@ struct BusyWindow {
     PelSetFocus(form.window);
     SetLogVisible(form, logWasVisible);
   }
-  ToolForm& form;
-  bool logWasVisible;
-};
+}
+
+bool AskInABox(const String& question) { return ShowMessage(question, "Quarnet", Question) == ButtonOk; }
+
+OperationHooks WindowHooks(const char* question) {
+  stopQuestion = question;
+  return OperationHooks{AskInABox, WindowWorking};
+}
 
 bool LocalUnitAnswered(const SystemUpdateOutcome& outcome) {
   for (int i = 0; i < outcome.count; ++i) {
@@ -90,68 +67,37 @@ String UpdateReport(const SystemUpdateOutcome& outcome) {
   return report;
 }
 
-void UpdateAll(ToolForm& form) {
-  String question = Concatenate("This will update the Velantor units to software v",
-                                VersionReleaseText(CatalogueSoftwareVersion, CatalogueSoftwareBuild));
-  question += "\r\n\r\nDo you wish to update the software?";
-  form.UpdateRan = false;
-  if (ShowMessage(question, "Quarnet", Question) != ButtonOk) return;
-  {
-    BusyWindow busy(form, "Stop the update? Units that are being updated may be left without software.");
-    if (!SystemHasNewerSoftware(form) ||
-        ShowMessage("WARNING: There is a newer version of the software in the units.\r\n\r\nDo you wish to replace "
-                    "the software?",
-                    "Quarnet", Question) == ButtonOk) {
-      form.LastUpdate = FieldUpdateUnit(form.ConnectedUnit);
-      form.UpdateRan = true;
-    }
-  }
+void UpdateAllUnits(ToolForm& form) {
+  UpdateAllResult result = UpdateAll(
+      form.ConnectedUnit, WindowHooks("Stop the update? Units that are being updated may be left without software."));
+  if (!result.contacted) return;
   // The update ends with the system found again; the list shows what it runs now.
-  bool connected = form.UpdateRan ? LocalUnitAnswered(form.LastUpdate) : true;
-  if (connected) {
+  if (!result.ran || LocalUnitAnswered(result.outcome)) {
     EnterConnectedState(form);
   } else {
     EnterDisconnectedState(form);
   }
-  if (!form.UpdateRan) {
+  if (!result.ran) {
     ShowMessage("Software update was cancelled.", "Information", Information);
-  } else if (EveryUnitUpdated(form.LastUpdate)) {
-    ShowMessage(UpdateReport(form.LastUpdate), "Information", Information);
+  } else if (UpdateAllSucceeded(result)) {
+    ShowMessage(UpdateReport(result.outcome), "Information", Information);
   } else {
-    ShowMessage(UpdateReport(form.LastUpdate), "Error", MessageOk | MessageIconError);
+    ShowMessage(UpdateReport(result.outcome), "Error", MessageOk | MessageIconError);
   }
 }
 
 void SaveSystemLogs(ToolForm& form) {
-  LogExtractionResult& result = form.LastLogs;
-  {
-    BusyWindow busy(form, "Stop saving the logs? The logs not yet saved will be missing.");
-    result = ExtractDebugLogsFromUnits(form.ConnectedUnit);
-  }
-  String message;
-  if (result.silentUnit != 0) {
-    message = "The logs of Velantor Unit ";
-    message += IntText(result.silentUnit).View();
-    message += " could not be saved: it did not answer.\r\n\r\n";
-  }
-  if (result.unsavedCount > 0) {
-    message += "These logs could not be read whole and were not saved (an earlier copy stays as it was): ";
-    message += result.unsaved.View();
-    message += "\r\n\r\n";
-  }
-  bool whole = message.Empty();
-  message += whole ? "The system logs from all units have been saved into the following folder:-\r\n\r\n"
-                   : "The other system logs have been saved into the following folder:-\r\n\r\n";
-  message += SystemLogFolder().View();
-  if (whole) {
-    ShowMessage(message, "Information", Information);
+  SaveLogsResult result =
+      SaveLogs(form.ConnectedUnit, WindowHooks("Stop saving the logs? The logs not yet saved will be missing."));
+  if (EveryLogSaved(result)) {
+    ShowMessage(SaveLogsReport(result), "Information", Information);
   } else {
-    ShowMessage(message, "Error", MessageOk | MessageIconError);
+    ShowMessage(SaveLogsReport(result), "Error", MessageOk | MessageIconError);
   }
 }
 
 }  // namespace
 
-void OnUpdateAllClick(void* form) { UpdateAll(*static_cast<ToolForm*>(form)); }
+void OnUpdateAllClick(void* form) { UpdateAllUnits(*static_cast<ToolForm*>(form)); }
 
 void OnSaveSystemLogsClick(void* form) { SaveSystemLogs(*static_cast<ToolForm*>(form)); }

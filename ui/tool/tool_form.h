@@ -7,8 +7,6 @@
 
 #include "protocol/unit_info.h"
 #include "runtime/string.h"
-#include "update/log_extraction.h"
-#include "update/update_outcome.h"
 #include "ui/toolkit/controls/std_controls.h"
 
 // One row of the settings area: a label, the edit box the value is typed into, the
@@ -65,11 +63,6 @@ struct ToolForm {
   bool CalibrationLocked = true;
   // Set while a long operation runs: what the close box asks before it stops it.
   const char* StopQuestion = nullptr;
-  // The last Update All ran (it was not cancelled), and what became of each unit.
-  bool UpdateRan = false;
-  SystemUpdateOutcome LastUpdate{};
-  // What the last Save System Logs could not save.
-  LogExtractionResult LastLogs{};
 };
 
 extern ToolForm TheToolForm;
