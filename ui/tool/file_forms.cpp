@@ -268,7 +268,7 @@ bool RunFileForm(const FileFormKind& kind, PelWindow& owner, const UnitInfo& uni
       WriteToolSetting(kind.folderSetting, chosenFolder);
       started = true;
     } else {
-      ShowMessage("No file selected", "Error", MessageIconInformation);
+      ShowMessage("No file selected", "Error", MessageIconError);
     }
   }
   ReleaseModalOwner(owner);

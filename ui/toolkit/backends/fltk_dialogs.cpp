@@ -4,6 +4,7 @@
 #include <FL/Fl_Box.H>
 #include <FL/Fl_Button.H>
 #include <FL/Fl_File_Chooser.H>
+#include <FL/Fl_Return_Button.H>
 #include <FL/Fl_Window.H>
 #include <FL/fl_draw.H>
 
@@ -104,10 +105,27 @@ std::string Patterns(const FileDialogRequest& request) {
   return patterns.empty() ? "*" : patterns;
 }
 
+// The program's texts end their lines with CR LF, which FLTK would draw as "^M", and
+// a label takes '@' for the start of a symbol.
+std::string DisplayedText(const std::string& text) {
+  std::string shown;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '@') {
+      shown += "@@";
+    } else if (text[i] != '\r') {
+      shown += text[i];
+    } else if (i + 1 >= text.size() || text[i + 1] != '\n') {
+      shown += '\n';
+    }
+  }
+  return shown;
+}
+
 }  // namespace
 
-void OpenMessageDialog(const std::string& text, const std::string& caption, int style,
+void OpenMessageDialog(const std::string& original, const std::string& caption, int style,
                        std::shared_ptr<DialogAnswer> answer) {
+  std::string text = DisplayedText(original);
   auto* dialog = new MessageDialog{nullptr, std::move(answer), {}, 0};
   std::vector<Choice> choices = Choices(style);
   dialog->closeAnswer = CloseAnswer(choices);
@@ -131,7 +149,10 @@ void OpenMessageDialog(const std::string& text, const std::string& caption, int 
   message->align(FL_ALIGN_LEFT | FL_ALIGN_INSIDE | FL_ALIGN_WRAP);
   int x = width - 10 - static_cast<int>(choices.size()) * 90;
   for (const Choice& choice : choices) {
-    auto* button = new Fl_Button(x, height - 42, 80, 28, choice.label);
+    // Enter presses the first button, as a default button; Escape closes the box,
+    // which answers as its close box does.
+    Fl_Button* button = dialog->buttons.empty() ? new Fl_Return_Button(x, height - 42, 80, 28, choice.label)
+                                                : new Fl_Button(x, height - 42, 80, 28, choice.label);
     button->callback(ButtonPressed, dialog);
     dialog->buttons.emplace_back(button, choice.button);
     x += 90;
