@@ -5,6 +5,7 @@
 #include "generic/string_utility.h"
 #include "runtime/console_streams.h"
 #include "runtime/message_box.h"
+#include "runtime/operation_progress.h"
 #include "runtime/program_state.h"
 #include "runtime/stream.h"
 #include "ui/toolkit/console/console_thread.h"
@@ -82,9 +83,22 @@ void EchoProgress(int shown, std::string_view message) {
   }
 }
 
+// A line at each step and activity; within one, the progress dots show how far it
+// has got, and a line of its own would break into them.
+void EchoOperationProgress(const ProgressState& state, bool newActivity) {
+  String text = ProgressText(state);
+  if (!newActivity || text.Empty()) return;
+  PutText(StandardOutput, "[");
+  PutString(StandardOutput, text);
+  PutText(StandardOutput, "]\r\n");
+}
+
 }  // namespace
 
-void ShowProgressOnTerminal() { ProgressEcho = EchoProgress; }
+void ShowProgressOnTerminal() {
+  ProgressEcho = EchoProgress;
+  InstallProgressShow(EchoOperationProgress);
+}
 
 void AnswerMessagesOnTerminal(bool yes) {
   answerYes = yes;

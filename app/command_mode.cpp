@@ -230,10 +230,11 @@ void SetCommandResults(int descriptor) { resultDescriptor = descriptor; }
 
 void RunCommand(const CommandRequest& request) {
   AnswerMessagesOnTerminal(request.yes);
-  ShowProgressOnTerminal();
   // The window puts the remembered port into PortNumber when none was named.
   bool portGiven = PortNumber != 0;
   CreateMainWindow();
+  // After the window's own progress display, which nobody sees here.
+  ShowProgressOnTerminal();
   ToolForm& form = TheToolForm;
   Outcome outcome;
   if (!ConnectAsTheWindowDoes(form, portGiven)) {

@@ -15,6 +15,7 @@
 #include "runtime/ini_file.h"
 #include "runtime/message_box.h"
 #include "runtime/number_format.h"
+#include "runtime/operation_progress.h"
 #include "runtime/operator_stop.h"
 #include "runtime/path.h"
 #include "runtime/program_state.h"
@@ -297,6 +298,7 @@ uint32_t dotsPrinted = 0;
 
 void ProgressDots(uint32_t done, uint32_t total) {
   if (total == 0) return;
+  ProgressCount(done, total);
   if (total != dotsTotal) {
     dotsTotal = total;
     dotsPrinted = 0;

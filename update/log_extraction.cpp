@@ -2,7 +2,9 @@
 
 #include "protocol/speed_negotiation.h"
 #include "protocol/unit_procedures.h"
+#include "generic/string_utility.h"
 #include "runtime/log.h"
+#include "runtime/operation_progress.h"
 #include "runtime/program_state.h"
 #include "update/system_listing.h"
 
@@ -16,13 +18,18 @@ LogExtractionResult ExtractDebugLogsFromUnits(UnitInfo& local) {
   ListedUnits listed{};
   if (ListSystemUnits(local, remote, SilentUnit::EndsListing, listed, result.silentUnit)) {
     PutText(ReportStream, "\r\n");
+    BeginOperationProgress(listed.count);
     for (int i = 0; i < listed.count; ++i) {
       UnitInfo unit{};
       unit.unitmode = ModeSoftware;
       unit.SlaveAddress = listed.addresses[i];
+      String subject = "Velantor Unit ";
+      subject += IntText(unit.SlaveAddress).View();
+      ProgressStep(i + 1, subject);
       ExtractLogFilesFromUnit(unit, result);
       PutText(ReportStream, "\r\n");
     }
+    EndOperationProgress();
   } else {
     // The operator must learn that this unit's logs are missing, and the link must
     // go back to the speed the connection uses.

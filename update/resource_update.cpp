@@ -4,6 +4,7 @@
 
 #include "protocol/loader_procedures.h"
 #include "runtime/log.h"
+#include "runtime/operation_progress.h"
 #include "transfer/file_sending.h"
 #include "transfer/image_catalogue.h"
 #include "transfer/programmer_download.h"
@@ -30,6 +31,15 @@ Kind KindOf(const ResourceFile& file) {
 }
 
 void PutFileLine(const char* label, uint16_t number, uint32_t length) {
+  // "-- language file: $" names the activity as "language file $01E0".
+  std::string_view name(label);
+  name.remove_prefix(name.starts_with("-- ") ? 3 : 0);
+  name.remove_suffix(name.ends_with(": $") ? 3 : 0);
+  String activity = String::Copy(name);
+  StringStream out(activity);
+  PutText(out, " $");
+  PutHex4(out, number);
+  ProgressActivity(activity);
   PutText(DebugStream, label);
   PutHex4(DebugStream, number);
   PutText(DebugStream, "(");
@@ -67,6 +77,7 @@ void PutPackLines(const ImageSlot& pack) {
 bool UpdateResourcePack(const UnitInfo& unit, const ResourceFile& file, bool useUpdateFiles) {
   const ImageSlot& inverted = file.bytes;
   PutPackLines(inverted);
+  ProgressActivity("resource pack");
   if (!FileNeedsUpdate(unit, ResourcePackDrive, ResourcePackFile, inverted.data, inverted.length, false)) return false;
   bool sent;
   if (useUpdateFiles) {

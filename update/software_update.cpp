@@ -4,6 +4,7 @@
 #include "protocol/remote_call.h"
 #include "protocol/unit_procedures.h"
 #include "runtime/log.h"
+#include "runtime/operation_progress.h"
 #include "transfer/file_sending.h"
 #include "transfer/flash_programming.h"
 #include "transfer/image_catalogue.h"
@@ -137,6 +138,7 @@ bool UpdateSoftware(UnitInfo& unit, bool updateBootLoader, bool useUpdateFiles) 
   bool filesSent = false;
   if (bootLoaderUpdate || softwareUpdate) {
     if (!useUpdateFiles) {
+      ProgressActivity("flash programmer into RAM");
       if (!DownloadProgrammer(unit, unit.ProgrammerImage, "")) FatalError("Unable to download flash programmer");
       if (unit.unitmode != ModeProgrammer) Say(DebugStream, "-- Software mode of unit is not modeFlashProgrammer");
     }
@@ -145,19 +147,23 @@ bool UpdateSoftware(UnitInfo& unit, bool updateBootLoader, bool useUpdateFiles) 
     if (bootLoaderUpdate) {
       if (useUpdateFiles) {
         Say(ReportStream, "Sending boot loader update to unit...");
+        ProgressActivity("boot loader update file");
         SendUpdateFile(unit, 1, BootLoaderUpdateFile, unit.BootLoaderImage, ChecksumTrailer);
         filesSent = true;
       } else {
         Say(ReportStream, "Preparing to update Boot Loader...");
+        ProgressActivity("boot loader into flash");
         WriteIntoFlash(unit, unit.BootLoaderImage);
       }
     }
     if (softwareUpdate) {
       if (useUpdateFiles) {
         Say(ReportStream, "Sending software update to unit...");
+        ProgressActivity("software update file");
         SendUpdateFile(unit, 1, SoftwareUpdateFile, unit.SoftwareImage, ChecksumTrailer);
         filesSent = true;
       } else {
+        ProgressActivity("software into flash");
         WriteIntoFlash(unit, unit.SoftwareImage);
       }
     }
@@ -169,6 +175,7 @@ bool UpdateSoftware(UnitInfo& unit, bool updateBootLoader, bool useUpdateFiles) 
   // unit given none must not run it.
   if (useUpdateFiles && filesSent) {
     Say(ReportStream, "Sending flash programmer to unit...");
+    ProgressActivity("flash programmer file");
     SendUpdateFile(unit, ProgrammerDrive, 0, unit.ProgrammerImage, CrcTrailer);
   }
   return true;

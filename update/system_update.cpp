@@ -5,6 +5,7 @@
 #include "protocol/unit_procedures.h"
 #include "generic/string_utility.h"
 #include "runtime/log.h"
+#include "runtime/operation_progress.h"
 #include "runtime/operator_stop.h"
 #include "runtime/program_state.h"
 #include "update/software_update.h"
@@ -61,8 +62,25 @@ void EndIfStopped() {
   if (ExitRequested) FatalError("Stopped during the update");
 }
 
+// "Velantor Unit 12 (KD6)", as the closing report names the unit.
+String ProgressSubject(SystemUpdateOutcome& outcome, uint8_t address) {
+  String subject = UnitText(address);
+  if (const UnitUpdateOutcome* entry = FindOutcome(outcome, address)) {
+    subject += " (";
+    subject += ModelName(entry->cardnumber).View();
+    subject += ")";
+  }
+  return subject;
+}
+
+void LocalStep(SystemUpdateOutcome& outcome, const UnitInfo& local) {
+  const UnitUpdateOutcome* entry = LocalEntry(outcome);
+  BeginOperationProgress(1);
+  ProgressStep(1, ProgressSubject(outcome, entry != nullptr ? entry->address : local.SlaveAddress));
+}
+
 // An old KD5 cannot relay update files: it is brought up to date directly first.
-void UpdateOldKd5(UnitInfo& unit) {
+void UpdateOldKd5(UnitInfo& unit, SystemUpdateOutcome& outcome) {
   WriteUnitReport(unit);
   Say("");
   Say("This KD5 display unit needs to be updated immediately. It will be restarted");
@@ -72,6 +90,7 @@ void UpdateOldKd5(UnitInfo& unit) {
   Say("IMPORTANT: do not turn off the power during the update.");
   Say("");
   AdviseOnStop(unit.SlaveAddress, " was being programmed and may be left in its boot loader: switch it off and on.");
+  LocalStep(outcome, unit);
   if (UpdateSoftware(unit, true, false)) {
     RestartAfterUpdate(unit);
     WaitForUnit(unit);
@@ -97,11 +116,13 @@ void UpdateNetwork(UnitInfo& local, const RemoteUnitList& remote, SystemUpdateOu
   Say("   complete, or wait until a convenient time and restart them yourself.");
   Say("");
   Say("Downloading software updates...");
+  BeginOperationProgress(listed.count);
   for (int i = 0; i < listed.count; ++i) {
     EndIfStopped();
     UnitInfo unit{};
     unit.unitmode = ModeSoftware;
     unit.SlaveAddress = listed.addresses[i];
+    ProgressStep(i + 1, ProgressSubject(outcome, unit.SlaveAddress));
     AdviseOnStop(unit.SlaveAddress, " was being sent its update files; it still runs its old software.");
     bool updated = UpdateRemoteUnit(unit);
     EndIfStopped();
@@ -125,6 +146,7 @@ void UpdateLocalUnit(UnitInfo& local, SystemUpdateOutcome& outcome) {
   UnitUpdateOutcome* entry = LocalEntry(outcome);
   AdviseOnStop(entry != nullptr ? entry->address : local.SlaveAddress,
                " was being programmed and may be left in its boot loader: switch it off and on.");
+  LocalStep(outcome, local);
   if (UpdateSoftware(local, false, false)) {
     RestartAfterUpdate(local);
   } else {
@@ -155,7 +177,7 @@ SystemUpdateOutcome FieldUpdateUnit(UnitInfo& local) {
   SystemUpdateOutcome outcome{};
   PlanSystemUpdate(local, outcome);
   EndIfStopped();
-  if (local.mcu == McuLpc2478 && (local.softwareversion < 600 || local.bootrelease < 18)) UpdateOldKd5(local);
+  if (local.mcu == McuLpc2478 && (local.softwareversion < 600 || local.bootrelease < 18)) UpdateOldKd5(local, outcome);
   RemoteUnitList remote{};
   bool network = local.unitmode == ModeSoftware && local.softwareversion >= 600 && ListRemoteUnits(remote);
   if (network) {
@@ -166,7 +188,9 @@ SystemUpdateOutcome FieldUpdateUnit(UnitInfo& local) {
   } else {
     UpdateLocalUnit(local, outcome);
   }
+  ProgressActivity("waiting for the units to restart");
   VerifySystemUpdate(local, network, outcome);
+  EndOperationProgress();
   Say(UpdateVerdict(outcome).View());
   return outcome;
 }

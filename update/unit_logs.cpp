@@ -2,6 +2,7 @@
 #include "protocol/unit_procedures.h"
 #include "runtime/files.h"
 #include "runtime/log.h"
+#include "runtime/operation_progress.h"
 #include "runtime/path.h"
 #include "runtime/program_state.h"
 #include "runtime/user_folders.h"
@@ -81,6 +82,7 @@ void SaveLog(const UnitInfo& unit, const char* checking, uint16_t file, const ch
   PutText(ReportStream, "Uploading file: ");
   PutHex4(ReportStream, file);
   PutText(ReportStream, "\r\n");
+  ProgressActivity(String::Constant(file == CrashLogFile ? "crash log" : "configuration log"));
   SavedLog log = CreateSavedLog(unit, prefix);
   CloseSavedLog(log, CopyOpenLog(unit, file, log.file), result);
 }
@@ -100,6 +102,7 @@ void SaveDebugLogs(const UnitInfo& unit, LogExtractionResult& result) {
     PutHex4(ReportStream, logs.ids[i]);
   }
   PutText(ReportStream, "\r\n");
+  ProgressActivity("debug logs");
   SavedLog log = CreateSavedLog(unit, "DebugLog_");
   bool whole = true;
   String fault;

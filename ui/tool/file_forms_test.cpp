@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <functional>
 
+#include "runtime/message_box.h"
 #include "runtime/path.h"
 #include "ui/tool/configuration_form.h"
 #include "ui/tool/tool_settings.h"
@@ -179,7 +180,7 @@ TEST_F(FileForms, OkWithoutAFileNameTransfersNothing) {
   ASSERT_EQ(boxes.size(), 1u);
   EXPECT_EQ(boxes[0].caption, "Error");
   EXPECT_EQ(boxes[0].text, "No file selected");
-  EXPECT_EQ(boxes[0].style, 0x40);
+  EXPECT_EQ(boxes[0].style, MessageIconError) << "the icon of the kind its caption names";
   EXPECT_EQ(ReadToolSetting("InitialDir"), "");
   EXPECT_EQ(Text(Form().connectButton.window), "Disconnect") << "no load: still connected";
 }

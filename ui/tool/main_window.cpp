@@ -3,6 +3,7 @@
 #include "runtime/clock.h"
 #include "runtime/console_streams.h"
 #include "runtime/log.h"
+#include "runtime/operation_progress.h"
 #include "runtime/program_state.h"
 #include "ui/tool/connection_state.h"
 #include "ui/tool/port_and_speed.h"
@@ -10,6 +11,7 @@
 #include "ui/tool/tool_form.h"
 #include "ui/tool/tool_settings.h"
 #include "ui/tool/unit_list.h"
+#include "ui/toolkit/console/console_window.h"
 #include "ui/toolkit/core/message_pump.h"
 
 namespace {
@@ -25,10 +27,12 @@ void CreateMainWindow() {
   String title = "Quarnet ";
   title += VersionReleaseText(ToolVersion, ToolRelease).View();
   CreateToolForm(form, title.View(), SW_SHOWNORMAL);
+  PlaceConsoleBeside(GetWindowRect(form.window.hwnd));
   SetPort(form, PortNumber != 0 ? PortNumber : SettingsFilePort());
   SetSpeed(form, SettingsFileSpeed());
   SetLogVisible(form, DebugOn);
   StdoutHook = CollectStatusCharacter;
+  InstallProgressShow(ShowProgressInStatusLine);
   PutText(StandardOutput, "Disconnected\r\n");
   SelectUnit(form, 0);
 }
@@ -47,6 +51,7 @@ void RunMainWindowLoop() {
 }
 
 void CloseMainWindow() {
+  InstallProgressShow(nullptr);
   StdoutHook = nullptr;
   DestroyToolForm(TheToolForm);
 }

@@ -77,7 +77,7 @@ if [ "$mode" = stop ]; then
   import -window root "$shot"
   kill -TERM "$quarnet_pid"
   wait_for_exit "SIGTERM"
-  grep -h 'Aborted\|stopped' "$work"/LogFiles/*.log
+  grep -h 'Stopped by the operator\|stopped' "$work"/LogFiles/*.log
   exit 0
 fi
 # The list is watched as a person would: its third line (the last unit of the demo

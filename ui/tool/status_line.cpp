@@ -2,6 +2,7 @@
 
 #include <mutex>
 
+#include "runtime/operation_progress.h"
 #include "runtime/program_state.h"
 #include "ui/tool/tool_form.h"
 
@@ -36,6 +37,13 @@ void CollectStatusCharacter(char c) {
   form.StatusPending = true;
 }
 
+void ShowProgressInStatusLine(const ProgressState& state, bool) {
+  ToolForm& form = TheToolForm;
+  std::lock_guard guard(ConsoleLock);
+  form.ProgressLine = ProgressText(state);
+  form.StatusPending = true;
+}
+
 void ShowPendingStatus(ToolForm& form) {
   String text;
   {
@@ -43,7 +51,7 @@ void ShowPendingStatus(ToolForm& form) {
     std::lock_guard guard(ConsoleLock);
     if (!form.StatusPending) return;
     form.StatusPending = false;
-    text = String::Copy(form.StatusText.View());
+    text = String::Copy(form.ProgressLine.Empty() ? form.StatusText.View() : form.ProgressLine.View());
   }
   PelSetText(form.statusLine.window, text.View());
 }

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 
 #include "protocol/unit_procedures.h"
@@ -11,6 +12,7 @@
 #include "runtime/message_box.h"
 #include "runtime/program_state.h"
 #include "sim/system_file.h"
+#include "ui/tool/status_line.h"
 #include "ui/tool/tool_window_fixture.h"
 #include "ui/toolkit/core/headless_backend.h"
 #include "ui/toolkit/core/operator_actions.h"
@@ -116,6 +118,27 @@ TEST_F(SystemCommands, UpdateAllEndsConnectedAndSaysWhatEachUnitRuns) {
     CloseMainWindow();
     ClosePort();
   }
+}
+
+// While the update runs the status line says which unit of how many, what is being
+// sent and how far the whole has got; afterwards it shows the console again.
+TEST_F(SystemCommands, TheStatusLineShowsTheUpdatesProgress) {
+  Start(Kr5(5, "6.08r12", "Attached = yes\n") + Kr5(2, "6.08r12"));
+  std::vector<std::string> seen;
+  for (uint64_t at = 2'000'000; at < 60'000'000; at += 2'000'000) {
+    clock.Schedule(clock.Now() + at, [&] {
+      ShowPendingStatus(Form());
+      seen.push_back(Text(Form().statusLine.window));
+    });
+  }
+  Click(Form().updateAllButton);
+  auto said = [&](const std::string& text) {
+    return std::any_of(seen.begin(), seen.end(), [&](const std::string& line) { return line.find(text) != std::string::npos; });
+  };
+  EXPECT_TRUE(said("Unit 1 of 2, Velantor Unit 2 (KR5): software update file ")) << ::testing::PrintToString(seen);
+  EXPECT_TRUE(said("Unit 2 of 2, Velantor Unit 5 (KR5): "));
+  EXPECT_TRUE(said(" left")) << "the time left";
+  EXPECT_TRUE(Form().ProgressLine.Empty());
 }
 
 const std::string StopQuestion = "Stop the update? Units that are being updated may be left without software.";

@@ -55,6 +55,9 @@ struct ToolForm {
   UnitInfo ConnectedUnit{};
   bool LogVisible = false;
   String StatusText;
+  // Where a long operation stands; shown in the status line instead of the latest
+  // console line while it is not empty.
+  String ProgressLine;
   bool StatusPending = false;
   bool UnitReady = false;
   bool FieldbusCapable = false;

@@ -367,7 +367,37 @@ WindowHandle CreateConsoleWindow(const std::string& title) {
   }
   Size size = OuterSize(columns, StartRows);
   MoveWindow(window, rect.x, rect.y, size.width, size.height, true);
+  PlaceConsoleBeside(Rect{0, 0, 0, 0});
   return window;
+}
+
+void PlaceConsoleBeside(Rect owner) {
+  WindowHandle window = consoleWindow;
+  if (window == 0) return;
+  int columns;
+  {
+    std::lock_guard guard(ConsoleLock);
+    columns = Console.columns;
+  }
+  Size wanted = OuterSize(columns, StartRows);
+  Size screen{GetSystemMetric(SM_CXSCREEN), GetSystemMetric(SM_CYSCREEN)};
+  if (screen.width <= 0 || screen.height <= 0) return;
+  // Below the desktop's top panel and above its bottom one, with room for the title
+  // bar that the window manager draws above the window's area.
+  constexpr int TitleRoom = 40;
+  constexpr int Gap = 8;
+  int y = std::max(owner.y, TitleRoom);
+  int height = std::min(wanted.height, screen.height - y - TitleRoom);
+  // Right of the window it belongs to; where that leaves too little, at the screen's
+  // right edge, over as little of that window as it can.
+  int x = owner.width > 0 ? owner.x + owner.width + Gap : screen.width - wanted.width;
+  int width = std::min(wanted.width, screen.width - x);
+  int narrowest = OuterSize(MinimumCells * 6, 0).width;
+  if (width < narrowest) {
+    width = std::min(wanted.width, std::max(narrowest, screen.width / 2));
+    x = screen.width - width;
+  }
+  MoveWindow(window, std::max(0, x), y, width, std::max(height, OuterSize(0, MinimumCells).height), true);
 }
 
 void ConsoleWindowStep() {

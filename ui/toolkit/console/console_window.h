@@ -21,5 +21,9 @@ WindowHandle CreateConsoleWindow(const std::string& title);
 void ConsoleWindowStep();
 // 0 while there is none.
 WindowHandle ConsoleWindow();
+// Places the console window beside `owner` (the main window's area on the screen;
+// empty: at the screen's right edge), its title bar on the screen and its height
+// within it, so that it covers neither the main window nor the desktop's panels.
+void PlaceConsoleBeside(Rect owner);
 // Shows or hides the console window; SW_SHOWNORMAL also brings it to the front.
 void ShowConsole(int command);

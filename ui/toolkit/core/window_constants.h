@@ -274,6 +274,8 @@ inline constexpr int COLOR_BTNHIGHLIGHT = 20;
 inline constexpr int COLOR_3DDKSHADOW = 21;
 
 // System metrics.
+inline constexpr int SM_CXSCREEN = 0;
+inline constexpr int SM_CYSCREEN = 1;
 inline constexpr int SM_CXVSCROLL = 2;
 inline constexpr int SM_CYHSCROLL = 3;
 inline constexpr int SM_CXHSCROLL = 21;

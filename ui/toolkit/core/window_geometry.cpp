@@ -126,7 +126,9 @@ int GetSystemMetric(int index) {
     case SM_CYVSCROLL: return ScrollBarWidth;
     case SM_CXMINTRACK: return 120;
     case SM_CYMINTRACK: return 40;
+    case SM_CXSCREEN:
     case SM_CXMAXTRACK: return Backend().ScreenSize().width;
+    case SM_CYSCREEN:
     case SM_CYMAXTRACK: return Backend().ScreenSize().height;
     default: return 0;
   }

@@ -1,0 +1,109 @@
+#include "runtime/operation_progress.h"
+
+#include "runtime/clock.h"
+#include "runtime/number_format.h"
+#include "runtime/stream.h"
+
+namespace {
+
+ProgressState state{};
+ProgressShow shown = nullptr;
+int lastPercent = -1;
+
+void Show(bool newActivity) {
+  state.nowMs = TickMilliseconds();
+  if (shown != nullptr) shown(state, newActivity);
+}
+
+int Percent(uint32_t done, uint32_t total) {
+  if (total == 0) return 0;
+  return static_cast<int>(uint64_t{done > total ? total : done} * 100 / total);
+}
+
+}  // namespace
+
+void InstallProgressShow(ProgressShow show) { shown = show; }
+
+void BeginOperationProgress(int steps) {
+  state = ProgressState{};
+  state.active = true;
+  state.steps = steps;
+  state.startedMs = TickMilliseconds();
+  lastPercent = -1;
+}
+
+void ProgressStep(int step, const String& subject) {
+  if (!state.active) return;
+  state.step = step;
+  state.subject = subject;
+  state.activity = String();
+  state.done = state.total = 0;
+  lastPercent = -1;
+  Show(true);
+}
+
+void ProgressActivity(const String& activity) {
+  if (!state.active) return;
+  state.activity = activity;
+  state.done = state.total = 0;
+  lastPercent = -1;
+  Show(true);
+}
+
+void ProgressCount(uint32_t done, uint32_t total) {
+  if (!state.active) return;
+  state.done = done;
+  state.total = total;
+  int percent = Percent(done, total);
+  if (percent == lastPercent) return;
+  lastPercent = percent;
+  Show(false);
+}
+
+void EndOperationProgress() {
+  state = ProgressState{};
+  Show(true);
+}
+
+const ProgressState& CurrentProgress() { return state; }
+
+String ProgressText(const ProgressState& progress) {
+  String text;
+  if (!progress.active || progress.step == 0) return text;
+  StringStream out(text);
+  PutText(out, "Unit ");
+  PutInt(out, progress.step);
+  PutText(out, " of ");
+  PutInt(out, progress.steps);
+  PutText(out, ", ");
+  PutString(out, progress.subject);
+  if (!progress.activity.Empty()) {
+    PutText(out, ": ");
+    PutString(out, progress.activity);
+  }
+  if (progress.total > 0) {
+    PutText(out, " ");
+    PutInt(out, Percent(progress.done, progress.total));
+    PutText(out, "%");
+  }
+  // The whole run counts its steps as equal parts; the time left follows from the
+  // time each part has taken so far.
+  double part = progress.total > 0 ? static_cast<double>(Percent(progress.done, progress.total)) / 100 : 0;
+  double whole = progress.steps > 0 ? (progress.step - 1 + part) / progress.steps : 0;
+  PutText(out, ", all ");
+  PutInt(out, static_cast<int>(whole * 100));
+  PutText(out, "%");
+  uint32_t elapsed = progress.nowMs - progress.startedMs;
+  if (whole >= 0.05 && elapsed >= 5000) {
+    auto left = static_cast<uint32_t>(elapsed / whole - elapsed);
+    PutText(out, ", about ");
+    if (left < 90'000) {
+      PutInt(out, (left + 999) / 1000);
+      PutText(out, " s left");
+    } else {
+      PutInt(out, (left + 59'999) / 60'000);
+      PutText(out, " min left");
+    }
+  }
+  return text;
+}
