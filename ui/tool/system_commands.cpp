@@ -4,6 +4,7 @@
 #include "ops/update_all.h"
 #include "runtime/message_box.h"
 #include "ui/tool/connection_state.h"
+#include "ui/tool/status_line.h"
 #include "ui/tool/tool_form.h"
 #include "ui/toolkit/console/console_window.h"
 #include "ui/toolkit/core/window_input.h"
@@ -37,6 +38,9 @@ void WindowWorking(bool busy) {
     PelEnable(form.window, true);
     PelSetFocus(form.window);
     SetLogVisible(form, logWasVisible);
+    // The operation's progress gives way to the console's latest line at once, not
+    // after the closing message.
+    ShowPendingStatus(form);
   }
 }
 

@@ -264,7 +264,8 @@ intptr_t ToolFormTimer(PelWindow* window, uintptr_t id) {
   auto& form = *reinterpret_cast<ToolForm*>(window);
   switch (id) {
     case StatusTimer:
-      if (TicksCount(form)) ShowPendingStatus(form);
+      // A long operation's progress is the one thing that changes in a disabled window.
+      if (TicksCount(form) || (!ExitRequested && form.StopQuestion != nullptr)) ShowPendingStatus(form);
       break;
     case ReadoutTimer:
       // Stopped while the read-outs are read, so that a slow unit cannot pile up ticks;
