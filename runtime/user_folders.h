@@ -9,6 +9,11 @@
 // $<variable> when it is an absolute path, else $HOME/<belowHome>; empty without a home.
 String XdgFolder(const char* variable, const char* belowHome);
 
+// Where the operator keeps documents: the XDG documents folder of
+// $XDG_CONFIG_HOME/user-dirs.dirs when it exists, else $HOME/Documents when it exists,
+// else $HOME; the working folder without a home.
+String DocumentsFolder();
+
 // Installed programs have their data in <prefix>/share/quarnet beside <prefix>/bin.
 bool ProgramIsInstalled(const String& programFile);
 

@@ -5,6 +5,7 @@
 #include "protocol/setup_calls.h"
 #include "runtime/message_box.h"
 #include "runtime/path.h"
+#include "runtime/user_folders.h"
 #include "ui/tool/setup_transfer.h"
 #include "ui/tool/tool_settings.h"
 #include "ui/toolkit/controls/common_dialogs.h"
@@ -241,7 +242,9 @@ bool Transfer(FileForm& form, const UnitInfo& unit, const String& fullName) {
 // True when a transfer was started.
 bool RunFileForm(const FileFormKind& kind, PelWindow& owner, const UnitInfo& unit) {
   String folder = ReadToolSetting(kind.folderSetting);
-  if (folder.Empty()) folder = CurrentDirectory();
+  // The first time, where the operator keeps documents: not wherever the program was
+  // started from.
+  if (folder.Empty()) folder = DocumentsFolder();
   FileForm form;
   form.kind = &kind;
   Trace(kind, "Create", "Form");

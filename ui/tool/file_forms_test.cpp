@@ -54,7 +54,9 @@ class FileForms : public ToolWindow {
   bool loadForm = false;
 };
 
-TEST_F(FileForms, SaveSetupOffersTheUnitsNameInTheCurrentFolderAndRemembersTheFolder) {
+TEST_F(FileForms, SaveSetupOffersTheUnitsNameInTheDocumentsFolderAndRemembersTheFolder) {
+  std::filesystem::create_directories(folder.Path("home/Documents"));
+  SavedVariable home("HOME", folder.Path("home"));
   std::string title, name, shownFolder, working;
   Then([&] {
     title = GetWindowText(GetActiveWindow());
@@ -69,7 +71,7 @@ TEST_F(FileForms, SaveSetupOffersTheUnitsNameInTheCurrentFolderAndRemembersTheFo
   Press(Form().saveSetupButton);
   EXPECT_EQ(title, "Save Settings");
   EXPECT_EQ(name, "05 KQ61 KD6 2318842.csv");
-  EXPECT_EQ(shownFolder, std::string(CurrentDirectory().View()));
+  EXPECT_EQ(shownFolder, folder.Path("home/Documents")) << "where the operator keeps documents";
   EXPECT_EQ(working, "Please wait - saving...");
   EXPECT_TRUE(std::filesystem::exists(folder.Path("05 KQ61 KD6 2318842.csv")));
   EXPECT_EQ(ReadToolSetting("InitialDir"), folder.Path());

@@ -1,6 +1,7 @@
 #include "ui/toolkit/backends/fltk_backend.h"
 
 #include <FL/Fl.H>
+#include <FL/Fl_Window.H>
 #include <FL/fl_ask.H>
 #include <FL/fl_draw.H>
 #include <FL/x.H>
@@ -214,6 +215,8 @@ class FltkBackend : public WindowBackend {
       return;
     }
     fl_open_display(display);
+    // The desktop matches windows to the desktop entry by this class (StartupWMClass).
+    Fl_Window::default_xclass("quarnet");
     float horizontal = 96, vertical = 96;
     Fl::screen_dpi(horizontal, vertical);
     // X servers often report nonsense; below 96 the forms would come out too small.
