@@ -2,7 +2,10 @@
 
 #include <utility>
 
+#include "generic/string_utility.h"
 #include "protocol/setting_access.h"
+#include "runtime/console_streams.h"
+#include "runtime/log.h"
 #include "ui/tool/setting_values.h"
 #include "ui/tool/tool_form.h"
 #include "ui/tool/unit_list.h"
@@ -58,10 +61,23 @@ void EnableRow(SettingRow& row, int index, bool enable) {
 void WriteRow(ToolForm& form, int row, float value, bool readBack) {
   SettingRecord record;
   record.value = value;
-  Access(form, Rows[row].setting, SettingWrite, record);
-  if (!readBack) return;
-  Access(form, Rows[row].setting, SettingRead, record);
-  PelSetText(form.settingRows[row].edit.window, Shown(record).View());
+  if (!Access(form, Rows[row].setting, SettingWrite, record)) return;
+  if (readBack && Access(form, Rows[row].setting, SettingRead, record)) {
+    PelSetText(form.settingRows[row].edit.window, Shown(record).View());
+  }
+  // The status line confirms what the unit took: "Weight capacity set to 6000 kg".
+  String confirmation = String::Copy(Rows[row].label);
+  if (!confirmation.Empty() && confirmation[0] >= 'a' && confirmation[0] <= 'z') {
+    confirmation.WritableData()[0] = static_cast<char>(confirmation[0] - 'a' + 'A');
+  }
+  confirmation += " set to ";
+  confirmation += Shown(record).View();
+  if (!record.unitstext.Empty()) {
+    confirmation += " ";
+    confirmation += record.unitstext.View();
+  }
+  PutString(StandardOutput, confirmation);
+  PutText(StandardOutput, "\r\n");
 }
 
 double TypedNumber(ToolForm& form, int row) {
@@ -148,10 +164,20 @@ void RefreshSettingsArea(ToolForm& form) {
     }
   }
 
-  String title = unitTitle;
-  title += " (";
-  title += applicationName.View();
-  title += ")";
+  // The selected unit in view: its text and application, then what it is and runs.
+  String title;
+  if (form.UnitReady) {
+    const UnitInfo& unit = form.SelectedUnit;
+    title = unitTitle;
+    title += " (";
+    title += applicationName.View();
+    title += ") - ";
+    title += ModelName(unit.cardnumber).View();
+    title += " ";
+    title += VersionReleaseText(unit.softwareversion, unit.softwarebuild).View();
+    title += ", serial ";
+    title += IntText(unit.serialnumber).View();
+  }
   PelSetText(form.unitTitle.window, title.View());
   PelSetText(form.lockLabel.window, "calibration");
   PelSetText(form.lockState.window, form.CalibrationLocked ? "locked" : "unlocked");

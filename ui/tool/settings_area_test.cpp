@@ -55,7 +55,7 @@ class SettingsArea : public ToolWindow {
 
 TEST_F(SettingsArea, TheKd6ShowsItsSettingsLockedUntilTheOperatorUnlocks) {
   Start();
-  EXPECT_EQ(Text(Form().unitTitle.window), "Silo 3 discharge (Weight Indicator)");
+  EXPECT_EQ(Text(Form().unitTitle.window), "Silo 3 discharge (Weight Indicator) - KD6 6.12r41, serial 2318842");
   EXPECT_EQ(Text(Form().lockLabel.window), "calibration");
   EXPECT_EQ(Text(Form().lockState.window), "locked");
   EXPECT_TRUE(ButtonChecked(Form().lockCheck.window.hwnd));
@@ -147,6 +147,8 @@ TEST_F(SettingsArea, OnlyEditedRowsWriteButZeroAndSpanSendWhatTheyHold) {
   Enter(Capacity, "7500.4");
   EXPECT_FLOAT_EQ(Held(8060).value, 7500.4f);
   EXPECT_EQ(EditText(Capacity), "7500") << "shown as the unit gives it back, to its count-by";
+  EXPECT_NE(ConsoleSaid().find("Weight capacity set to 7500 kg\r\n"), std::string::npos)
+      << "the status line confirms what the unit took";
   Enter(Limit, "4000");
   EXPECT_EQ(Held(8332).value, 4000);
 
@@ -169,9 +171,10 @@ TEST_F(SettingsArea, AFailedWriteLosesTheUnit) {
   Enter(Capacity, "6000");
   std::string said = ConsoleSaid();
   EXPECT_NE(said.find("Lost connection to unit\r\n"), std::string::npos) << said;
+  EXPECT_EQ(said.find(" set to "), std::string::npos) << "no confirmation of a write that failed";
   Pump(50);
   EXPECT_EQ(Form().SelectedUnit.SlaveAddress, 0);
-  EXPECT_EQ(Text(Form().unitTitle.window), " ()");
+  EXPECT_EQ(Text(Form().unitTitle.window), "") << "no unit: no title";
   EXPECT_FALSE(PelIsEnabled(Form().settingRows[Capacity].edit.window));
 }
 
