@@ -165,6 +165,8 @@ intptr_t FileFormInitialise(PelWindow* window) {
   Rect r = Pixels(form, FileNameBox);
   CreateStdEdit(form.fileName, form.window, "", ES_AUTOHSCROLL, r.x, r.y, r.width, r.height);
   form.fileName.UserData = &form;
+  // Enter in the name takes it, as the form's default button does.
+  form.fileName.OnEnter = OnOk;
   MakeButton(form, form.browse, BrowseBox, "...", 0, OnBrowse);
   MakeStatic(form, form.folder, FolderBox, "", SS_LEFTNOWORDWRAP, FieldColour);
   MakeButton(form, form.ok, kind.okBox, kind.okText, BS_DEFPUSHBUTTON, OnOk);

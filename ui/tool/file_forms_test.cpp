@@ -119,6 +119,28 @@ TEST_F(FileForms, ANameWithAColonIsOneName) {
   EXPECT_EQ(ReadToolSetting("GenerateDir"), folder.Path());
 }
 
+// The keyboard alone: Enter in the name saves, Escape cancels, Tab goes on to the
+// form's next control.
+TEST_F(FileForms, EnterSavesEscapeCancelsTabMovesOn) {
+  WriteToolSetting("GenerateDir", String::Copy(folder.Path()));
+  WindowHandle afterTab = 0, browse = 0;
+  Then([&] {
+    OperatorPressKey(Child(FileName), VK_TAB);
+    Pump(5);
+    afterTab = GetFocus();
+    browse = Child(Browse);
+    OperatorPressKey(Child(FileName), VK_ESCAPE);
+  });
+  Press(Form().generateModbusButton);
+  EXPECT_EQ(afterTab, browse);
+  EXPECT_TRUE(TakeShownMessageBoxes().empty()) << "Escape transfers nothing";
+  EXPECT_FALSE(std::filesystem::exists(folder.Path("05 KD6 2318842 Modbus.csv")));
+
+  Then([&] { TypeFileName("keyed.csv\r"); });
+  Press(Form().generateModbusButton);
+  EXPECT_TRUE(std::filesystem::exists(folder.Path("keyed.csv")));
+}
+
 TEST_F(FileForms, BrowseFillsNameAndFolderAndACancelledBrowseChangesNothing) {
   WriteToolSetting("InitialDir", String::Copy(folder.Path()));
   std::string afterCancel[2], afterChoice[2];

@@ -259,3 +259,36 @@ TEST_F(ToolWindow, ClosingTheWindowEndsTheRun) {
 }
 
 }  // namespace
+
+namespace {
+
+// Tab walks the controls that take the keyboard in their order on the screen, Shift+Tab
+// walks back, and both wrap; greyed-out controls are passed over.
+TEST_F(ToolWindow, TabAndShiftTabMoveThroughTheControls) {
+  AttachSystem(4, DemoSystem());
+  OpenMainWindow();
+  ToolForm& form = Form();
+  SetFocus(form.connectButton.window.hwnd);
+  std::vector<WindowHandle> visited;
+  for (int i = 0; i < 6; ++i) {
+    OperatorPressKey(form.window.hwnd, VK_TAB);
+    Pump(5);
+    visited.push_back(GetFocus());
+  }
+  EXPECT_EQ(visited[0], form.searchButton.window.hwnd);
+  EXPECT_EQ(visited[1], form.logButton.window.hwnd);
+  EXPECT_EQ(visited[2], form.unitList.window.hwnd);
+  EXPECT_EQ(visited[3], form.updateAllButton.window.hwnd);
+  for (WindowHandle focused : visited) EXPECT_TRUE(IsWindowEnabled(focused));
+
+  OperatorPressKey(form.window.hwnd, VK_TAB, 0, KeyShift);
+  Pump(5);
+  EXPECT_EQ(GetFocus(), visited[4]);
+  SetFocus(form.connectButton.window.hwnd);
+  OperatorPressKey(form.window.hwnd, VK_TAB, 0, KeyShift);
+  Pump(5);
+  EXPECT_EQ(GetFocus(), form.saveSystemLogsButton.window.hwnd)
+      << "Shift+Tab from the first control wraps to the last that is not greyed out";
+}
+
+}  // namespace

@@ -6,6 +6,7 @@
 #include "runtime/clock.h"
 #include "runtime/console_buffer.h"
 #include "runtime/program_state.h"
+#include "ui/toolkit/core/dialog_keys.h"
 #include "ui/toolkit/core/window_backend.h"
 #include "ui/toolkit/core/window_system.h"
 
@@ -26,6 +27,7 @@ bool PumpMessages() {
   bool dispatched = false;
   Message message;
   while (!ExitRequested && PeekMessage(message, true)) {
+    if (HandleDialogKey(message)) continue;
     TranslateMessage(message);
     DispatchMessage(message);
     dispatched = true;
@@ -63,6 +65,7 @@ void PumpWhileWaiting() {
       PostQuitMessage(static_cast<int>(message.wParam));
       break;
     }
+    if (HandleDialogKey(message)) continue;
     TranslateMessage(message);
     DispatchMessage(message);
   }
