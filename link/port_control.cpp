@@ -56,7 +56,8 @@ String LockFileLeaf() {
     PutInt(name, PortNumber);
     return leaf;
   }
-  for (char c : FullPath(PortPath).View()) leaf += c == '/' ? '_' : c;
+  String path = FullPath(PortPath);
+  for (char c : path.View()) leaf += c == '/' ? '_' : c;
   return leaf;
 }
 
