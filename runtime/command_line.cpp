@@ -45,9 +45,13 @@ bool StartsWithCom(const char* item) {
   return Fold(item[0]) == 'C' && Fold(item[1]) == 'O' && Fold(item[2]) == 'M';
 }
 
-bool LeadsToCharacterDevice(const char* path) {
+// A tty, or a path under /dev/ that leads nowhere yet: a serial adapter unplugged for
+// the moment is still the port named, its absence for the open to report. Whatever
+// else is in /dev/ (a disk, a folder, a file in /dev/shm) is no port.
+bool IsDevicePath(const char* path) {
   struct stat status;
-  return stat(path, &status) == 0 && S_ISCHR(status.st_mode);
+  if (stat(path, &status) == 0) return S_ISCHR(status.st_mode);
+  return std::strncmp(path, "/dev/", 5) == 0;
 }
 
 // '/' starts options on the original platform and paths on Linux: an item with a
@@ -194,10 +198,7 @@ PortItem ReadPortItem(const char* item, int16_t& number) {
     // mistyped port, which must not become a job file nor a search of every port.
     return std::strpbrk(rest, "./") == nullptr ? PortItem::BadPort : PortItem::NotAPort;
   }
-  // Nobody keeps job files in /dev; a serial adapter unplugged for the moment is
-  // still the port named, its absence for the open to report.
-  if (std::strncmp(item, "/dev/", 5) == 0 || LeadsToCharacterDevice(item)) return PortItem::DevicePath;
-  return PortItem::NotAPort;
+  return IsDevicePath(item) ? PortItem::DevicePath : PortItem::NotAPort;
 }
 
 bool CheckPortAndJobFile(std::string& error) { return ReadItems(false, error); }

@@ -21,7 +21,7 @@ void SplitCommandLine(const char* text);
 // What an item names as a port.
 enum class PortItem {
   ComPort,     // "COM3", "com3" or "3": COM port 1 to 255, in `number`
-  DevicePath,  // a path under /dev/, or one that leads to a character device
+  DevicePath,  // a path that leads to a character device, or one under /dev/ that is not there
   BadPort,     // looks like a COM port but names none: "COMX", "COM0", "COM65543"
   NotAPort,    // anything else; an item of its own that is no port is the job file
 };

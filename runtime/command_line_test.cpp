@@ -103,6 +103,7 @@ TEST(ReadPortItem, ComPortsDevicesAndWhatOnlyLooksLikeAPort) {
       {"COM3.ini", PortItem::NotAPort, 0},
       {"job.ini", PortItem::NotAPort, 0},
       {folder.Path("linked.ini"), PortItem::NotAPort, 0},
+      {"/dev/pts", PortItem::NotAPort, 0},
       {"", PortItem::NotAPort, 0},
   };
   for (const Case& c : cases) {
