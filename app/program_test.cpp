@@ -138,7 +138,8 @@ TEST_F(Program, APortThatIsNoneOrAJobFileThatIsNoINIFileEndsTheRunBeforeItStarts
   EXPECT_TRUE(fs::is_character_file(terminal.Path()));
   EXPECT_EQ(folder.Read("program.bin"), program);
   EXPECT_EQ(folder.Read("notes.txt"), "Line 4 stopped at 10:40\n");
-  EXPECT_EQ(folder.Listing(), (std::vector<std::string>{"dev", "fifo", "line.ini", "notes.txt", "program.bin", "quarnet"}));
+  EXPECT_EQ(folder.Listing(),
+            (std::vector<std::string>{"dev", "fifo", "line.ini", "notes.txt", "program.bin", "quarnet"}));
 }
 
 // A user outside the dialout group may not open a tty: the window shows a box naming

@@ -148,7 +148,8 @@ TEST_F(PortControl, TheFirstRefusalForWantOfPermissionIsKept) {
   }
   EXPECT_EQ(FirstPermissionRefusal().port, 3);
   EXPECT_EQ(FirstPermissionRefusal().systemErrorNumber, EACCES);
-  EXPECT_TRUE(Said("COM3:13:Error: Permission denied\r\nSerial ports need membership of the dialout group")) << captured;
+  EXPECT_TRUE(Said("COM3:13:Error: Permission denied\r\nSerial ports need membership of the dialout group"))
+      << captured;
   ForgetPermissionRefusal();
   EXPECT_EQ(FirstPermissionRefusal().port, 0);
   PortNumber = 5;

@@ -232,7 +232,8 @@ TEST_F(Options, MistakenPortsAndJobFilesAreRefusedBeforeAnythingIsSet) {
       {"prog --job=", "--job needs a file name"},
       {"prog " + fifo, fifoRefusal},
       {"prog COM3 --job " + fifo, fifoRefusal},
-      {"prog --job=" + linked, "job file " + linked + " is a link to a character device, not an INI file; it is left as it is"},
+      {"prog --job=" + linked,
+       "job file " + linked + " is a link to a character device, not an INI file; it is left as it is"},
   };
   for (const Case& c : cases) {
     SetUp();

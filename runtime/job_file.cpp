@@ -84,7 +84,6 @@ bool ReadWhole(const std::string& name, std::string& text) {
 
 bool CheckJobFile(const std::string& name, std::string& refusal) {
   if (name.empty()) return true;
-  struct stat link;
   struct stat status;
   if (stat(name.c_str(), &status) != 0) {
     // A link to nothing is as good as missing: the write puts the file where the link is.
@@ -92,11 +91,14 @@ bool CheckJobFile(const std::string& name, std::string& refusal) {
     return Refuse(name, std::string("cannot be examined: ") + std::strerror(errno), refusal);
   }
   if (!S_ISREG(status.st_mode)) {
+    struct stat link;
     bool linked = lstat(name.c_str(), &link) == 0 && S_ISLNK(link.st_mode);
     return Refuse(name, std::string(linked ? "is a link to " : "is ") + KindOf(status.st_mode) + ", not an INI file",
                   refusal);
   }
-  if (static_cast<size_t>(status.st_size) > LargestJobFile) return Refuse(name, "is not an INI file (larger than 1 MiB)", refusal);
+  if (static_cast<size_t>(status.st_size) > LargestJobFile) {
+    return Refuse(name, "is not an INI file (larger than 1 MiB)", refusal);
+  }
   std::string text;
   if (!ReadWhole(name, text)) return Refuse(name, std::string("cannot be read: ") + std::strerror(errno), refusal);
   if (text.size() > LargestJobFile) return Refuse(name, "is not an INI file (larger than 1 MiB)", refusal);
