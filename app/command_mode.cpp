@@ -237,8 +237,11 @@ void RunCommand(const CommandRequest& request) {
   ShowProgressOnTerminal();
   ToolForm& form = TheToolForm;
   Outcome outcome;
+  ForgetLastBox();
   if (!ConnectAsTheWindowDoes(form, portGiven)) {
-    outcome.message = "Cannot find a Velantor unit";
+    // A box says why no unit could be found at all (no right to open the port).
+    const String& why = LastBoxShown().text;
+    outcome.message = why.Empty() ? String("Cannot find a Velantor unit") : OneLine(why);
   } else {
     outcome = RunOperation(request, form);
   }

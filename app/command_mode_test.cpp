@@ -71,6 +71,48 @@ TEST_F(Command, ListWritesTheUnitsTextsInUtf8) {
   EXPECT_EQ(Results(), "05\tKD6\t6.12r41\t0\tWaage \xC3\xA4 \xE2\x82\xAC 5\n");
 }
 
+std::string Underscored(std::string path) {
+  for (char& c : path) c = c == '/' ? '_' : c;
+  return path;
+}
+
+// A port named by a device path, as a serial adapter under /dev is named: the simulator's
+// pseudo-terminal by its own path and through a link of no port folder is a port of its
+// own, named and locked by its path; through the device folder's link com4 it is COM4.
+TEST_F(Command, AUnitIsListedOnAPortNamedByItsDevicePath) {
+  SimulatorProcess simulator(QUARNET_SIM_PROGRAM, folder.Path("sim-link"));
+  ASSERT_TRUE(simulator.Ready()) << simulator.FirstLine();
+  const std::string terminal = fs::read_symlink(folder.Path("sim-link"));
+  const std::string link = folder.Path("sim-link");
+  struct Case {
+    std::string arguments;
+    std::string opened;
+    std::string lockFile;
+  };
+  const Case cases[] = {
+      {"--list -dd " + terminal, terminal + " opened", "lockVelantorCommPort" + Underscored(terminal)},
+      {"-dd --port=" + link + " --list job.ini", link + " opened", "lockVelantorCommPort" + Underscored(link)},
+      {"--list -dd -p " + terminal, "COM4 opened", "lockVelantorCommPort4"},
+  };
+  for (const Case& c : cases) {
+    // The last case names the simulator in the device folder, where it is COM4.
+    if (c.opened == "COM4 opened") fs::create_symlink(terminal, folder.Path("dev/com4"));
+    ProgramRun run = Quarnet(c.arguments, "-u VELANTORPORTLIST");
+    EXPECT_EQ(run.exitCode, 0) << c.arguments << run.output;
+    EXPECT_EQ(Results(),
+              "02\tKT7\t6.12r41\t2320117\tSilo 3 load cells\n"
+              "05\tKD6\t6.12r41\t2318842\tSilo 3 discharge\n"
+              "09\tKR5\t6.08r12\t2209455\tDischarge gate I/O\n")
+        << c.arguments;
+    EXPECT_NE(run.output.find(c.opened + "\r\n"), std::string::npos) << c.arguments << run.output;
+    EXPECT_NE(run.output.find("ClosePort deleting lock file: locks/" + c.lockFile + "\r\n"), std::string::npos)
+        << c.arguments;
+    EXPECT_TRUE(fs::is_empty(folder.Path("locks"))) << c.arguments;
+  }
+  EXPECT_EQ(folder.Read("job.ini"), "Message=Units listed: 3\r\n");
+  EXPECT_TRUE(fs::is_character_file(terminal));
+}
+
 // What the window would grey out or not list is refused, and nothing is written.
 TEST_F(Command, AUnitOperationNeedsAUnitThatOffersIt) {
   SimulatorProcess simulator(QUARNET_SIM_PROGRAM, folder.Path("dev/com4"));
@@ -290,12 +332,13 @@ TEST_F(Command, AnUpdateThatDidNotTakeEndsAsAFailureNamingTheUnit) {
 TEST_F(Command, AJobFileThatCannotBeWrittenIsNoSuccess) {
   SimulatorProcess simulator(QUARNET_SIM_PROGRAM, folder.Path("dev/com4"));
   ASSERT_TRUE(simulator.Ready()) << simulator.FirstLine();
-  const std::string job = std::string(300, 'j') + ".ini";
+  // Two folders down that do not exist: the job file cannot be made when the outcome is known.
+  const std::string job = "nowhere/deeper/job.ini";
   ProgramRun run = Quarnet("--list " + job);
   EXPECT_EQ(run.exitCode, 2) << run.output;
   EXPECT_NE(run.output.find("Done: Units listed: 3"), std::string::npos) << run.output;
   EXPECT_NE(run.output.find("Failed: cannot write the job file's message: Cannot create file " + job +
-                            ": File name too long"),
+                            ": No such file or directory"),
             std::string::npos)
       << run.output;
 }

@@ -100,6 +100,12 @@ class Reader {
       }
       return true;
     }
+    if (name == "--port" || name == "--job") {
+      // The classic option reader's, as the port and the job file named by position are.
+      request_.rest.emplace_back(item);
+      if (!hasValue && index_ + 1 < argc_) request_.rest.emplace_back(argv_[++index_]);
+      return true;
+    }
     if (name == "--yes") {
       request_.yes = true;
       return !hasValue || Fail("--yes takes no value");

@@ -9,6 +9,9 @@
 //   quarnet --generate-modbus FILE --unit ADDRESS [[COM]<port>]
 //   quarnet --generate-fieldbus FILE --unit ADDRESS [[COM]<port>]
 //   quarnet --help | --version
+//
+// The port (-p PORT, --port PORT) and the job file (--job FILE) are items of the
+// classic option reader (runtime/command_line.h) wherever they stand.
 #pragma once
 
 #include <string>
@@ -33,7 +36,8 @@ struct CommandRequest {
   int unit = 0;          // the Modbus address of the unit they work on
   int loadType = 0;      // the index of --type's text among the load types
   bool yes = false;      // confirmations are answered OK
-  // Every item that is not a long option, item 0 first, for the classic option reader.
+  // Every item that is not a long option of an operation, item 0 first, for the
+  // classic option reader; --port and --job come with their values.
   std::vector<std::string> rest;
 };
 

@@ -49,6 +49,19 @@ TEST(CommandRequest, OperationsTheirValuesAndTheClassicItems) {
   EXPECT_EQ(parsed.request.operation, Operation::Window);
 }
 
+// The classic reader checks them, and says what is missing.
+TEST(CommandRequest, ThePortAndTheJobFileGoToTheClassicReaderWithTheirValues) {
+  Parsed parsed = Parse({"--port", "/dev/ttyUSB0", "--list", "--job=line 4.ini", "-p", "COM3", "--job", "--yes"});
+  ASSERT_TRUE(parsed.ok) << parsed.error;
+  EXPECT_EQ(parsed.request.operation, Operation::List);
+  EXPECT_FALSE(parsed.request.yes);
+  EXPECT_EQ(parsed.request.rest, (std::vector<std::string>{"/opt/quarnet", "--port", "/dev/ttyUSB0", "--job=line 4.ini",
+                                                           "-p", "COM3", "--job", "--yes"}));
+  parsed = Parse({"--port=5", "--port"});
+  ASSERT_TRUE(parsed.ok) << parsed.error;
+  EXPECT_EQ(parsed.request.rest, (std::vector<std::string>{"/opt/quarnet", "--port=5", "--port"}));
+}
+
 TEST(CommandRequest, MistakesAreNamed) {
   struct Case {
     std::vector<const char*> items;

@@ -33,14 +33,25 @@ std::string ProgramPath(const char* argv0) {
 
 constexpr const char* UsageText =
     "Usage: quarnet [-d | -dd] [job file] [[COM]<port>]\n"
-    "       quarnet OPERATION [-d | -dd] [job file] [[COM]<port>]\n"
+    "       quarnet [-d | -dd] [--job FILE] [-p PORT]\n"
+    "       quarnet OPERATION [-d | -dd] [--job FILE | job file] [-p PORT | [COM]<port>]\n"
     "       quarnet --help | --version\n"
     "\n"
     "  -d          debug: every operation step by step and the link trace on the console\n"
     "  -dd         detailed debug: the bytes on the link as well\n"
-    "  job file    an INI file into which the outcome is written (key Message): a fatal\n"
-    "              error's message, or an operation's final message\n"
-    "  COM3, 3     the COM port to use; without one the unit is searched for\n"
+    "  -p PORT, --port PORT, --port=PORT\n"
+    "              the port to use: COM3 or 3 (COM1 to COM255), or a device path such as\n"
+    "              /dev/ttyUSB0 or /dev/serial/by-id/...; a device that is a COM port's\n"
+    "              (a link com<n> of the port folders, or /dev/ttyUSB0 for COM33) is that\n"
+    "              COM port. Without a port the unit is searched for\n"
+    "  --job FILE, --job=FILE\n"
+    "              the job file: an INI file into which the outcome is written (key\n"
+    "              Message): a fatal error's message, or an operation's final message.\n"
+    "              A device, a FIFO, a folder or a file that is no INI file is refused,\n"
+    "              before anything starts, and left as it is\n"
+    "  job file    the same, named by position: an item that is no option and no port\n"
+    "  COM3, 3     the port, named by position; so is a path to a device (/dev/...).\n"
+    "              An item that looks like a COM port but names none (COMX, COM0) is refused\n"
     "\n"
     "Operations run without a window and end with the outcome:\n"
     "  --list                          the units of the system, one a line, tab-separated:\n"
@@ -60,11 +71,13 @@ constexpr const char* UsageText =
     "  VELANTORPORTLIST, VELANTORPORT  ports searched first (COM3,COM5 or 3 5)\n"
     "  VELANTORDEVDIR                  a folder of links com<n> to ttys, before the built-in names\n"
     "  VELANTORLOCKDIR                 a folder for the lock file lockVelantorCommPort<n>\n"
+    "                                  (a port named by its path: its path, '/' as '_')\n"
     "  QUARNET_UI=headless             no windows, even with a display\n"
     "  QUARNET_TRACE                   a file for the developer trace\n"
     "\n"
     "Exit codes: 0 normal end or the operation completed; 1 fatal error, or the operation\n"
-    "failed or some units could not be updated; 2 the same with a job file named.\n";
+    "failed or some units could not be updated; 2 the same with a job file named; 1 for a\n"
+    "port or a job file refused before the start.\n";
 
 // The answers that need no window, log or port; false when the program is to run.
 bool AnswerAtOnce(const CommandRequest& request, int& exitCode) {
@@ -112,6 +125,12 @@ int main(int argc, char** argv) {
   for (const std::string& item : request.rest) items.push_back(item.c_str());
   std::string programPath = ProgramPath(argv[0]);
   SplitCommandLine(BuildCommandLine(programPath.c_str(), static_cast<int>(items.size()), items.data()).c_str());
+  // Before the console, the log or a port: a port that is none must not become a search
+  // of every port, nor a device the job file that the run would put in its place.
+  if (std::string error; !CheckPortAndJobFile(error)) {
+    std::fprintf(stderr, "quarnet: %s\nTry 'quarnet --help'.\n", error.c_str());
+    return 1;
+  }
   if (!window) {
     // Standard output carries the results alone; the console goes to standard error.
     SetCommandResults(dup(1));

@@ -6,6 +6,7 @@
 
 #include "app/command_mode.h"
 #include "link/port_control.h"
+#include "platform/port_names.h"
 #include "runtime/clock.h"
 #include "runtime/command_line.h"
 #include "runtime/console_streams.h"
@@ -43,6 +44,16 @@ void WaitForConsoleClose(uint32_t pollMilliseconds) {
   if (!ConsoleReady || WindowSystemIsHeadless() || ExitRequested) return;
   ShowConsole(SW_SHOWNORMAL);
   while (!ExitRequested) SleepMilliseconds(pollMilliseconds);
+}
+
+// A device named by its path that is a COM port's device is that COM port: its
+// messages and its lock file stay those cooperating tools and operators know.
+void NumberThePathPort() {
+  if (PortNumber != PathPortNumber) return;
+  if (int port = PortForDevicePath(PortPath); port != 0) {
+    PortNumber = static_cast<int16_t>(port);
+    PortPath.Clear();
+  }
 }
 
 void RequestExit(int) {
@@ -102,6 +113,7 @@ int MainProgram(int count, const char** list, const CommandRequest& request) {
   WriteBanner();
   CommTraceHook = CommTraceWriter;
   ReadOptions();
+  NumberThePathPort();
   ++ReportLevel;
   PrepareLog();
   StopHandler = MainStopHandler;

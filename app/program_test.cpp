@@ -1,9 +1,13 @@
 // The program as a process: arguments in, banner, log file and exit code out.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
+#include "testing/idle_terminal.h"
 #include "testing/program_run.h"
 #include "testing/temporary_folder.h"
 
@@ -23,12 +27,13 @@ class Program : public ::testing::Test {
   ProgramRun Start(const std::string& arguments, const std::string& stopWhen = "") {
     fs::create_directories(folder.Path("dev"));
     return RunProgram(folder.Path(),
-                      "env -u VELANTORPORTLIST -u VELANTORPORT QUARNET_UI=headless VELANTORDEVDIR=" +
+                      runAs + "env -u VELANTORPORTLIST -u VELANTORPORT QUARNET_UI=headless VELANTORDEVDIR=" +
                           folder.Path("dev") + " XDG_CONFIG_HOME=" + folder.Path("config") + " ./quarnet " + arguments,
                       stopWhen);
   }
 
   TemporaryFolder folder{"program"};
+  std::string runAs;  // a command that runs the program as another user
 };
 
 TEST_F(Program, NormalStartWritesBannerAndLog) {
@@ -96,6 +101,80 @@ TEST_F(Program, HelpAndVersionAnswerAtOnceAndEndWithZero) {
   EXPECT_EQ(run.exitCode, 0) << run.output;
   EXPECT_EQ(run.output, "Quarnet 6.10r57\n");
   EXPECT_FALSE(fs::exists(folder.Path("LogFiles"))) << "no log for a question";
+}
+
+// Nothing starts, neither the log nor a window nor a port, and the job file named stays
+// as it was: a device, a FIFO, another program's data.
+TEST_F(Program, APortThatIsNoneOrAJobFileThatIsNoINIFileEndsTheRunBeforeItStarts) {
+  IdleTerminal terminal;
+  ASSERT_FALSE(terminal.Path().empty());
+  ASSERT_EQ(mkfifo(folder.Path("fifo").c_str(), 0600), 0);
+  fs::create_symlink(terminal.Path(), folder.Path("line.ini"));
+  const std::string program = "\x7F" "ELF" + std::string("\x02\x01\x01\0\0\0", 6) + "Message=";
+  folder.Write("program.bin", program);
+  folder.Write("notes.txt", "Line 4 stopped at 10:40\n");
+  const std::string forms = " is not a port: a port is COM1 to COM255, its number alone, or a device path such as "
+                            "/dev/ttyUSB0\nTry 'quarnet --help'.\n";
+  const std::string left = "; it is left as it is\nTry 'quarnet --help'.\n";
+  struct Case {
+    std::string arguments;
+    std::string said;
+  };
+  const Case cases[] = {
+      {"COMX", "quarnet: COMX" + forms},
+      {"-d job.ini COM65543", "quarnet: COM65543" + forms},
+      {"--list COM99999", "quarnet: COM99999" + forms},
+      {"--save-logs -p COM-1", "quarnet: COM-1" + forms},
+      {"--job fifo", "quarnet: job file fifo is a FIFO, not an INI file" + left},
+      {"--list --job=line.ini", "quarnet: job file line.ini is a link to a character device, not an INI file" + left},
+      {"program.bin", "quarnet: job file program.bin is not an INI file (it holds binary bytes)" + left},
+      {"--list notes.txt COM3",
+       "quarnet: job file notes.txt is not an INI file (line 1 is neither [section], key=value, a comment nor "
+       "blank)" + left},
+  };
+  for (const Case& c : cases) {
+    ProgramRun run = Start(c.arguments + " </dev/null");
+    EXPECT_EQ(run.exitCode, 1) << c.arguments;
+    EXPECT_EQ(run.output, c.said) << c.arguments;
+  }
+  EXPECT_FALSE(fs::exists(folder.Path("LogFiles")));
+  EXPECT_FALSE(fs::exists(folder.Path("job.ini")));
+  EXPECT_TRUE(fs::is_fifo(folder.Path("fifo")));
+  EXPECT_EQ(fs::read_symlink(folder.Path("line.ini")), terminal.Path());
+  EXPECT_TRUE(fs::is_character_file(terminal.Path()));
+  EXPECT_EQ(folder.Read("program.bin"), program);
+  EXPECT_EQ(folder.Read("notes.txt"), "Line 4 stopped at 10:40\n");
+  EXPECT_EQ(folder.Listing(),
+            (std::vector<std::string>{"dev", "fifo", "line.ini", "notes.txt", "program.bin", "quarnet"}));
+}
+
+// A user outside the dialout group may not open a tty: the window shows a box naming
+// the device and the remedy, and a shell operation says the same on the terminal and
+// in the job file, where before there was only "cannot find a Velantor unit".
+TEST_F(Program, APortThatMayNotBeOpenedIsNamedWithTheRemedy) {
+  IdleTerminal terminal;
+  ASSERT_FALSE(terminal.Path().empty());
+  ASSERT_EQ(chmod(terminal.Path().c_str(), 0), 0);
+  if (geteuid() == 0) {
+    // Root opens a tty whatever its mode; as nobody the mode counts.
+    if (!ProgramInstalled("setpriv")) GTEST_SKIP() << "root, and no setpriv to run the program as another user";
+    runAs = "setpriv --reuid=65534 --regid=65534 --clear-groups ";
+    fs::permissions(folder.Path(), fs::perms::all);
+  }
+  const std::string said = "Cannot open " + terminal.Path() +
+                           ": Permission denied. Add your user to the dialout group (sudo usermod -aG dialout "
+                           "$USER), then log in again.";
+  ProgramRun run = Start("-p " + terminal.Path(), "then log in again.");
+  EXPECT_EQ(run.exitCode, 0) << run.output;
+  EXPECT_NE(run.output.find("Error: " + said), std::string::npos) << run.output;
+  EXPECT_NE(run.output.find("-- cannot find a Velantor unit"), std::string::npos) << run.output;
+
+  run = Start("--list job.ini --port=" + terminal.Path() + " </dev/null");
+  EXPECT_EQ(run.exitCode, 2) << run.output;
+  EXPECT_NE(run.output.find(terminal.Path() + " ERROR:Permission denied"), std::string::npos) << run.output;
+  EXPECT_NE(run.output.find("Error: " + said), std::string::npos) << run.output;
+  EXPECT_NE(run.output.find("Failed: " + said), std::string::npos) << run.output;
+  EXPECT_EQ(folder.Read("job.ini"), "Message=" + said + "\r\n");
 }
 
 TEST_F(Program, LogFolderThatCannotBeMadeEndsTheProgram) {

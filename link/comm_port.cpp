@@ -183,7 +183,7 @@ bool OpenCommPortOverlapped(OverlappedPort& port, int portNumber, uint32_t baud,
                             bool parityOn, bool even, bool ctsFlow, int16_t timeoutMs) {
   ClearPort(port);
   port.timeoutMs = timeoutMs;
-  Trace("COM%d:Speed=%u StopBits=%d Parity=%d", portNumber, baud, stopBitCode, parityOn ? 1 : 0);
+  Trace("%s:Speed=%u StopBits=%d Parity=%d", PortName(portNumber).Data(), baud, stopBitCode, parityOn ? 1 : 0);
   port.device = OpenSerialDevice(portNumber);
   if (port.device == nullptr) return false;
   if (!port.device->Configure(Settings(baud, stopBitCode, parityOn, even, ctsFlow))) {

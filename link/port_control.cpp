@@ -26,10 +26,10 @@ constexpr int16_t PortTimeoutMs = 0;
 // leave it where it is.
 bool lockFileCreated = false;
 
-void PutPortName(Stream& stream) {
-  PutText(stream, "COM");
-  PutInt(stream, PortNumber);
-}
+// The first refusal for want of permission since it was last forgotten.
+PermissionRefusal permissionRefusal;
+
+void PutPortName(Stream& stream) { PutString(stream, PortName(PortNumber)); }
 
 bool OpenLink() {
   return OpenCommPortOverlapped(LinkPort, PortNumber, BaudRate, StopBitCode, EvenParity, EvenParity,
@@ -39,7 +39,26 @@ bool OpenLink() {
 void TraceStep(const char* operation, const char* step) {
   PutText(DetailStream, operation);
   PutText(DetailStream, step);
-  PutInt(DetailStream, PortNumber);
+  if (PortNumber == PathPortNumber) {
+    PutString(DetailStream, PortPath);
+  } else {
+    PutInt(DetailStream, PortNumber);
+  }
+}
+
+// "lockVelantorCommPort<n>" for COM port n, as the cooperating tools look for it; a
+// port named by its path has its full path in the name, '/' written as '_'
+// ("lockVelantorCommPort_dev_pts_5"), so that two ports never share a lock file.
+String LockFileLeaf() {
+  String leaf = "lockVelantorCommPort";
+  if (PortNumber != PathPortNumber) {
+    StringStream name(leaf);
+    PutInt(name, PortNumber);
+    return leaf;
+  }
+  String path = FullPath(PortPath);
+  for (char c : path.View()) leaf += c == '/' ? '_' : c;
+  return leaf;
 }
 
 // "COM<port>:<err>:<syserr>", and on Linux the way to get access when the user may
@@ -78,10 +97,7 @@ void CreateLockFile() {
   PutText(DetailStream, "OpenPort creating lock file: ");
   PutString(DetailStream, directory);
   PutText(DetailStream, "\r\n");
-  LockFileName = AddSeparator(directory);
-  LockFileName += "lockVelantorCommPort";
-  StringStream name(LockFileName);
-  PutInt(name, PortNumber);
+  LockFileName = Concatenate(AddSeparator(directory), LockFileLeaf());
   int descriptor = CreateWrite(LockFileName, false);
   lockFileCreated = descriptor >= 0;
   if (descriptor < 0 && LastOsErrorNumber() == EEXIST) descriptor = CreateWrite(LockFileName, true);
@@ -108,6 +124,9 @@ bool OpenPort() {
     PutText(DetailStream, "\r\n");
     if (OpenLink()) break;
     PortError error = LastPortError();
+    if (error == PortPermissionDenied && permissionRefusal.port == 0) {
+      permissionRefusal = PermissionRefusal{PortNumber, LastPortErrorNumber()};
+    }
     if (error == PortInUse || error == PortAccessDenied) {
       PutText(ReportStream, ".");
       dots = true;
@@ -198,6 +217,10 @@ bool ChangeBaudRate() {
 }
 
 bool IsPortOpen() { return IsOpen(LinkPort); }
+
+PermissionRefusal FirstPermissionRefusal() { return permissionRefusal; }
+
+void ForgetPermissionRefusal() { permissionRefusal = PermissionRefusal{}; }
 
 bool LinkVanished() { return IsPortOpen() && LinkPort.vanished; }
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <filesystem>
 #include <fstream>
 
@@ -98,6 +99,65 @@ TEST_F(PortControl, AStopRequestEndsTheWaitForAPortHeldElsewhere) {
   EXPECT_LE(clock.Now() - start, 1'100'000u);
   ExitRequested = false;
   CloseCommPort(other);
+}
+
+// A tty named by its path has no COM number: its messages, its traces and its lock file
+// carry the path, each '/' of the lock file's name written as '_'.
+TEST_F(PortControl, APortNamedByItsPathIsNamedAndLockedByIt) {
+  TemporaryFolder folder("lock");
+  lockFolder.Set(folder.Path());
+  ClosePort();
+  AttachVirtualLine(PathPortNumber, &line);
+  PortNumber = PathPortNumber;
+  PortPath = "/dev/serial/by-id/usb-FTDI-if00";
+  std::string lockFile = folder.Path("lockVelantorCommPort_dev_serial_by-id_usb-FTDI-if00");
+  captured.clear();
+  ASSERT_TRUE(OpenPort());
+  EXPECT_TRUE(Said("OpenPort opening comm port: /dev/serial/by-id/usb-FTDI-if00 19200\r\n")) << captured;
+  EXPECT_EQ(LockFileName, lockFile.c_str());
+  EXPECT_TRUE(fs::exists(lockFile));
+  ClosePort();
+  EXPECT_FALSE(fs::exists(lockFile));
+  AttachVirtualLine(PathPortNumber, nullptr);
+
+  PortPath = "/dev/ttyUSB9";
+  captured.clear();
+  EXPECT_FALSE(OpenPort());
+  EXPECT_TRUE(Said("/dev/ttyUSB9 is not present on this computer\r\n")) << captured;
+  EXPECT_TRUE(fs::is_empty(folder.Path()));
+  PortPath.Clear();
+  PortNumber = 1;
+}
+
+// Ports 3 and 5 may not be opened by this user: the first refusal is kept, with the
+// system's reason, until it is forgotten; the dialout hint goes to the report as ever.
+std::unique_ptr<SerialDevice> RefuseSomePorts(int port) {
+  bool denied = port == 3 || port == 5;
+  SetLastPortError(denied ? PortPermissionDenied : PortNotPresent, denied ? (port == 3 ? EACCES : EPERM) : ENOENT);
+  return nullptr;
+}
+
+TEST_F(PortControl, TheFirstRefusalForWantOfPermissionIsKept) {
+  ClosePort();
+  SerialDeviceOpener before = InstallSerialDeviceOpener(RefuseSomePorts);
+  ForgetPermissionRefusal();
+  captured.clear();
+  for (int port : {2, 3, 4, 5}) {
+    PortNumber = static_cast<int16_t>(port);
+    EXPECT_FALSE(OpenPort()) << port;
+  }
+  EXPECT_EQ(FirstPermissionRefusal().port, 3);
+  EXPECT_EQ(FirstPermissionRefusal().systemErrorNumber, EACCES);
+  EXPECT_TRUE(Said("COM3:13:Error: Permission denied\r\nSerial ports need membership of the dialout group"))
+      << captured;
+  ForgetPermissionRefusal();
+  EXPECT_EQ(FirstPermissionRefusal().port, 0);
+  PortNumber = 5;
+  EXPECT_FALSE(OpenPort());
+  EXPECT_EQ(FirstPermissionRefusal().port, 5);
+  EXPECT_EQ(FirstPermissionRefusal().systemErrorNumber, EPERM);
+  InstallSerialDeviceOpener(before);
+  PortNumber = 1;
 }
 
 TEST_F(PortControl, ReopeningAtAnotherSpeed) {

@@ -2,7 +2,10 @@
 
 #include <cerrno>
 #include <cstring>
+#include <string>
 #include <utility>
+
+#include "runtime/program_state.h"
 
 namespace {
 
@@ -23,6 +26,11 @@ void SetLastPortError(PortError error, int systemErrorNumber) {
   lastErrorNumber = systemErrorNumber;
   // SystemErrorText() reads errno: left at this number, it words this failure.
   errno = systemErrorNumber;
+}
+
+String PortName(int port) {
+  if (port == PathPortNumber) return PortPath;
+  return String::Copy("COM" + std::to_string(port));
 }
 
 std::unique_ptr<SerialDevice> OpenSerialDevice(int port) {

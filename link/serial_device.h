@@ -54,6 +54,9 @@ enum PortError : int {
   PortInUse = 32,
   PortInvalidParameter = 87,
   PortOtherError = -1,
+  // The user may not open the device (EACCES, EPERM): on Linux a tty's mode keeps
+  // serial ports to a group, and no retry will change that.
+  PortPermissionDenied = -2,
 };
 
 // The error of the last failing device operation, and the system's text for it.
@@ -62,6 +65,10 @@ int LastPortErrorNumber();  // the system's own error number
 void SetLastPortError(PortError error, int systemErrorNumber);
 // "Error: " and the system's text for LastPortErrorNumber().
 String PortErrorText();
+
+// How messages name port `port`: "COM3", or for PathPortNumber the device path the
+// command line named.
+String PortName(int port);
 
 // Opens COM port `port`. nullptr and LastPortError() on failure.
 using SerialDeviceOpener = std::unique_ptr<SerialDevice> (*)(int port);

@@ -12,5 +12,11 @@
 #include "runtime/string.h"
 
 // Empty when the number has no device (0, negative, above COM96 without a link):
-// opening it finds no port.
+// opening it finds no port. For PathPortNumber, the device path the command line named.
 String DevicePathForPort(int port);
+
+// The COM port whose device `path` is, so that a device named by its path is named
+// and locked as that COM port always was: a link com<n> of the port folders, or a
+// device of the built-in numbering, that is `path` or leads to the same device
+// (/dev/serial/by-id/... to /dev/ttyUSB0: COM33). 0 when it is none of them.
+int PortForDevicePath(const String& path);

@@ -5,6 +5,8 @@
 #include <filesystem>
 #include <string>
 
+#include "runtime/program_state.h"
+#include "testing/idle_terminal.h"
 #include "testing/saved_variable.h"
 #include "testing/temporary_folder.h"
 
@@ -54,6 +56,50 @@ TEST_F(PortNamesTest, TheDeviceFolderNamesEveryPort) {
     EXPECT_EQ(DevicePathForPort(200), folder.Path("devices/com200")) << devices;
     EXPECT_EQ(DevicePathForPort(0), "") << devices;
   }
+}
+
+TEST_F(PortNamesTest, ThePathPortIsThePathTheCommandLineNamed) {
+  PortPath = "/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A10K3Q7B-if00-port0";
+  EXPECT_EQ(DevicePathForPort(PathPortNumber), PortPath.View());
+  PortPath.Clear();
+}
+
+TEST_F(PortNamesTest, ADevicePathIsTheCOMPortWhoseDeviceItIs) {
+  IdleTerminal linked;
+  IdleTerminal unlinked;
+  ASSERT_FALSE(linked.Path().empty());
+  ASSERT_FALSE(unlinked.Path().empty());
+  std::filesystem::create_symlink(linked.Path(), userPorts() + "/com3");
+  std::filesystem::create_symlink(linked.Path(), folder.Path("by-id"));
+  std::filesystem::create_directories(folder.Path("devices"));
+  std::filesystem::create_symlink(linked.Path(), folder.Path("devices/com4"));
+  std::filesystem::create_symlink(folder.Path("unplugged"), folder.Path("devices/com9"));
+  struct Case {
+    std::string path;
+    int port;
+  };
+  // The user's links and the built-in numbering.
+  const Case userPortCases[] = {
+      {linked.Path(), 3},
+      {folder.Path("by-id"), 3},
+      {userPorts() + "/com3", 3},
+      {"/dev/ttyUSB0", 33},
+      {"/dev/ttyACM31", 96},
+      {"/dev/ttyACM32", 0},
+      {unlinked.Path(), 0},
+      {"/dev/null", 0},
+  };
+  for (const Case& c : userPortCases) EXPECT_EQ(PortForDevicePath(String::Copy(c.path)), c.port) << c.path;
+  // The device folder alone, dangling links included.
+  deviceFolder.Set(folder.Path("devices"));
+  const Case deviceFolderCases[] = {
+      {linked.Path(), 4},
+      {folder.Path("by-id"), 4},
+      {folder.Path("devices/com9"), 9},
+      {"/dev/ttyUSB0", 0},
+      {unlinked.Path(), 0},
+  };
+  for (const Case& c : deviceFolderCases) EXPECT_EQ(PortForDevicePath(String::Copy(c.path)), c.port) << c.path;
 }
 
 }  // namespace

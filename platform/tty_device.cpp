@@ -59,7 +59,10 @@ PortError OpenError(int error) {
     case EBUSY:  // another user's TIOCEXCL
     case EWOULDBLOCK:  // another opener's advisory lock
       return PortInUse;
-    default:  // EACCES and EPERM too: the caller words the system's text and how to get access
+    case EACCES:
+    case EPERM:
+      return PortPermissionDenied;
+    default:
       return PortOtherError;
   }
 }

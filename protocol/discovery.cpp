@@ -122,10 +122,7 @@ bool ProbeSoftware(UnitInfo& unit) {
   return false;
 }
 
-void PutPort(Stream& stream) {
-  PutText(stream, "COM");
-  PutInt(stream, PortNumber);
-}
+void PutPort(Stream& stream) { PutString(stream, PortName(PortNumber)); }
 
 void ReportProgrammerSpeed() {
   Debug("-- programmer baud rate = ");
@@ -217,6 +214,11 @@ bool SearchEnvironmentPorts(UnitInfo& unit) {
     while (!list.Empty() && (list[0] == ',' || list[0] == ';' || list[0] == ' ')) list = From(list, 1);
   }
   return false;
+}
+
+bool SearchPathPort(UnitInfo& unit) {
+  PortNumber = PathPortNumber;
+  return !PortPath.Empty() && OpenAndProbe(unit, true);
 }
 
 bool SearchAllPorts(UnitInfo& unit) {

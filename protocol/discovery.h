@@ -16,5 +16,8 @@ int ReadRawBlock(uint8_t* buffer, int count);
 // The ports named by VELANTORPORTLIST (or VELANTORPORT). On success the unit's port
 // is open and named by PortNumber.
 bool SearchEnvironmentPorts(UnitInfo& unit);
+// The port the command line named by a device path that is no COM port's; the search
+// of every port never reaches it otherwise.
+bool SearchPathPort(UnitInfo& unit);
 // The remembered port, then ports 1 to 99.
 bool SearchAllPorts(UnitInfo& unit);

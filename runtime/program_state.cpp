@@ -9,6 +9,7 @@ const char* ArgList[MaxArguments] = {};
 bool DebugOn = false;
 bool DetailedDebugOn = false;
 int16_t PortNumber = 0;
+String PortPath;
 uint32_t BaudRate = 19200;
 bool EvenParity = false;
 String JobFile;

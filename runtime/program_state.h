@@ -23,6 +23,11 @@ extern const char* ArgList[MaxArguments];
 extern bool DebugOn;
 extern bool DetailedDebugOn;
 extern int16_t PortNumber;
+// A port named on the command line by a device path that is none of the COM ports'
+// devices has no number of its own: PortNumber is PathPortNumber and PortPath holds
+// the path, which its messages and its lock file use where a COM port shows "COM<n>".
+inline constexpr int16_t PathPortNumber = -1;
+extern String PortPath;
 extern uint32_t BaudRate;
 extern bool EvenParity;
 extern String JobFile;

@@ -1,6 +1,7 @@
 // libFuzzer target: the command line. Any text is split into items within the
 // program's limits; items built into one text come back the same when split; and the
-// options of items that hold only 'd' letters are read.
+// options of items that hold only 'd' letters are read, with the port and job file
+// items the program's check lets through.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -62,6 +63,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   for (int i = 1; i < ArgCount; ++i) {
     if (!OnlyDebugLetters(ArgList[i])) return 0;
   }
+  // As the program does: the items that name no port, or a job file not to be
+  // written, end it before ReadOptions.
+  if (std::string error; !CheckPortAndJobFile(error)) return 0;
   ReadOptions();
   return 0;
 }

@@ -3,12 +3,14 @@
 #include <cstring>
 
 #include "link/port_control.h"
+#include "platform/port_names.h"
 #include "protocol/connection.h"
 #include "protocol/discovery.h"
 #include "protocol/identification.h"
 #include "runtime/files.h"
 #include "runtime/console_streams.h"
 #include "runtime/log.h"
+#include "runtime/message_box.h"
 #include "runtime/program_state.h"
 #include "ui/tool/port_and_speed.h"
 #include "ui/tool/tool_form.h"
@@ -20,9 +22,21 @@ namespace {
 void Report(std::string_view text) { PutText(ReportStream, text); }
 
 void ReportPort(std::string_view what) {
-  Report("COM");
-  PutInt(ReportStream, PortNumber);
+  PutString(ReportStream, PortName(PortNumber));
   Report(what);
+}
+
+// Without the right to open serial ports no unit is ever found, and the console's
+// lines pass unseen: a box names the device and what the operator can do about it.
+void ShowPermissionRefusal() {
+  PermissionRefusal refusal = FirstPermissionRefusal();
+  if (refusal.port == 0) return;
+  String text = "Cannot open ";
+  text += DevicePathForPort(refusal.port).View();
+  text += ": ";
+  text += std::strerror(refusal.systemErrorNumber);
+  text += ". Add your user to the dialout group (sudo usermod -aG dialout $USER), then log in again.";
+  ShowMessage(text, "Error", MessageIconError);
 }
 
 // Where cooperating tools look for the port's lock file.
@@ -81,8 +95,10 @@ void ConnectOnChosenPort(ToolForm& form) {
   }
   BaudRate = SettingsFileSpeed();
   ReportLockFolder();
+  ForgetPermissionRefusal();
   if (!OpenPort()) {
     ReportOpenFailure();
+    ShowPermissionRefusal();
     return;
   }
   ReportPort(" opened\r\n");
@@ -105,10 +121,14 @@ void Search(ToolForm& form) {
   ReportLockFolder();
   bool logWasVisible = form.LogVisible;
   SetLogVisible(form, true);
-  if (!SearchWith(form, SearchEnvironmentPorts) && !SearchWith(form, SearchAllPorts)) {
+  ForgetPermissionRefusal();
+  bool pathPort = PortNumber == PathPortNumber;
+  if (!(pathPort && SearchWith(form, SearchPathPort)) && !SearchWith(form, SearchEnvironmentPorts) &&
+      !SearchWith(form, SearchAllPorts)) {
     EnterDisconnectedState(form);
-    SetPort(form, SettingsFilePort());
+    SetPort(form, pathPort ? PathPortNumber : SettingsFilePort());
     Report("-- cannot find a Velantor unit\r\n");
+    ShowPermissionRefusal();
   }
   SetLogVisible(form, logWasVisible);
 }

@@ -29,12 +29,10 @@ bool PortOpens(int port) {
 
 void SetPort(ToolForm& form, int port) {
   PortNumber = static_cast<int16_t>(port);
-  WriteToolSetting("CommPort", IntText(port));
-  String text = "none";
-  if (port != 0) {
-    text = "COM";
-    text += IntText(port);
-  }
+  // A device path has no number to keep: the next start names it again, or takes the
+  // COM port remembered before.
+  if (port != PathPortNumber) WriteToolSetting("CommPort", IntText(port));
+  String text = port != 0 ? PortName(port) : String("none");
   PelSetText(form.portText.window, text.View());
 }
 

@@ -6,7 +6,8 @@
 
 struct ToolForm;
 
-// PortNumber, the "CommPort" setting and the port text ("none" for 0).
+// PortNumber, the "CommPort" setting (not for PathPortNumber) and the port text
+// ("none" for 0).
 void SetPort(ToolForm& form, int port);
 // BaudRate, the "BaudRate" setting and the speed text; 0 is taken as 19200.
 void SetSpeed(ToolForm& form, uint32_t speed);

@@ -5,12 +5,14 @@
 #include <cerrno>
 
 #include "protocol/unit_procedures.h"
+#include "runtime/message_box.h"
 #include "sim/system_file.h"
 #include "ui/tool/connection_state.h"
 #include "ui/tool/port_and_speed.h"
 #include "ui/tool/tool_settings.h"
 #include "ui/tool/tool_window_fixture.h"
 #include "ui/tool/unit_list.h"
+#include "ui/toolkit/core/headless_backend.h"
 
 namespace {
 
@@ -233,6 +235,75 @@ TEST_F(ToolWindow, ConnectSaysWhyThePortDidNotOpen) {
     EXPECT_EQ(Text(Form().connectButton.window), "Connect");
   }
   InstallSerialDeviceOpener(before);
+}
+
+// Ports 2 and 3 are the user's to open but for the mode of their ttys; the rest are absent.
+std::unique_ptr<SerialDevice> DeniedOpen(int port) {
+  bool denied = port == 2 || port == 3;
+  SetLastPortError(denied ? PortPermissionDenied : PortNotPresent, denied ? EACCES : ENOENT);
+  return nullptr;
+}
+
+// A user outside the dialout group finds no unit on any port; the console's lines pass
+// unseen, so a box names the first device refused and the remedy, for Connect and for
+// the search alike. Other failures show no box.
+TEST_F(ToolWindow, APortThatMayNotBeOpenedIsNamedInABox) {
+  OpenMainWindow();
+  SerialDeviceOpener before = InstallSerialDeviceOpener(DeniedOpen);
+  const std::string remedy =
+      ": Permission denied. Add your user to the dialout group (sudo usermod -aG dialout $USER), then log in again.";
+  TakeShownMessageBoxes();
+  struct Case {
+    int port;
+    StdButtonControl& button;
+    std::string box;  // empty: none
+  };
+  const Case cases[] = {
+      {3, Form().connectButton, "Cannot open " + folder.Path("dev/com3") + remedy},
+      {4, Form().connectButton, ""},
+      {4, Form().searchButton, "Cannot open " + folder.Path("dev/com2") + remedy},
+  };
+  for (const Case& c : cases) {
+    SetPort(Form(), c.port);
+    OperatorClick(c.button.window.hwnd);
+    Pump(20);
+    std::vector<ShownMessageBox> boxes = TakeShownMessageBoxes();
+    ASSERT_EQ(boxes.size(), c.box.empty() ? 0u : 1u) << c.port;
+    if (!c.box.empty()) {
+      EXPECT_EQ(boxes[0].caption, "Error");
+      EXPECT_EQ(boxes[0].text, c.box);
+      EXPECT_EQ(boxes[0].style, MessageIconError);
+    }
+    EXPECT_EQ(Text(Form().connectButton.window), "Connect");
+  }
+  EXPECT_NE(ConsoleSaid().find("COM3 ERROR:Permission denied\r\n"), std::string::npos) << ConsoleSaid();
+  InstallSerialDeviceOpener(before);
+}
+
+// A tty named by its path on the command line is no COM port: the search at start tries
+// it first, the window shows its path, and the settings keep the COM port they had.
+TEST_F(ToolWindow, APortNamedByItsPathIsSearchedFirstAndNotRemembered) {
+  WriteToolSetting("CommPort", "7");
+  PortNumber = PathPortNumber;
+  PortPath = "/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A10K3Q7B-if00-port0";
+  AttachSystem(PathPortNumber, DemoSystem());
+  OpenMainWindow();
+  EXPECT_EQ(Text(Form().portText.window), PortPath.View());
+  EXPECT_EQ(Text(Form().connectButton.window), "Disconnect");
+  EXPECT_EQ(UnitLines().size(), 3u);
+  EXPECT_NE(ConsoleSaid().find(std::string(PortPath.View()) + " opened\r\n"), std::string::npos) << ConsoleSaid();
+
+  // Disconnected, nothing answers on it any more: a search finds no unit and leaves it shown.
+  OperatorClick(Form().connectButton.window.hwnd);
+  Pump(20);
+  AttachVirtualLine(PathPortNumber, nullptr);
+  OperatorClick(Form().searchButton.window.hwnd);
+  Pump(20);
+  EXPECT_NE(ConsoleSaid().find("-- cannot find a Velantor unit\r\n"), std::string::npos);
+  EXPECT_EQ(PortNumber, PathPortNumber);
+  EXPECT_EQ(Text(Form().portText.window), PortPath.View());
+  EXPECT_EQ(ReadToolSetting("CommPort"), "7");
+  PortPath.Clear();
 }
 
 TEST_F(ToolWindow, TheLogButtonShowsAndHidesTheLog) {
