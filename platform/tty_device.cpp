@@ -101,18 +101,20 @@ bool OpenElsewhere(int descriptor) {
   return found;
 }
 
-// 0, or the error number of the reason the tty cannot be this program's alone.
-// TIOCEXCL turns away other users' opens (EBUSY), but not root's: root sees a holder
-// by its flag instead. The flag of a holder that died without closing (kill -9) stays
-// on a pseudo-terminal while its other end is open (a real tty drops it at its last
-// close), so a flag counts only while somebody has the tty open. The advisory lock,
-// which other serial programs test too, holds against everyone.
+// 0, or the error number of the reason the tty cannot be this program's alone. Use is
+// judged by the advisory lock, which other serial programs test too and which dies
+// with its process: a Quarnet killed with kill -9 leaves nothing behind. The program
+// never sets the tty's exclusive flag (TIOCEXCL): on a pseudo-terminal the flag of a
+// holder that died stays while the other end is open, and every later open by another
+// user would be refused for good. Another program's flag is honoured: it turns away
+// other users' opens (EBUSY) itself, and root's open counts it while somebody still has
+// the tty open.
 int TakeExclusiveUse(int descriptor) {
   int heldExclusively = 0;
   if (ioctl(descriptor, TIOCGEXCL, &heldExclusively) == 0 && heldExclusively != 0 && OpenElsewhere(descriptor)) {
     return EBUSY;
   }
-  if (flock(descriptor, LOCK_EX | LOCK_NB) != 0 || ioctl(descriptor, TIOCEXCL) != 0) return errno;
+  if (flock(descriptor, LOCK_EX | LOCK_NB) != 0) return errno;
   return 0;
 }
 
@@ -171,7 +173,9 @@ std::unique_ptr<TtyDevice> TtyDevice::Open(const String& path) {
     Fail(OpenError(errno), errno);
     return nullptr;
   }
-  if (int error = TakeExclusiveUse(descriptor); error != 0) {
+  // A file or a device that is no tty (/dev/null) takes no line settings.
+  int error = isatty(descriptor) ? TakeExclusiveUse(descriptor) : ENOTTY;
+  if (error != 0) {
     close(descriptor);
     Fail(OpenError(error), error);
     return nullptr;
@@ -182,7 +186,6 @@ std::unique_ptr<TtyDevice> TtyDevice::Open(const String& path) {
 TtyDevice::TtyDevice(int descriptor) : descriptor_(descriptor) { ReadLineErrorCounts(counts_); }
 
 TtyDevice::~TtyDevice() {
-  ioctl(descriptor_, TIOCNXCL);
   flock(descriptor_, LOCK_UN);
   close(descriptor_);
 }

@@ -1,6 +1,8 @@
 #include "platform/tty_device.h"
 
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <csignal>
 
 #include <cerrno>
 #include <fcntl.h>
@@ -175,6 +177,28 @@ TEST_F(TtyDeviceTest, ASecondOpenFindsThePortInUseUntilTheFirstCloses) {
   }
   first.reset();
   EXPECT_NE(OpenTtyDevice(6), nullptr);
+}
+
+// A Quarnet killed with kill -9 while it holds the port: its advisory lock dies with
+// it, and it leaves no exclusive flag that would refuse the next run.
+TEST_F(TtyDeviceTest, AHolderKilledOutrightLeavesThePortFree) {
+  pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    std::unique_ptr<SerialDevice> device = OpenTtyDevice(5);
+    if (device == nullptr) _exit(3);
+    raise(SIGKILL);
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFSIGNALED(status)) << "the child opened the port and was killed";
+  int probe = open(terminal.Slave().c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+  ASSERT_GE(probe, 0);
+  int exclusive = 1;
+  ASSERT_EQ(ioctl(probe, TIOCGEXCL, &exclusive), 0);
+  EXPECT_EQ(exclusive, 0);
+  close(probe);
+  EXPECT_NE(OpenTtyDevice(5), nullptr) << PortErrorText().View();
 }
 
 TEST_F(TtyDeviceTest, APortHeldExclusivelyWithoutTheLockIsInUse) {
