@@ -5,10 +5,10 @@
 #include <string>
 
 #include "app/command_answers.h"
-#include "ops/save_logs.h"
-#include "ops/update_all.h"
 #include "generic/string_utility.h"
 #include "link/port_control.h"
+#include "ops/save_logs.h"
+#include "ops/update_all.h"
 #include "protocol/unit_info.h"
 #include "runtime/console_streams.h"
 #include "runtime/ini_file.h"
@@ -22,6 +22,7 @@
 #include "ui/tool/setup_transfer.h"
 #include "ui/tool/tool_form.h"
 #include "ui/tool/unit_list.h"
+#include "ui/toolkit/controls/form_trace.h"
 
 namespace {
 
@@ -230,6 +231,8 @@ void SetCommandResults(int descriptor) { resultDescriptor = descriptor; }
 
 void RunCommand(const CommandRequest& request) {
   AnswerMessagesOnTerminal(request.yes);
+  // The window's own trace is for debugging; the terminal is for the operator.
+  KeepFormTraceInTheLog(!DebugOn && !DetailedDebugOn);
   // The window puts the remembered port into PortNumber when none was named.
   bool portGiven = PortNumber != 0;
   CreateMainWindow();

@@ -56,6 +56,7 @@ TEST_F(Command, ListPrintsTheSystemAloneOnStandardOutput) {
         << arguments;
     EXPECT_NE(run.output.find("Done: Units listed: 3"), std::string::npos) << run.output;
     EXPECT_EQ(run.output.find("aborted"), std::string::npos) << run.output;
+    EXPECT_EQ(run.output.find("ToolFormInitialise"), std::string::npos) << "the window's trace stays in the log";
     EXPECT_TRUE(fs::is_empty(folder.Path("locks")));
   }
   EXPECT_EQ(folder.Read("job.ini"), "Message=Units listed: 3\r\n");
@@ -105,6 +106,7 @@ TEST_F(Command, AUnitIsListedOnAPortNamedByItsDevicePath) {
               "09\tKR5\t6.08r12\t2209455\tDischarge gate I/O\n")
         << c.arguments;
     EXPECT_NE(run.output.find(c.opened + "\r\n"), std::string::npos) << c.arguments << run.output;
+    EXPECT_NE(run.output.find("ToolFormInitialise"), std::string::npos) << "debugging shows the window's trace";
     EXPECT_NE(run.output.find("ClosePort deleting lock file: locks/" + c.lockFile + "\r\n"), std::string::npos)
         << c.arguments;
     EXPECT_TRUE(fs::is_empty(folder.Path("locks"))) << c.arguments;
