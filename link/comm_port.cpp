@@ -77,7 +77,8 @@ void Retire(OverlappedPort& port) {
   if (!QueueEmpty(port)) PushOldest(port);
 }
 
-// The oldest write's transferred count, 0 while it is still under way, or -1.
+// The oldest write's transferred count, 0 while it is still under way, or -1 (also
+// at a stop).
 int PollOldest(OverlappedPort& port, uint32_t waitMs) {
   TxRequest& request = port.txQueue[port.txHead];
   uint32_t expected = StretchLength(request);
@@ -92,9 +93,10 @@ int PollOldest(OverlappedPort& port, uint32_t waitMs) {
       CommTrace("Write error: TIMEOUT");
       return -1;
     }
+    if (ExitRequested) return -1;
     uint32_t waited = TickMilliseconds() - start;
     if (waited >= waitMs) return 0;
-    port.device->WaitForOutputRoom(waitMs - waited);
+    port.device->WaitForOutputRoom(std::min(waitMs - waited, StopPollMs));
   }
   request.pending = false;
   Retire(port);
@@ -119,11 +121,23 @@ bool CompleteOldest(OverlappedPort& port) {
       ok = false;
       break;
     }
+    if (ExitRequested) {
+      ok = false;
+      break;
+    }
     port.device->WaitForOutputRoom(10);
   }
   request.pending = false;
   Retire(port);
   return ok;
+}
+
+// What the device still holds is discarded with the queue, so that a long block stops
+// at once rather than drain for seconds on a slow line.
+void DropQueuedWrites(OverlappedPort& port) {
+  port.txHead = port.txTail;
+  port.txDone = port.txFill;
+  port.device->Purge();
 }
 
 void ClearPort(OverlappedPort& port) {
@@ -206,8 +220,10 @@ void CloseCommPortOverlapped(OverlappedPort& port) {
 bool FlushCommPortOverlapped(OverlappedPort& port) {
   if (!IsOpen(port)) return false;
   bool ok = true;
-  while (!QueueEmpty(port)) ok = CompleteOldest(port) && ok;
-  return port.device->Drain() && ok;
+  while (!QueueEmpty(port) && !ExitRequested) ok = CompleteOldest(port) && ok;
+  if (!ExitRequested && port.device->Drain()) return ok;
+  if (ExitRequested) DropQueuedWrites(port);
+  return false;
 }
 
 int ReadCommPortOverlapped(OverlappedPort& port, uint8_t* buffer, int count) {

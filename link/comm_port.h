@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "link/serial_device.h"
+#include "runtime/operator_stop.h"
 
 inline constexpr uint32_t TxRingSize = 65536;
 inline constexpr uint32_t TxQueueSize = 256;
@@ -49,7 +50,8 @@ bool OpenCommPortOverlapped(OverlappedPort& port, int portNumber, uint32_t baud,
                             bool parityOn, bool even, bool ctsFlow, int16_t timeoutMs);
 void CloseCommPortOverlapped(OverlappedPort& port);
 // Completes every queued write, oldest first, and waits until the bytes have left.
-// True when every write completed whole.
+// True when every write completed whole. After a stop the writes not yet handed to the
+// device are dropped: a unit takes a cut packet as noise.
 bool FlushCommPortOverlapped(OverlappedPort& port);
 // Bytes read (0 when nothing arrived), or -1.
 int ReadCommPortOverlapped(OverlappedPort& port, uint8_t* buffer, int count);

@@ -7,6 +7,7 @@
 #include "generic/checksum.h"
 #include "runtime/clock.h"
 #include "runtime/log.h"
+#include "runtime/operator_stop.h"
 #include "runtime/program_state.h"
 
 uint8_t SendBuffer[PacketBufferSize + 1];
@@ -97,18 +98,19 @@ bool FillReceiveBuffer(OverlappedPort& port) {
 
 // Waits for the bytes by waiting for input on the port rather than sleeping a fixed
 // 10 ms, so an exchange costs its line time, and a wait that gets nothing ends as its
-// time limit passes rather than up to a poll step later. A failed read ends the wait:
-// a device that has gone will not deliver the rest.
+// time limit passes rather than up to a poll step later. A stop ends the wait too, seen
+// within StopPollMs even when it comes from another thread. A failed read ends the
+// wait: a device that has gone will not deliver the rest.
 uint32_t ReceiveBlock(OverlappedPort& port, uint8_t* destination, uint32_t count) {
   uint32_t start = TickMilliseconds();
   bool readable = FillReceiveBuffer(port);
   while (receiveCount < count) {
     uint32_t elapsed = TickMilliseconds() - start;
-    if (!readable || elapsed > PacketTimeout) {
+    if (!readable || elapsed > PacketTimeout || ExitRequested) {
       count = receiveCount;
       break;
     }
-    port.device->WaitForInput(PacketTimeout + 1 - elapsed);
+    port.device->WaitForInput(std::min(PacketTimeout + 1 - elapsed, StopPollMs));
     readable = FillReceiveBuffer(port);
   }
   std::memcpy(destination, receiveStaging, count);

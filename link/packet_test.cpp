@@ -169,6 +169,35 @@ TEST_F(Packets, AVanishedDeviceFailsTheReplyAtOnce) {
   EXPECT_LT(clock.Now() - start, 1'000u);
 }
 
+// A stop from another thread wakes no wait: the wait for a reply and a long block on its
+// way out still end soon after it, and what the block had not yet put on the line is
+// dropped rather than drained for seconds.
+TEST_F(Packets, AStopEndsTheWaitsOnTheLine) {
+  constexpr uint64_t StopAt = 200'000;
+  struct Case {
+    const char* wait;
+    uint32_t size;  // of the request; no reply comes
+  };
+  const Case cases[] = {{"the reply", 2}, {"a long block", 8192}};
+  for (const Case& c : cases) {
+    PacketTimeout = 60'000;
+    uint64_t start = clock.Now();
+    clock.Schedule(start + StopAt, [] { ExitRequested = true; });
+    BuildRequest(Bytes(c.size, 0x55));
+    SendPacket(LinkPort, c.size);
+    if (c.size > 2) {
+      EXPECT_FALSE(FlushCommPortOverlapped(LinkPort)) << c.wait;
+    }
+    EXPECT_FALSE(RecvPacket(LinkPort, 4)) << c.wait;
+    ExitRequested = false;
+    EXPECT_LE(clock.Now() - start, StopAt + 2 * StopPollMs * 1000) << c.wait;
+    // At 19200 baud the block needs 4.7 s: a fifth of a second put a few hundred bytes on the line.
+    clock.Sleep(10'000'000);
+    EXPECT_LT(PeerReceived().size(), 1000u) << c.wait;
+    ResetPacketCache();
+  }
+}
+
 TEST_F(Packets, BadCrcWithNothingAfterItFails) {
   Bytes reply = Frame({0x05, 0x45, 0x12, 0x34});
   reply.back() ^= 0xFF;

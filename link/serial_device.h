@@ -42,7 +42,8 @@ class SerialDevice {
   // Wait until input is there or the device can accept output; true when it is.
   virtual bool WaitForInput(uint32_t milliseconds) = 0;
   virtual bool WaitForOutputRoom(uint32_t milliseconds) = 0;
-  // Wait until every accepted byte has left.
+  // Wait until every accepted byte has left; false when they did not in their line
+  // time, or a stop (ExitRequested) came first.
   virtual bool Drain() = 0;
 };
 

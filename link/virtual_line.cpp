@@ -4,6 +4,9 @@
 #include <cerrno>
 #include <map>
 
+#include "runtime/operator_stop.h"
+#include "runtime/program_state.h"
+
 namespace {
 
 bool SameFraming(const LineSettings& a, const LineSettings& b) {
@@ -38,7 +41,12 @@ bool VirtualLine::End::Configure(const LineSettings& settings) {
   return true;
 }
 
-void VirtualLine::End::Purge() { input_.clear(); }
+// As a UART's purge does, the bytes still waiting to go out are dropped too.
+void VirtualLine::End::Purge() {
+  input_.clear();
+  ++purges_;
+  lineFreeAt_ = std::min(lineFreeAt_, line_->clock_.Now());
+}
 
 uint32_t VirtualLine::End::TakeLineErrors() {
   uint32_t errors = lineErrors_;
@@ -70,8 +78,12 @@ int VirtualLine::End::Write(const uint8_t* bytes, int count) {
     departure += byteTime;
     uint8_t byte = bytes[i];
     VirtualLine* line = line_;
+    End* from = this;
     End* to = other_;
-    clock.Schedule(departure, [line, to, sentWith, byte] { line->Deliver(*to, sentWith, byte); });
+    uint32_t purges = purges_;
+    clock.Schedule(departure, [line, from, to, sentWith, byte, purges] {
+      if (from->purges_ == purges) line->Deliver(*to, sentWith, byte);
+    });
   }
   lineFreeAt_ = departure;
   return count;
@@ -95,7 +107,11 @@ bool VirtualLine::End::WaitForInput(uint32_t milliseconds) {
 bool VirtualLine::End::WaitForOutputRoom(uint32_t) { return true; }
 
 bool VirtualLine::End::Drain() {
-  line_->clock_.AdvanceTo(lineFreeAt_);
+  VirtualClock& clock = line_->clock_;
+  while (clock.Now() < lineFreeAt_) {
+    if (ExitRequested) return false;
+    clock.AdvanceTo(std::min(lineFreeAt_, clock.Now() + uint64_t{StopPollMs} * 1000));
+  }
   return !broken_;
 }
 

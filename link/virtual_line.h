@@ -40,6 +40,7 @@ class VirtualLine {
     LineSettings settings_;
     std::deque<uint8_t> input_;
     uint64_t lineFreeAt_ = 0;  // when the last byte sent from this end has arrived
+    uint32_t purges_ = 0;      // bytes sent before a purge never arrive
     uint32_t lineErrors_ = 0;
     uint32_t garbageSeed_ = 0x2545F491;
     bool broken_ = false;

@@ -20,6 +20,7 @@
 
 #include "platform/port_names.h"
 #include "platform/tty_speed.h"
+#include "runtime/program_state.h"
 
 namespace {
 
@@ -282,6 +283,7 @@ bool TtyDevice::Drain() {
       errno = ETIMEDOUT;
       return false;
     }
+    if (ExitRequested) return false;
     std::this_thread::sleep_for(std::chrono::milliseconds(1));
     if (ioctl(descriptor_, TIOCOUTQ, &queued) != 0) return false;
   }

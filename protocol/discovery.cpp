@@ -1,5 +1,6 @@
 #include "protocol/discovery.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "generic/string_utility.h"
@@ -13,6 +14,7 @@
 #include "runtime/clock.h"
 #include "runtime/files.h"
 #include "runtime/log.h"
+#include "runtime/operator_stop.h"
 #include "runtime/program_state.h"
 #include "runtime/user_settings.h"
 
@@ -164,9 +166,9 @@ int ReadRawBlock(uint8_t* buffer, int count) {
   int total = 0;
   while (total < count) {
     uint32_t elapsed = TickMilliseconds() - start;
-    if (elapsed >= PacketTimeout) break;
+    if (elapsed >= PacketTimeout || ExitRequested) break;
     // Whatever arrives is taken at once; nothing arriving ends the read as its time is up.
-    LinkPort.device->WaitForInput(PacketTimeout - elapsed);
+    LinkPort.device->WaitForInput(std::min<uint32_t>(PacketTimeout - elapsed, StopPollMs));
     int got = ReadCommPortOverlapped(LinkPort, buffer + total, count - total);
     if (got < 0) return -1;
     total += got;

@@ -1,5 +1,10 @@
 #include "runtime/operator_stop.h"
 
+#include <algorithm>
+
+#include "runtime/clock.h"
+#include "runtime/program_state.h"
+
 namespace {
 String advice;
 }  // namespace
@@ -15,4 +20,14 @@ String StopMessage() {
     message.Append(advice.View());
   }
   return message;
+}
+
+bool PauseUnlessStopped(uint32_t milliseconds) {
+  uint32_t start = TickMilliseconds();
+  for (;;) {
+    if (ExitRequested) return false;
+    uint32_t spent = TickMilliseconds() - start;
+    if (spent >= milliseconds) return true;
+    SleepMilliseconds(std::min(milliseconds - spent, StopPollMs));
+  }
 }

@@ -5,10 +5,11 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 
 ProgramRun RunProgram(const std::string& directory, const std::string& command, const std::string& stopWhen,
-                      std::chrono::seconds limit) {
+                      std::chrono::seconds limit, std::chrono::milliseconds stopAfter) {
   // exec: the signal reaches the program itself, not a shell around it. Made before the
   // fork, as the child of a process with threads must not allocate.
   const std::string script = "exec " + command;
@@ -28,31 +29,40 @@ ProgramRun RunProgram(const std::string& directory, const std::string& command, 
   ProgramRun run{-1, ""};
   auto start = std::chrono::steady_clock::now();
   bool stopped = stopWhen.empty();
+  bool seen = false;
   bool killed = false;
   auto deadline = start + limit;
+  auto stopAt = deadline;
   for (;;) {
-    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+    auto now = std::chrono::steady_clock::now();
+    if (!stopped && seen && now >= stopAt) {
+      stopped = true;
+      run.secondsToStop = std::chrono::duration<double>(now - start).count();
+      kill(child, SIGTERM);
+    }
+    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - now);
     if (left.count() <= 0) {
       kill(child, SIGKILL);
       killed = true;
       run.output += "\n[killed after the time limit]";
       break;
     }
+    if (!stopped && seen) left = std::min(left, std::chrono::duration_cast<std::chrono::milliseconds>(stopAt - now));
     pollfd input{ends[0], POLLIN, 0};
     if (poll(&input, 1, static_cast<int>(left.count())) <= 0) continue;
     char buffer[4096];
     ssize_t got = read(ends[0], buffer, sizeof buffer);
     if (got <= 0) break;
     run.output.append(buffer, static_cast<size_t>(got));
-    if (!stopped && run.output.find(stopWhen) != std::string::npos) {
-      stopped = true;
-      run.secondsToStop = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-      kill(child, SIGTERM);
+    if (!seen && !stopped && run.output.find(stopWhen) != std::string::npos) {
+      seen = true;
+      stopAt = std::chrono::steady_clock::now() + stopAfter;
     }
   }
   close(ends[0]);
   int status = 0;
   waitpid(child, &status, 0);
+  run.secondsToEnd = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   if (WIFEXITED(status) && !killed) run.exitCode = WEXITSTATUS(status);
   return run;
 }

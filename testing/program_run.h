@@ -10,12 +10,14 @@ struct ProgramRun {
   int exitCode;  // -1: ended by a signal, or killed after the time limit
   std::string output;
   double secondsToStop = -1;  // from the start until `stopWhen` showed
+  double secondsToEnd = -1;   // from the start until the program ended
 };
 
 // `command` runs under /bin/sh in `directory`. When `stopWhen` is not empty and shows in the output,
-// the program gets SIGTERM; after `limit` it is killed.
+// the program gets SIGTERM `stopAfter` later; after `limit` it is killed.
 ProgramRun RunProgram(const std::string& directory, const std::string& command, const std::string& stopWhen = "",
-                      std::chrono::seconds limit = std::chrono::seconds(30));
+                      std::chrono::seconds limit = std::chrono::seconds(30),
+                      std::chrono::milliseconds stopAfter = std::chrono::milliseconds(0));
 
 // Whether the shell finds `program`: tests that need a tool from outside skip without it.
 bool ProgramInstalled(const std::string& program);

@@ -1,13 +1,13 @@
 #include "protocol/connection.h"
 #include "protocol/unit_procedures.h"
-#include "runtime/clock.h"
 #include "runtime/log.h"
+#include "runtime/operator_stop.h"
 #include "update/system_update.h"
 
 void RestartAfterUpdate(UnitInfo& unit) {
   PutText(ReportStream, "restarting unit...\r\n");
   if (!ResetUnit(unit)) FatalError("Unable to restart unit");
   PutText(DebugStream, "Pausing to bypass boot loader and unit startup\r\n");
-  SleepMilliseconds(1000);
+  if (!PauseUnlessStopped(1000)) FatalError("Stopped while the unit restarted");
   if (!Reconnect(unit)) FatalError("Unable to reconnect to unit");
 }

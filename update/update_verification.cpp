@@ -4,6 +4,7 @@
 #include "protocol/identification.h"
 #include "runtime/clock.h"
 #include "runtime/log.h"
+#include "runtime/operator_stop.h"
 #include "runtime/program_state.h"
 
 namespace {
@@ -33,7 +34,7 @@ bool AnswersBy(uint8_t address, uint32_t deadline, UnitInfo& unit) {
     // Software before 6.00 has no advanced information: its version tells enough.
     if (ReadUnitInfo(unit) && (unit.softwareversion < 600 || ReadAdvancedInfo(unit))) return true;
     if (static_cast<int32_t>(TickMilliseconds() - deadline) >= 0) return false;
-    SleepMilliseconds(1000);
+    PauseUnlessStopped(1000);
   }
 }
 
@@ -44,7 +45,7 @@ void VerifySystemUpdate(UnitInfo& local, bool restarted, SystemUpdateOutcome& ou
   bool localBack = true;
   if (restarted || local.unitmode != ModeSoftware) {
     PutText(ReportStream, "Waiting for the units to restart...\r\n");
-    SleepMilliseconds(1000);
+    PauseUnlessStopped(1000);
     localBack = Reconnect(local);
     EndIfStopped();
   }
