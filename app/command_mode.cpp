@@ -7,7 +7,9 @@
 #include "app/command_answers.h"
 #include "generic/string_utility.h"
 #include "link/port_control.h"
+#include "ops/connect_unit.h"
 #include "ops/save_logs.h"
+#include "ops/system_list.h"
 #include "ops/update_all.h"
 #include "protocol/unit_info.h"
 #include "runtime/console_streams.h"
@@ -17,11 +19,10 @@
 #include "runtime/operator_stop.h"
 #include "runtime/program_state.h"
 #include "runtime/utf8.h"
-#include "ui/tool/connection_state.h"
 #include "ui/tool/main_window.h"
 #include "ui/tool/setup_transfer.h"
 #include "ui/tool/tool_form.h"
-#include "ui/tool/unit_list.h"
+#include "ui/tool/tool_settings.h"
 #include "ui/toolkit/controls/form_trace.h"
 
 namespace {
@@ -68,47 +69,28 @@ struct Outcome {
   String message;
 };
 
-// The port named on the command line is the one to connect on; without one the
-// window's search runs: the environment's ports, then the remembered port and all.
-bool ConnectAsTheWindowDoes(ToolForm& form, bool portGiven) {
-  if (portGiven) {
-    OnConnectClick(&form);
-  } else {
-    Search(form);
+// The port named on the command line is the one to connect on, at the remembered
+// speed; without one the window's search runs: the environment's ports, then the
+// remembered port and all. The system is not listed on the way, as the window would:
+// each operation reads what it needs.
+bool ConnectToTheSystem(UnitInfo& connected, bool portGiven) {
+  ConnectOutcome outcome = portGiven ? ConnectOnPort(connected) : SearchAndConnect(connected);
+  if (outcome == ConnectOutcome::NoUnit || outcome == ConnectOutcome::NotConnected) ReportNoUnitFound();
+  if (outcome == ConnectOutcome::Connected) {
+    PutText(StandardOutput, "Connected\r\n");
+    return true;
   }
-  return IsPortOpen();
-}
-
-// A line per unit in the window's list order: address, model, software, serial number
-// and information text, separated by tabs, so that a script can cut the fields.
-Outcome ListSystem(ToolForm& form) {
-  int count = ListBoxCount(form.unitList);
-  std::string lines;
-  for (int i = 0; i < count; ++i) {
-    int address = static_cast<int>(ListBoxGetValue(form.unitList, i));
-    SelectUnit(form, address);
-    const UnitInfo& unit = form.SelectedUnit;
-    std::string line = std::string(IntText(address, 2).View()) + "\t";
-    if (form.UnitReady) {
-      line += std::string(ModelName(unit.cardnumber).View()) + "\t" +
-              std::string(VersionReleaseText(unit.softwareversion, unit.softwarebuild).View()) + "\t" +
-              std::to_string(unit.serialnumber) + "\t" + Field(unit.information.View());
-    } else {
-      line += "-\t-\t-\tnot answering";
-    }
-    lines += line + "\n";
-  }
-  WriteResult(lines);
-  String message = "Units listed: ";
-  message += IntText(count, 0).View();
-  return Outcome{true, message};
-}
-
-bool InSystemList(ToolForm& form, int address) {
-  for (int i = 0; i < ListBoxCount(form.unitList); ++i) {
-    if (ListBoxGetValue(form.unitList, i) == address) return true;
-  }
+  ClosePort();
   return false;
+}
+
+std::string ResultLine(const ListedUnit& listed) {
+  std::string line = std::string(IntText(listed.address, 2).View()) + "\t";
+  if (!listed.answers) return line + "-\t-\t-\tnot answering";
+  const UnitInfo& unit = listed.identity;
+  return line + std::string(ModelName(unit.cardnumber).View()) + "\t" +
+         std::string(VersionReleaseText(unit.softwareversion, unit.softwarebuild).View()) + "\t" +
+         std::to_string(unit.serialnumber) + "\t" + Field(unit.information.View());
 }
 
 String UnitText(int address, std::string_view what) {
@@ -118,47 +100,71 @@ String UnitText(int address, std::string_view what) {
   return text;
 }
 
+// A line per unit in the window's list order: address, model, software, serial number
+// and information text, separated by tabs, so that a script can cut the fields. A unit
+// that does not answer is listed as such, and the listing is then no success.
+Outcome ListTheSystem(const UnitInfo& connected) {
+  static SystemList list;
+  ListSystem(connected, list);
+  std::string lines;
+  String silent;
+  for (int i = 0; i < list.count; ++i) {
+    lines += ResultLine(list.units[i]) + "\n";
+    if (list.units[i].answers) continue;
+    silent += silent.Empty() ? "; not answering: " : ", ";
+    silent += IntText(list.units[i].address).View();
+  }
+  WriteResult(lines);
+  String message = "Units listed: ";
+  message += IntText(list.count, 0).View();
+  message += silent.View();
+  return Outcome{silent.Empty(), message};
+}
+
 // The unit chosen as the window's list chooses it, and refused where the window's
 // button for the operation would be greyed out.
-bool ChooseUnit(ToolForm& form, const CommandRequest& request, String& refusal) {
-  if (!InSystemList(form, request.unit)) {
-    refusal = UnitText(request.unit, " is not in the system");
-    return false;
+bool ChooseUnit(const UnitInfo& connected, const CommandRequest& request, UnitInfo& chosen, String& refusal) {
+  static SystemList list;
+  ListSystem(connected, list);
+  const ListedUnit* found = nullptr;
+  for (int i = 0; i < list.count && found == nullptr; ++i) {
+    if (list.units[i].address == request.unit) found = &list.units[i];
   }
-  SelectUnit(form, request.unit);
-  if (!form.UnitReady) {
-    refusal = UnitText(request.unit, " does not answer");
-  } else if (request.operation == Operation::GenerateFieldbus ? !form.FieldbusCapable : !form.UnitHasSettings) {
+  if (found == nullptr) {
+    refusal = UnitText(request.unit, " is not in the system");
+  } else if (!found->answers || !found->described) {
+    refusal = UnitText(request.unit, found->answers ? " has no commissioning settings" : " does not answer");
+  } else if (request.operation == Operation::GenerateFieldbus ? !found->fieldbusCapable : !found->hasSettings) {
     refusal = UnitText(request.unit, request.operation == Operation::GenerateFieldbus
                                          ? " has no fieldbus description to generate"
                                          : " has no commissioning settings");
   } else {
+    chosen = found->identity;
     return true;
   }
   return false;
 }
 
 // The transfer the file form runs once its file is chosen; its message box is the outcome.
-Outcome TransferWithUnit(const CommandRequest& request, ToolForm& form) {
+Outcome TransferWithUnit(const CommandRequest& request, const UnitInfo& connected, ToolForm& form) {
   String refusal;
-  if (!ChooseUnit(form, request, refusal)) return Outcome{false, refusal};
+  UnitInfo unit{};
+  if (!ChooseUnit(connected, request, unit, refusal)) return Outcome{false, refusal};
   String file = String::Copy(request.file);
   ForgetLastBox();
   bool done = false;
   switch (request.operation) {
     case Operation::SaveSetup:
-      done = DoSaveSetup(form.window, form.SelectedUnit, file);
+      done = DoSaveSetup(form.window, unit, file);
       break;
     case Operation::LoadSetup:
-      done = DoLoadSetup(form.window, form.SelectedUnit, file, request.loadType);
-      // The unit restarts with its new setup, as after the window's load.
-      EnterDisconnectedState(form);
+      done = DoLoadSetup(form.window, unit, file, request.loadType);
       break;
     case Operation::GenerateModbus:
-      done = DoGenerateModbus(form.window, form.SelectedUnit, file);
+      done = DoGenerateModbus(form.window, unit, file);
       break;
     default:
-      done = DoGenerateFieldbus(form.window, form.SelectedUnit, file);
+      done = DoGenerateFieldbus(form.window, unit, file);
       break;
   }
   return Outcome{done, OneLine(LastBoxShown().text)};
@@ -170,8 +176,8 @@ bool AskOnTheTerminal(const String& question) {
 
 // The verdict, and on a failure the units that are not on the tool's software, so
 // that the job file says which units need attention.
-Outcome UpdateAllUnits(ToolForm& form) {
-  UpdateAllResult result = UpdateAll(form.ConnectedUnit, OperationHooks{AskOnTheTerminal, nullptr});
+Outcome UpdateAllUnits(UnitInfo& connected) {
+  UpdateAllResult result = UpdateAll(connected, OperationHooks{AskOnTheTerminal, nullptr});
   if (!result.ran) return Outcome{false, "Software update was cancelled"};
   const SystemUpdateOutcome& update = result.outcome;
   String message = UpdateVerdict(update);
@@ -184,27 +190,27 @@ Outcome UpdateAllUnits(ToolForm& form) {
   return Outcome{UpdateAllSucceeded(result), message};
 }
 
-Outcome SaveSystemLogs(ToolForm& form) {
-  SaveLogsResult result = SaveLogs(form.ConnectedUnit, OperationHooks{});
+Outcome SaveSystemLogs(UnitInfo& connected) {
+  SaveLogsResult result = SaveLogs(connected, OperationHooks{});
   String report = SaveLogsReport(result);
   bool whole = EveryLogSaved(result);
   ShowMessage(report, String::Constant(whole ? "Information" : "Error"), whole ? MessageIconInformation : MessageIconError);
   return Outcome{EveryLogSaved(result), OneLine(report)};
 }
 
-Outcome RunOperation(const CommandRequest& request, ToolForm& form) {
+Outcome RunOperation(const CommandRequest& request, UnitInfo& connected, ToolForm& form) {
   switch (request.operation) {
     case Operation::List:
-      return ListSystem(form);
+      return ListTheSystem(connected);
     case Operation::SaveSetup:
     case Operation::LoadSetup:
     case Operation::GenerateModbus:
     case Operation::GenerateFieldbus:
-      return TransferWithUnit(request, form);
+      return TransferWithUnit(request, connected, form);
     case Operation::UpdateAll:
-      return UpdateAllUnits(form);
+      return UpdateAllUnits(connected);
     default:
-      return SaveSystemLogs(form);
+      return SaveSystemLogs(connected);
   }
 }
 
@@ -241,14 +247,17 @@ void RunCommand(const CommandRequest& request) {
   ToolForm& form = TheToolForm;
   Outcome outcome;
   ForgetLastBox();
-  if (!ConnectAsTheWindowDoes(form, portGiven)) {
+  UnitInfo connected{};
+  if (portGiven) BaudRate = SettingsFileSpeed();
+  if (!ConnectToTheSystem(connected, portGiven)) {
     // A box says why no unit could be found at all (no right to open the port).
     const String& why = LastBoxShown().text;
     outcome.message = why.Empty() ? String("Cannot find a Velantor unit") : OneLine(why);
   } else {
-    outcome = RunOperation(request, form);
+    outcome = RunOperation(request, connected, form);
   }
   if (ExitRequested) outcome = Outcome{false, StopMessage()};
+  ClosePort();
   CloseMainWindow();
   Finish(outcome);
 }

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <map>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -60,6 +62,30 @@ TEST_F(Command, ListPrintsTheSystemAloneOnStandardOutput) {
     EXPECT_TRUE(fs::is_empty(folder.Path("locks")));
   }
   EXPECT_EQ(folder.Read("job.ini"), "Message=Units listed: 3\r\n");
+}
+
+// The listing costs the identification of each unit, once: no settings are read, as
+// the window reads them for the unit it shows.
+TEST_F(Command, ListAsksEachUnitWhoItIsOnce) {
+  SimulatorProcess simulator(QUARNET_SIM_PROGRAM, folder.Path("dev/com4"), {"--log", folder.Path("traffic.txt")});
+  ASSERT_TRUE(simulator.Ready()) << simulator.FirstLine();
+  ProgramRun run = Quarnet("--list");
+  EXPECT_EQ(run.exitCode, 0) << run.output;
+  simulator.Stop();
+  std::map<std::string, int> remoteRequests;
+  std::istringstream traffic(folder.Read("traffic.txt"));
+  for (std::string line; std::getline(traffic, line);) {
+    size_t heard = line.find(" RX ");
+    if (heard == std::string::npos) continue;
+    std::string request = line.substr(heard + 4, 11);
+    EXPECT_NE(request.substr(2, 6), " 45 10 8") << "a settings call: " << line;
+    if (request.starts_with("02") || request.starts_with("09")) ++remoteRequests[request];
+  }
+  const std::map<std::string, int> identification = {
+      {"02 45 10 10", 1}, {"02 45 10 15", 1}, {"02 45 10 16", 1}, {"02 45 10 14", 1},
+      {"09 45 10 10", 1}, {"09 45 10 15", 1}, {"09 45 10 16", 1}, {"09 45 10 14", 1},
+  };
+  EXPECT_EQ(remoteRequests, identification);
 }
 
 // A unit's text in the 8-bit code page its display uses reaches a script as UTF-8.

@@ -1,6 +1,7 @@
 #include "ui/tool/unit_list.h"
 
 #include "generic/string_utility.h"
+#include "ops/system_list.h"
 #include "protocol/identification.h"
 #include "protocol/remote_call.h"
 #include "protocol/unit_procedures.h"
@@ -9,10 +10,6 @@
 #include "ui/tool/tool_form.h"
 
 namespace {
-
-constexpr int16_t FirstListingVersion = 600;
-constexpr int8_t FieldbusMcu = 7;
-constexpr int16_t FirstFieldbusVersion = 610;
 
 void AddLine(ToolForm& form, int address, int card) {
   String text = IntText(address, 2);
@@ -25,26 +22,22 @@ void AddLine(ToolForm& form, int address, int card) {
 }  // namespace
 
 void RefreshUnitList(ToolForm& form) {
-  int ownAddress = form.ConnectedUnit.ModbusAddress != 0 ? form.ConnectedUnit.ModbusAddress : LocalUnitAddress;
   ListBoxClear(form.unitList);
-  bool ownAdded = false;
-  RemoteUnitList remote{};
-  if (form.ConnectedUnit.unitmode != ModeUnknown && form.ConnectedUnit.softwareversion >= FirstListingVersion &&
-      ListRemoteUnits(remote)) {
-    for (int i = 0; i < remote.count; ++i) {
-      int address = remote.addresses[i];
-      if (!ownAdded && address > ownAddress) {
-        AddLine(form, ownAddress, form.ConnectedUnit.cardnumber);
-        ownAdded = true;
-      }
-      form.SelectedUnit = UnitInfo{};
-      form.SelectedUnit.unitmode = ModeSoftware;
-      form.SelectedUnit.SlaveAddress = static_cast<uint8_t>(address);
-      if (!ReadUnitInfo(form.SelectedUnit)) form.SelectedUnit.cardnumber = 0;
-      AddLine(form, address, form.SelectedUnit.cardnumber);
+  const UnitInfo& connected = form.ConnectedUnit;
+  SystemAddresses order = OrderSystem(connected, ReportedRemoteUnits(connected));
+  int own = connected.ModbusAddress != 0 ? connected.ModbusAddress : LocalUnitAddress;
+  for (int i = 0; i < order.count; ++i) {
+    int address = order.addresses[i];
+    if (address == own) {
+      AddLine(form, address, connected.cardnumber);
+      continue;
     }
+    form.SelectedUnit = UnitInfo{};
+    form.SelectedUnit.unitmode = ModeSoftware;
+    form.SelectedUnit.SlaveAddress = static_cast<uint8_t>(address);
+    if (!ReadUnitInfo(form.SelectedUnit)) form.SelectedUnit.cardnumber = 0;
+    AddLine(form, address, form.SelectedUnit.cardnumber);
   }
-  if (!ownAdded) AddLine(form, ownAddress, form.ConnectedUnit.cardnumber);
   ListBoxSelect(form.unitList, 0);
   SelectUnit(form, static_cast<int>(ListBoxGetValue(form.unitList, 0)));
 }
@@ -61,9 +54,8 @@ void SelectUnit(ToolForm& form, int address) {
       ReadExtendedInfo(unit);
       if (ReadAdvancedInfo(unit)) {
         form.UnitReady = true;
-        form.UnitHasSettings = unit.product != 0;
-        form.FieldbusCapable =
-            unit.unittype == UnitDisplay && unit.mcu == FieldbusMcu && unit.softwareversion >= FirstFieldbusVersion;
+        form.UnitHasSettings = HasSettings(unit);
+        form.FieldbusCapable = IsFieldbusCapable(unit);
       }
     }
   }
