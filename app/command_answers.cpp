@@ -2,6 +2,9 @@
 
 #include <unistd.h>
 
+#include <string>
+#include <string_view>
+
 #include "generic/string_utility.h"
 #include "runtime/console_streams.h"
 #include "runtime/message_box.h"
@@ -14,6 +17,19 @@
 namespace {
 
 bool answerYes = false;
+bool quiet = false;
+int errorDescriptor = -1;
+
+// With --quiet the console reaches nobody: what the operator must still see (an error,
+// a question and its prompt) is written to standard error as well.
+void Tell(std::string_view text) {
+  size_t done = 0;
+  while (errorDescriptor >= 0 && done < text.size()) {
+    ssize_t written = write(errorDescriptor, text.data() + done, text.size() - done);
+    if (written <= 0) return;
+    done += static_cast<size_t>(written);
+  }
+}
 BoxShown lastBox;
 
 bool IsQuestion(int buttons) {
@@ -35,6 +51,7 @@ bool ReadTerminalLine(std::string& line) {
 
 bool TerminalSaysYes() {
   PutText(StandardOutput, "Proceed? [y/N] ");
+  if (quiet) Tell("Proceed? [y/N] ");
   FlushStandardStreams();
   FlushConsoleEcho();
   std::string line;
@@ -52,6 +69,9 @@ int TerminalResponder(const String& text, const String& caption, int style) {
   PutString(StandardOutput, text);
   PutText(StandardOutput, "\r\n");
   int buttons = style & 0x0F;
+  if (quiet && (IsQuestion(buttons) || (style & MessageIconError) != 0)) {
+    Tell(std::string(caption.View()) + ": " + std::string(text.View()) + "\n");
+  }
   if (!IsQuestion(buttons)) return ButtonOk;
   bool yesNo = buttons == MessageYesNo || buttons == MessageYesNoCancel;
   bool proceed = answerYes;
@@ -100,9 +120,16 @@ void ShowProgressOnTerminal() {
   InstallProgressShow(EchoOperationProgress);
 }
 
-void AnswerMessagesOnTerminal(bool yes) {
+void KeepStandardError(int descriptor) { errorDescriptor = descriptor; }
+
+void AnswerMessagesOnTerminal(bool yes, bool quietly) {
   answerYes = yes;
+  quiet = quietly;
   InstallMessageResponder(TerminalResponder);
+}
+
+void TellFailure(std::string_view text) {
+  if (quiet) Tell(std::string(text) + "\n");
 }
 
 const BoxShown& LastBoxShown() { return lastBox; }

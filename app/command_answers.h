@@ -3,9 +3,17 @@
 // it is asked on the terminal (y/N). The last box shown is the operation's outcome.
 #pragma once
 
+#include <string_view>
+
 #include "runtime/string.h"
 
-void AnswerMessagesOnTerminal(bool yes);
+// Before the console takes the standard streams over: where a quiet run's errors go.
+void KeepStandardError(int descriptor);
+// `quietly`: the console is echoed nowhere, so errors and questions are also written
+// to standard error.
+void AnswerMessagesOnTerminal(bool yes, bool quietly);
+// The closing line of a failed operation, on standard error when the run is quiet.
+void TellFailure(std::string_view text);
 
 // The progress window's message and its bar, in steps of ten percent, on the terminal.
 void ShowProgressOnTerminal();

@@ -223,10 +223,12 @@ void Finish(const Outcome& outcome) {
   PutText(ReportStream, outcome.completed ? "Done: " : "Failed: ");
   PutString(ReportStream, outcome.message);
   PutText(ReportStream, "\r\n");
+  if (!outcome.completed) TellFailure("Failed: " + std::string(outcome.message.View()));
   if (!recorded) {
-    PutText(ReportStream, "Failed: cannot write the job file's message: ");
-    PutString(ReportStream, jobFault);
+    std::string fault = "Failed: cannot write the job file's message: " + std::string(jobFault.View());
+    PutText(ReportStream, fault);
     PutText(ReportStream, "\r\n");
+    TellFailure(fault);
   }
   ExitCode = outcome.completed && recorded ? 0 : jobFile ? 2 : 1;
 }
@@ -236,7 +238,7 @@ void Finish(const Outcome& outcome) {
 void SetCommandResults(int descriptor) { resultDescriptor = descriptor; }
 
 void RunCommand(const CommandRequest& request) {
-  AnswerMessagesOnTerminal(request.yes);
+  AnswerMessagesOnTerminal(request.yes, request.quiet);
   // The window's own trace is for debugging; the terminal is for the operator.
   KeepFormTraceInTheLog(!DebugOn && !DetailedDebugOn);
   // The window puts the remembered port into PortNumber when none was named.

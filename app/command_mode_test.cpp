@@ -88,6 +88,32 @@ TEST_F(Command, ListAsksEachUnitWhoItIsOnce) {
   EXPECT_EQ(remoteRequests, identification);
 }
 
+// The short options a shell user tries first, and a quiet run: the results on standard
+// output, nothing on standard error but a failure; lines end with LF there.
+TEST_F(Command, ShortOptionsAndQuietRuns) {
+  ProgramRun run = Quarnet("-h");
+  EXPECT_EQ(run.exitCode, 0) << run.output;
+  EXPECT_EQ(Results().rfind("Usage: quarnet", 0), 0u) << Results();
+  run = Quarnet("-v");
+  EXPECT_EQ(run.exitCode, 0) << run.output;
+  EXPECT_EQ(Results(), "Quarnet 6.10r57\n");
+
+  run = Quarnet("--list -q");
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_EQ(run.output, "Failed: Cannot find a Velantor unit\n");
+  EXPECT_EQ(Results(), "");
+
+  SimulatorProcess simulator(QUARNET_SIM_PROGRAM, folder.Path("dev/com4"));
+  ASSERT_TRUE(simulator.Ready()) << simulator.FirstLine();
+  run = Quarnet("--quiet --list");
+  EXPECT_EQ(run.exitCode, 0);
+  EXPECT_EQ(run.output, "");
+  EXPECT_EQ(Results().substr(0, 3), "02\t");
+  run = Quarnet("--list");
+  EXPECT_NE(run.output.find("\nConnected\n"), std::string::npos) << run.output;
+  EXPECT_EQ(run.output.find('\r'), std::string::npos) << run.output;
+}
+
 // A unit's text in the 8-bit code page its display uses reaches a script as UTF-8.
 TEST_F(Command, ListWritesTheUnitsTextsInUtf8) {
   folder.Write("system.txt", "[unit 5]\nCard = 653\nSoftware = 6.12r41\nInformation = Waage \\xE4 \\x80 5\n");
@@ -131,9 +157,9 @@ TEST_F(Command, AUnitIsListedOnAPortNamedByItsDevicePath) {
               "05\tKD6\t6.12r41\t2318842\tSilo 3 discharge\n"
               "09\tKR5\t6.08r12\t2209455\tDischarge gate I/O\n")
         << c.arguments;
-    EXPECT_NE(run.output.find(c.opened + "\r\n"), std::string::npos) << c.arguments << run.output;
+    EXPECT_NE(run.output.find(c.opened + "\n"), std::string::npos) << c.arguments << run.output;
     EXPECT_NE(run.output.find("ToolFormInitialise"), std::string::npos) << "debugging shows the window's trace";
-    EXPECT_NE(run.output.find("ClosePort deleting lock file: locks/" + c.lockFile + "\r\n"), std::string::npos)
+    EXPECT_NE(run.output.find("ClosePort deleting lock file: locks/" + c.lockFile + "\n"), std::string::npos)
         << c.arguments;
     EXPECT_TRUE(fs::is_empty(folder.Path("locks"))) << c.arguments;
   }
@@ -322,7 +348,7 @@ TEST_F(Command, AnUpdateCutShortEndsAsAFailure) {
   const std::string stopped =
       "Stopped by the operator. Velantor Unit 9 was being sent its update files; it still runs its old software. "
       "Run Update All again, which completes the update.";
-  EXPECT_NE(run.output.find(stopped + "\r\n"), std::string::npos) << run.output;
+  EXPECT_NE(run.output.find(stopped + "\n"), std::string::npos) << run.output;
   EXPECT_EQ(folder.Read("stop.ini"), "Message=" + stopped + "\r\n");
   EXPECT_TRUE(fs::is_empty(folder.Path("locks")));
 
@@ -379,9 +405,10 @@ TEST_F(Command, FailuresAndMistakesEndWithTheirCodes) {
   };
   // No unit anywhere: the search over an empty device folder ends at once.
   const Case cases[] = {
-      {"--load-setup a.csv --unit 5 --type swap", 1, "quarnet: --type swap: the load types are \"clone unit\""},
-      {"--lits", 1, "quarnet: unknown option --lits\nTry 'quarnet --help'."},
-      {"--save-setup a.csv", 1, "quarnet: --save-setup needs --unit ADDRESS"},
+      {"--load-setup a.csv --unit 5 --type swap", 64, "quarnet: --type swap: the load types are \"clone unit\""},
+      {"--lits", 64, "quarnet: unknown option --lits\nTry 'quarnet --help'."},
+      {"--save-setup a.csv", 64, "quarnet: --save-setup needs --unit ADDRESS"},
+      {"-q --list -h", 64, "quarnet: one operation at a time: --list and -h"},
       {"--list", 1, "Failed: Cannot find a Velantor unit"},
       {"--list job.ini", 2, "Failed: Cannot find a Velantor unit"},
   };

@@ -54,7 +54,11 @@ class Reader {
     if (argc_ > 0) request_.rest.emplace_back(argv_[0]);
     for (index_ = 1; index_ < argc_; ++index_) {
       std::string_view item = argv_[index_];
-      if (item.size() < 3 || item.substr(0, 2) != "--") {
+      if (item == "-h" || item == "-v") {
+        if (!Choose(item == "-h" ? Operation::Help : Operation::Version, item)) return false;
+      } else if (item == "-q") {
+        request_.quiet = true;
+      } else if (item.size() < 3 || item.substr(0, 2) != "--") {
         request_.rest.emplace_back(item);
       } else if (!ReadLongOption(item)) {
         return false;
@@ -67,6 +71,15 @@ class Reader {
   bool Fail(std::string reason) {
     error_ = std::move(reason);
     return false;
+  }
+
+  bool Choose(Operation operation, std::string_view spelled) {
+    if (request_.operation != Operation::Window) {
+      return Fail(std::string("one operation at a time: ") + OperationOption(request_.operation) + " and " +
+                  std::string(spelled));
+    }
+    request_.operation = operation;
+    return true;
   }
 
   // "--name value" and "--name=value" alike. A next item that is itself a long option
@@ -89,11 +102,7 @@ class Reader {
     std::string_view attached = hasValue ? item.substr(equals + 1) : std::string_view();
     std::string value;
     if (const OperationSpelling* spelling = FindOperation(name)) {
-      if (request_.operation != Operation::Window) {
-        return Fail(std::string("one operation at a time: ") + OperationOption(request_.operation) + " and " +
-                    spelling->option);
-      }
-      request_.operation = spelling->operation;
+      if (!Choose(spelling->operation, name)) return false;
       if (!spelling->takesFile) return !hasValue || Fail(std::string(name) + " takes no value");
       if (!TakeValue(attached, hasValue, request_.file) || request_.file.empty()) {
         return Fail(std::string(name) + " needs a file name");
@@ -109,6 +118,10 @@ class Reader {
     if (name == "--yes") {
       request_.yes = true;
       return !hasValue || Fail("--yes takes no value");
+    }
+    if (name == "--quiet") {
+      request_.quiet = true;
+      return !hasValue || Fail("--quiet takes no value");
     }
     if (name == "--unit") {
       if (!TakeValue(attached, hasValue, value)) return Fail("--unit needs an address");
@@ -131,10 +144,10 @@ class Reader {
     }
     if (!WorksOnOneUnit(operation) && unitGiven_) return Fail(NotTaken("--unit"));
     if (operation != Operation::LoadSetup && typeGiven_) return Fail(NotTaken("--type"));
-    if (request_.yes && (operation == Operation::Window || operation == Operation::Help ||
-                         operation == Operation::Version)) {
-      return Fail("--yes answers the questions of an operation; name one");
-    }
+    bool runsAnOperation = operation != Operation::Window && operation != Operation::Help &&
+                           operation != Operation::Version;
+    if (request_.yes && !runsAnOperation) return Fail("--yes answers the questions of an operation; name one");
+    if (request_.quiet && !runsAnOperation) return Fail("--quiet leaves an operation's results alone; name one");
     return true;
   }
 

@@ -8,8 +8,9 @@
 //   quarnet --load-setup FILE --unit ADDRESS [--type "clone unit"] [[COM]<port>]
 //   quarnet --generate-modbus FILE --unit ADDRESS [[COM]<port>]
 //   quarnet --generate-fieldbus FILE --unit ADDRESS [[COM]<port>]
-//   quarnet --help | --version
+//   quarnet --help | -h | --version | -v
 //
+// --quiet (-q) leaves only an operation's results and its errors.
 // The port (-p PORT, --port PORT) and the job file (--job FILE) are items of the
 // classic option reader (runtime/command_line.h) wherever they stand.
 #pragma once
@@ -36,6 +37,7 @@ struct CommandRequest {
   int unit = 0;          // the Modbus address of the unit they work on
   int loadType = 0;      // the index of --type's text among the load types
   bool yes = false;      // confirmations are answered OK
+  bool quiet = false;    // only results and errors, no account of the steps
   // Every item that is not a long option of an operation, item 0 first, for the
   // classic option reader; --port and --job come with their values.
   std::vector<std::string> rest;

@@ -8,6 +8,7 @@
 #include <vector>
 #include <unistd.h>
 
+#include "app/command_answers.h"
 #include "app/command_mode.h"
 #include "app/command_request.h"
 #include "app/main_program.h"
@@ -22,6 +23,10 @@
 
 namespace {
 
+// A mistake in the command line, as sysexits.h numbers it: a script can tell it from
+// an operation that failed.
+constexpr int UsageExitCode = 64;
+
 // Item 0 is the program file itself, so that the log folder sits beside it however
 // the program was started.
 std::string ProgramPath(const char* argv0) {
@@ -35,7 +40,7 @@ constexpr const char* UsageText =
     "Usage: quarnet [-d | -dd] [job file] [[COM]<port>]\n"
     "       quarnet [-d | -dd] [--job FILE] [-p PORT]\n"
     "       quarnet OPERATION [-d | -dd] [--job FILE | job file] [-p PORT | [COM]<port>]\n"
-    "       quarnet --help | --version\n"
+    "       quarnet --help | -h | --version | -v\n"
     "\n"
     "  -d          debug: every operation step by step and the link trace on the console\n"
     "  -dd         detailed debug: the bytes on the link as well\n"
@@ -66,6 +71,7 @@ constexpr const char* UsageText =
     "  --generate-fieldbus FILE --unit N   the unit's fieldbus description files\n"
     "  --yes       answer OK to the questions; without it they are asked on the terminal,\n"
     "              and with no terminal the operation is refused\n"
+    "  -q, --quiet only the results on standard output and the errors on standard error\n"
     "\n"
     "Environment:\n"
     "  VELANTORPORTLIST, VELANTORPORT  ports searched first (COM3,COM5 or 3 5)\n"
@@ -76,8 +82,9 @@ constexpr const char* UsageText =
     "  QUARNET_TRACE                   a file for the developer trace\n"
     "\n"
     "Exit codes: 0 normal end or the operation completed; 1 fatal error, or the operation\n"
-    "failed or some units could not be updated; 2 the same with a job file named; 1 for a\n"
-    "port or a job file refused before the start.\n";
+    "failed, some units could not be updated or a unit listed does not answer; 2 the same\n"
+    "with a job file named; 1 for a job file refused before the start; 64 for a mistake in\n"
+    "the command line (an unknown option, a missing value, a port that is none).\n";
 
 // The answers that need no window, log or port; false when the program is to run.
 bool AnswerAtOnce(const CommandRequest& request, int& exitCode) {
@@ -114,7 +121,7 @@ int main(int argc, char** argv) {
   CommandRequest request;
   if (std::string error; !ReadCommandRequest(argc, argv, request, error)) {
     std::fprintf(stderr, "quarnet: %s\nTry 'quarnet --help'.\n", error.c_str());
-    return 1;
+    return UsageExitCode;
   }
   if (int exitCode; AnswerAtOnce(request, exitCode)) return exitCode;
   StartTraceClock();
@@ -127,14 +134,16 @@ int main(int argc, char** argv) {
   SplitCommandLine(BuildCommandLine(programPath.c_str(), static_cast<int>(items.size()), items.data()).c_str());
   // Before the console, the log or a port: a port that is none must not become a search
   // of every port, nor a device the job file that the run would put in its place.
-  if (std::string error; !CheckPortAndJobFile(error)) {
-    std::fprintf(stderr, "quarnet: %s\nTry 'quarnet --help'.\n", error.c_str());
-    return 1;
+  std::string itemError;
+  if (ItemsFault fault = CheckPortAndJobFile(itemError); fault != ItemsFault::None) {
+    std::fprintf(stderr, "quarnet: %s\nTry 'quarnet --help'.\n", itemError.c_str());
+    return fault == ItemsFault::Mistake ? UsageExitCode : 1;
   }
   if (!window) {
     // Standard output carries the results alone; the console goes to standard error.
     SetCommandResults(dup(1));
-    EchoConsoleTo(2);
+    KeepStandardError(dup(2));
+    EchoConsoleTo(request.quiet ? -1 : 2);
   }
   if (!StartConsole(ArgList[0])) return ExitCode;
   MainProgram(ArgCount, ArgList, request);

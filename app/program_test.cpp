@@ -116,25 +116,29 @@ TEST_F(Program, APortThatIsNoneOrAJobFileThatIsNoINIFileEndsTheRunBeforeItStarts
   const std::string forms = " is not a port: a port is COM1 to COM255, its number alone, or a device path such as "
                             "/dev/ttyUSB0\nTry 'quarnet --help'.\n";
   const std::string left = "; it is left as it is\nTry 'quarnet --help'.\n";
+  // A port written wrong is a usage mistake (64); a job file refused is not (1).
   struct Case {
     std::string arguments;
     std::string said;
+    int exitCode;
   };
   const Case cases[] = {
-      {"COMX", "quarnet: COMX" + forms},
-      {"-d job.ini COM65543", "quarnet: COM65543" + forms},
-      {"--list COM99999", "quarnet: COM99999" + forms},
-      {"--save-logs -p COM-1", "quarnet: COM-1" + forms},
-      {"--job fifo", "quarnet: job file fifo is a FIFO, not an INI file" + left},
-      {"--list --job=line.ini", "quarnet: job file line.ini is a link to a character device, not an INI file" + left},
-      {"program.bin", "quarnet: job file program.bin is not an INI file (it holds binary bytes)" + left},
+      {"COMX", "quarnet: COMX" + forms, 64},
+      {"-d job.ini COM65543", "quarnet: COM65543" + forms, 64},
+      {"--list COM99999", "quarnet: COM99999" + forms, 64},
+      {"--save-logs -p COM-1", "quarnet: COM-1" + forms, 64},
+      {"--job fifo", "quarnet: job file fifo is a FIFO, not an INI file" + left, 1},
+      {"--list --job=line.ini", "quarnet: job file line.ini is a link to a character device, not an INI file" + left,
+       1},
+      {"program.bin", "quarnet: job file program.bin is not an INI file (it holds binary bytes)" + left, 1},
       {"--list notes.txt COM3",
        "quarnet: job file notes.txt is not an INI file (line 1 is neither [section], key=value, a comment nor "
-       "blank)" + left},
+       "blank)" + left,
+       1},
   };
   for (const Case& c : cases) {
     ProgramRun run = Start(c.arguments + " </dev/null");
-    EXPECT_EQ(run.exitCode, 1) << c.arguments;
+    EXPECT_EQ(run.exitCode, c.exitCode) << c.arguments;
     EXPECT_EQ(run.output, c.said) << c.arguments;
   }
   EXPECT_FALSE(fs::exists(folder.Path("LogFiles")));

@@ -101,8 +101,14 @@ void ChoosePort(PortItem kind, int16_t number, const char* item) {
   }
 }
 
+// Whether the last item refused was the job file rather than an item written wrong.
+bool jobFileRefused = false;
+
 bool TakeJobFile(const char* item, bool apply, std::string& error) {
-  if (!CheckJobFile(item, error)) return false;
+  if (!CheckJobFile(item, error)) {
+    jobFileRefused = true;
+    return false;
+  }
   if (apply) JobFile = String::Copy(item);
   return true;
 }
@@ -201,7 +207,11 @@ PortItem ReadPortItem(const char* item, int16_t& number) {
   return IsDevicePath(item) ? PortItem::DevicePath : PortItem::NotAPort;
 }
 
-bool CheckPortAndJobFile(std::string& error) { return ReadItems(false, error); }
+ItemsFault CheckPortAndJobFile(std::string& error) {
+  jobFileRefused = false;
+  if (ReadItems(false, error)) return ItemsFault::None;
+  return jobFileRefused ? ItemsFault::JobFileRefused : ItemsFault::Mistake;
+}
 
 void ReadOptions() {
   BaudRate = 19200;

@@ -31,7 +31,12 @@ PortItem ReadPortItem(const char* item, int16_t& number);
 // --port=PORT) and the job file (any other item, --job FILE, --job=FILE) as
 // ReadOptions reads them, so that a mistake is refused before anything starts. False
 // with a one-line reason naming the item; option letters are left to ReadOptions.
-bool CheckPortAndJobFile(std::string& error);
+enum class ItemsFault {
+  None,
+  Mistake,     // an item written wrong: a port that is none, an option without its value
+  JobFileRefused,  // the job file named is no INI file the program may write
+};
+ItemsFault CheckPortAndJobFile(std::string& error);
 
 // Sets BaudRate, EvenParity, DebugOn, DetailedDebugOn, PortNumber (and PortPath) and
 // JobFile from the items; a bad option letter, or an item CheckPortAndJobFile refuses,

@@ -215,38 +215,41 @@ TEST_F(Options, MistakenPortsAndJobFilesAreRefusedBeforeAnythingIsSet) {
   std::string linked = folder.Path("linked.ini");
   std::filesystem::create_symlink(terminal.Path(), linked);
   std::string fifoRefusal = "job file " + fifo + " is a FIFO, not an INI file; it is left as it is";
+  constexpr ItemsFault Mistake = ItemsFault::Mistake;
+  constexpr ItemsFault Refused = ItemsFault::JobFileRefused;
   struct Case {
     std::string text;
     std::string error;
+    ItemsFault fault;
   };
   const Case cases[] = {
-      {"prog COMX", std::string("COMX") + PortForms},
-      {"prog job.ini COM65543", std::string("COM65543") + PortForms},
-      {"prog -x COM0", std::string("COM0") + PortForms},
-      {"prog -p job.ini", std::string("job.ini") + PortForms},
-      {"prog --port=COM1x", std::string("COM1x") + PortForms},
-      {"prog -p", "-p needs a port"},
-      {"prog --port", "--port needs a port"},
-      {"prog --port= COM3", "--port needs a port"},
-      {"prog --job", "--job needs a file name"},
-      {"prog --job=", "--job needs a file name"},
-      {"prog " + fifo, fifoRefusal},
-      {"prog COM3 --job " + fifo, fifoRefusal},
+      {"prog COMX", std::string("COMX") + PortForms, Mistake},
+      {"prog job.ini COM65543", std::string("COM65543") + PortForms, Mistake},
+      {"prog -x COM0", std::string("COM0") + PortForms, Mistake},
+      {"prog -p job.ini", std::string("job.ini") + PortForms, Mistake},
+      {"prog --port=COM1x", std::string("COM1x") + PortForms, Mistake},
+      {"prog -p", "-p needs a port", Mistake},
+      {"prog --port", "--port needs a port", Mistake},
+      {"prog --port= COM3", "--port needs a port", Mistake},
+      {"prog --job", "--job needs a file name", Mistake},
+      {"prog --job=", "--job needs a file name", Mistake},
+      {"prog " + fifo, fifoRefusal, Refused},
+      {"prog COM3 --job " + fifo, fifoRefusal, Refused},
       {"prog --job=" + linked,
-       "job file " + linked + " is a link to a character device, not an INI file; it is left as it is"},
+       "job file " + linked + " is a link to a character device, not an INI file; it is left as it is", Refused},
   };
   for (const Case& c : cases) {
     SetUp();
     SplitCommandLine(c.text.c_str());
     std::string error;
-    EXPECT_FALSE(CheckPortAndJobFile(error)) << c.text;
+    EXPECT_EQ(CheckPortAndJobFile(error), c.fault) << c.text;
     EXPECT_EQ(error, c.error) << c.text;
   }
   // The check only looks: the option values are ReadOptions' to set.
   SetUp();
   SplitCommandLine("prog -dd COM3 job.ini");
   std::string error;
-  EXPECT_TRUE(CheckPortAndJobFile(error)) << error;
+  EXPECT_EQ(CheckPortAndJobFile(error), ItemsFault::None) << error;
   EXPECT_EQ(PortNumber, 0);
   EXPECT_TRUE(JobFile.Empty());
   EXPECT_FALSE(DebugOn);

@@ -65,7 +65,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   // As the program does: the items that name no port, or a job file not to be
   // written, end it before ReadOptions.
-  if (std::string error; !CheckPortAndJobFile(error)) return 0;
+  if (std::string error; CheckPortAndJobFile(error) != ItemsFault::None) return 0;
   ReadOptions();
   return 0;
 }

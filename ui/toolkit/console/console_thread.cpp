@@ -31,6 +31,9 @@ std::atomic<bool> stopConsole{false};
 int echoDescriptor = -1;
 bool pipesStarted = false;
 char echoBuffer[EchoBufferSize];
+bool echoChosen = false;
+bool echoLineFeeds = false;
+bool carriageReturnHeld = false;
 size_t echoFill = 0;
 
 // Under ConsoleLock.
@@ -44,12 +47,24 @@ void FlushEcho() {
   echoFill = 0;
 }
 
+void Echo(char c) {
+  echoBuffer[echoFill++] = c;
+  if (c == '\n' || echoFill == EchoBufferSize) FlushEcho();
+}
+
 void ConsoleSink(uint8_t c) {
   ConsoleWrite(c);
   if (echoDescriptor < 0) return;
   std::lock_guard guard(ConsoleLock);
-  echoBuffer[echoFill++] = static_cast<char>(c);
-  if (c == '\n' || echoFill == EchoBufferSize) FlushEcho();
+  // A shell's tools split lines at LF: a CR before it is dropped, one alone (a line
+  // written over) is kept.
+  if (echoLineFeeds) {
+    bool held = carriageReturnHeld;
+    carriageReturnHeld = c == '\r';
+    if (carriageReturnHeld) return;
+    if (held && c != '\n') Echo('\r');
+  }
+  Echo(static_cast<char>(c));
 }
 
 void Fail(const String& text) {
@@ -84,7 +99,7 @@ void ConsoleThread(std::string title) {
 
 bool StartConsole(const std::string& title) {
   StartWindowSystem();
-  if (WindowSystemIsHeadless() && echoDescriptor < 0) echoDescriptor = dup(1);
+  if (WindowSystemIsHeadless() && !echoChosen) echoDescriptor = dup(1);
   stopConsole = false;
   try {
     consoleThread = std::thread(ConsoleThread, title);
@@ -111,7 +126,9 @@ bool StartConsole(const std::string& title) {
 void EchoConsoleTo(int descriptor) {
   std::lock_guard guard(ConsoleLock);
   if (echoDescriptor >= 0) close(echoDescriptor);
-  echoDescriptor = dup(descriptor);
+  echoDescriptor = descriptor >= 0 ? dup(descriptor) : -1;
+  echoChosen = true;
+  echoLineFeeds = true;
 }
 
 void FlushConsoleEcho() {

@@ -13,7 +13,8 @@ bool StartConsole(const std::string& title);
 
 // Before StartConsole: on the headless backend the console characters are echoed to
 // `descriptor` (a copy of it) rather than to the standard output, which a program run
-// from a script keeps for its results.
+// from a script keeps for its results; -1: nowhere. Lines end with LF there, as a
+// shell's tools expect.
 void EchoConsoleTo(int descriptor);
 // Writes out what the echo holds of an unfinished line, such as a question's prompt.
 void FlushConsoleEcho();
