@@ -19,6 +19,7 @@ namespace {
 bool answerYes = false;
 bool quiet = false;
 int errorDescriptor = -1;
+std::string toldError;  // the last error box written to standard error
 
 // With --quiet the console reaches nobody: what the operator must still see (an error,
 // a question and its prompt) is written to standard error as well.
@@ -71,6 +72,7 @@ int TerminalResponder(const String& text, const String& caption, int style) {
   int buttons = style & 0x0F;
   if (quiet && (IsQuestion(buttons) || (style & MessageIconError) != 0)) {
     Tell(std::string(caption.View()) + ": " + std::string(text.View()) + "\n");
+    toldError = text.View();
   }
   if (!IsQuestion(buttons)) return ButtonOk;
   bool yesNo = buttons == MessageYesNo || buttons == MessageYesNoCancel;
@@ -129,7 +131,7 @@ void AnswerMessagesOnTerminal(bool yes, bool quietly) {
 }
 
 void TellFailure(std::string_view text) {
-  if (quiet) Tell(std::string(text) + "\n");
+  if (quiet && text != toldError) Tell("Failed: " + std::string(text) + "\n");
 }
 
 const BoxShown& LastBoxShown() { return lastBox; }

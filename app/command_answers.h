@@ -12,7 +12,8 @@ void KeepStandardError(int descriptor);
 // `quietly`: the console is echoed nowhere, so errors and questions are also written
 // to standard error.
 void AnswerMessagesOnTerminal(bool yes, bool quietly);
-// The closing line of a failed operation, on standard error when the run is quiet.
+// "Failed: <text>", the closing line of a failed operation, on standard error when the
+// run is quiet and an error box did not just say the same.
 void TellFailure(std::string_view text);
 
 // The progress window's message and its bar, in steps of ten percent, on the terminal.

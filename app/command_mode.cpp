@@ -3,8 +3,11 @@
 #include <unistd.h>
 
 #include <string>
+#include <vector>
 
 #include "app/command_answers.h"
+#include "app/json_text.h"
+#include "fieldbus/generate_fieldbus_files.h"
 #include "generic/string_utility.h"
 #include "link/port_control.h"
 #include "ops/connect_unit.h"
@@ -67,7 +70,38 @@ std::string Field(std::string_view text) {
 struct Outcome {
   bool completed = false;
   String message;
+  std::string results;             // the lines standard output carries without --json
+  std::vector<std::string> files;  // what the operation wrote
+  JsonObject details;              // the operation's own members of the --json document
 };
+
+bool jsonWanted = false;
+const char* operationName = "";
+
+// The --json document: the outcome, the files written and what the operation adds.
+std::string JsonDocument(const Outcome& outcome, int exitCode) {
+  JsonObject document;
+  document.Add("operation", operationName)
+      .AddBool("completed", outcome.completed)
+      .Add("message", outcome.message.View())
+      .AddNumber("exitCode", exitCode)
+      .AddJson("files", JsonStrings(outcome.files));
+  std::string text = document.Text();
+  std::string details = outcome.details.Text();
+  if (details.size() > 2) text = text.substr(0, text.size() - 1) + "," + details.substr(1);
+  return text + "\n";
+}
+
+// A fatal error ends the program on its way: the document still says how it ended.
+void WriteFatalOutcome(const String& message, int exitCode) {
+  Outcome outcome;
+  outcome.message = OneLine(message);
+  WriteResult(JsonDocument(outcome, exitCode));
+}
+
+std::string SoftwareText(int16_t version, int8_t build) {
+  return std::string(VersionReleaseText(version, build).View());
+}
 
 // The port named on the command line is the one to connect on, at the remembered
 // speed; without one the window's search runs: the environment's ports, then the
@@ -89,8 +123,23 @@ std::string ResultLine(const ListedUnit& listed) {
   if (!listed.answers) return line + "-\t-\t-\tnot answering";
   const UnitInfo& unit = listed.identity;
   return line + std::string(ModelName(unit.cardnumber).View()) + "\t" +
-         std::string(VersionReleaseText(unit.softwareversion, unit.softwarebuild).View()) + "\t" +
-         std::to_string(unit.serialnumber) + "\t" + Field(unit.information.View());
+         SoftwareText(unit.softwareversion, unit.softwarebuild) + "\t" + std::to_string(unit.serialnumber) + "\t" +
+         Field(unit.information.View());
+}
+
+std::string UnitJson(const ListedUnit& listed) {
+  JsonObject unit;
+  unit.AddNumber("address", listed.address).AddBool("answers", listed.answers);
+  if (listed.answers) {
+    const UnitInfo& identity = listed.identity;
+    unit.Add("model", ModelName(identity.cardnumber).View())
+        .Add("software", SoftwareText(identity.softwareversion, identity.softwarebuild))
+        .AddNumber("serialNumber", identity.serialnumber)
+        .Add("information", DecodeWindowsText(identity.information.View()))
+        .AddBool("hasSettings", listed.hasSettings)
+        .AddBool("fieldbusCapable", listed.fieldbusCapable);
+  }
+  return unit.Text();
 }
 
 String UnitText(int address, std::string_view what) {
@@ -106,19 +155,22 @@ String UnitText(int address, std::string_view what) {
 Outcome ListTheSystem(const UnitInfo& connected) {
   static SystemList list;
   ListSystem(connected, list);
-  std::string lines;
+  Outcome outcome;
+  std::vector<std::string> units;
   String silent;
   for (int i = 0; i < list.count; ++i) {
-    lines += ResultLine(list.units[i]) + "\n";
+    outcome.results += ResultLine(list.units[i]) + "\n";
+    units.push_back(UnitJson(list.units[i]));
     if (list.units[i].answers) continue;
     silent += silent.Empty() ? "; not answering: " : ", ";
     silent += IntText(list.units[i].address).View();
   }
-  WriteResult(lines);
-  String message = "Units listed: ";
-  message += IntText(list.count, 0).View();
-  message += silent.View();
-  return Outcome{silent.Empty(), message};
+  outcome.details.AddJson("units", JsonArray(units));
+  outcome.message = "Units listed: ";
+  outcome.message += IntText(list.count, 0).View();
+  outcome.message += silent.View();
+  outcome.completed = silent.Empty();
+  return outcome;
 }
 
 // The unit chosen as the window's list chooses it, and refused where the window's
@@ -149,7 +201,11 @@ bool ChooseUnit(const UnitInfo& connected, const CommandRequest& request, UnitIn
 Outcome TransferWithUnit(const CommandRequest& request, const UnitInfo& connected, ToolForm& form) {
   String refusal;
   UnitInfo unit{};
-  if (!ChooseUnit(connected, request, unit, refusal)) return Outcome{false, refusal};
+  if (!ChooseUnit(connected, request, unit, refusal)) {
+    Outcome outcome;
+    outcome.message = refusal;
+    return outcome;
+  }
   String file = String::Copy(request.file);
   ForgetLastBox();
   bool done = false;
@@ -167,7 +223,16 @@ Outcome TransferWithUnit(const CommandRequest& request, const UnitInfo& connecte
       done = DoGenerateFieldbus(form.window, unit, file);
       break;
   }
-  return Outcome{done, OneLine(LastBoxShown().text)};
+  Outcome outcome;
+  outcome.completed = done;
+  outcome.message = OneLine(LastBoxShown().text);
+  outcome.details.AddNumber("unit", request.unit);
+  if (done && request.operation == Operation::GenerateFieldbus) {
+    for (const String& name : FieldbusFileNames(file)) outcome.files.emplace_back(name.View());
+  } else if (done && request.operation != Operation::LoadSetup) {
+    outcome.files.emplace_back(file.View());
+  }
+  return outcome;
 }
 
 bool AskOnTheTerminal(const String& question) {
@@ -176,18 +241,60 @@ bool AskOnTheTerminal(const String& question) {
 
 // The verdict, and on a failure the units that are not on the tool's software, so
 // that the job file says which units need attention.
+const char* ResultName(UnitUpdateResult result) {
+  switch (result) {
+    case UnitUpdateResult::Updated: return "updated";
+    case UnitUpdateResult::AlreadyCurrent: return "current";
+    case UnitUpdateResult::NotTaken: return "not taken";
+    case UnitUpdateResult::NotUpdated: return "not updated";
+    default: return "not answering";
+  }
+}
+
+std::string UnitJson(const UnitUpdateOutcome& unit) {
+  JsonObject entry;
+  entry.AddNumber("address", unit.address)
+      .Add("model", ModelName(unit.cardnumber).View())
+      .Add("result", ResultName(unit.result))
+      .Add("before", SoftwareText(unit.versionBefore, unit.buildBefore));
+  if (unit.result != UnitUpdateResult::NotAnswering) {
+    entry.Add("after", SoftwareText(unit.versionAfter, unit.buildAfter));
+  }
+  entry.Add("line", UnitOutcomeLine(unit).View());
+  return entry.Text();
+}
+
 Outcome UpdateAllUnits(UnitInfo& connected) {
   UpdateAllResult result = UpdateAll(connected, OperationHooks{AskOnTheTerminal, nullptr});
-  if (!result.ran) return Outcome{false, "Software update was cancelled"};
+  Outcome outcome;
+  if (!result.ran) {
+    outcome.message = "Software update was cancelled";
+    return outcome;
+  }
   const SystemUpdateOutcome& update = result.outcome;
-  String message = UpdateVerdict(update);
+  outcome.message = UpdateVerdict(update);
+  std::vector<std::string> units;
   for (int i = 0; i < update.count; ++i) {
+    units.push_back(UnitJson(update.units[i]));
     UnitUpdateResult unit = update.units[i].result;
     if (unit == UnitUpdateResult::Updated || unit == UnitUpdateResult::AlreadyCurrent) continue;
-    message += "; ";
-    message += UnitOutcomeLine(update.units[i]).View();
+    outcome.message += "; ";
+    outcome.message += UnitOutcomeLine(update.units[i]).View();
   }
-  return Outcome{UpdateAllSucceeded(result), message};
+  outcome.completed = UpdateAllSucceeded(result);
+  outcome.details.AddBool("verified", update.verified).AddJson("units", JsonArray(units));
+  return outcome;
+}
+
+std::vector<std::string> Lines(std::string_view text) {
+  std::vector<std::string> lines;
+  for (size_t start = 0; start < text.size();) {
+    size_t end = text.find('\n', start);
+    if (end == std::string_view::npos) end = text.size();
+    lines.emplace_back(text.substr(start, end - start));
+    start = end + 1;
+  }
+  return lines;
 }
 
 Outcome SaveSystemLogs(UnitInfo& connected) {
@@ -195,7 +302,21 @@ Outcome SaveSystemLogs(UnitInfo& connected) {
   String report = SaveLogsReport(result);
   bool whole = EveryLogSaved(result);
   ShowMessage(report, String::Constant(whole ? "Information" : "Error"), whole ? MessageIconInformation : MessageIconError);
-  return Outcome{EveryLogSaved(result), OneLine(report)};
+  Outcome outcome;
+  outcome.completed = whole;
+  outcome.message = OneLine(report);
+  outcome.files = Lines(result.missing.saved.View());
+  std::vector<std::string> unsaved;
+  std::string_view names = result.missing.unsaved.View();
+  for (size_t start = 0; start < names.size();) {
+    size_t end = names.find(", ", start);
+    if (end == std::string_view::npos) end = names.size();
+    unsaved.emplace_back(names.substr(start, end - start));
+    start = end + 2;
+  }
+  outcome.details.Add("folder", result.folder.View()).AddJson("unsaved", JsonStrings(unsaved));
+  if (result.missing.silentUnit != 0) outcome.details.AddNumber("silentUnit", result.missing.silentUnit);
+  return outcome;
 }
 
 Outcome RunOperation(const CommandRequest& request, UnitInfo& connected, ToolForm& form) {
@@ -223,14 +344,21 @@ void Finish(const Outcome& outcome) {
   PutText(ReportStream, outcome.completed ? "Done: " : "Failed: ");
   PutString(ReportStream, outcome.message);
   PutText(ReportStream, "\r\n");
-  if (!outcome.completed) TellFailure("Failed: " + std::string(outcome.message.View()));
+  if (!outcome.completed) TellFailure(outcome.message.View());
   if (!recorded) {
     std::string fault = "Failed: cannot write the job file's message: " + std::string(jobFault.View());
     PutText(ReportStream, fault);
     PutText(ReportStream, "\r\n");
-    TellFailure(fault);
+    TellFailure(fault.substr(std::string_view("Failed: ").size()));
   }
   ExitCode = outcome.completed && recorded ? 0 : jobFile ? 2 : 1;
+  if (jsonWanted) {
+    WriteResult(JsonDocument(outcome, ExitCode));
+    return;
+  }
+  std::string results = outcome.results;
+  for (const std::string& file : outcome.files) results += file + "\n";
+  WriteResult(results);
 }
 
 }  // namespace
@@ -239,6 +367,9 @@ void SetCommandResults(int descriptor) { resultDescriptor = descriptor; }
 
 void RunCommand(const CommandRequest& request) {
   AnswerMessagesOnTerminal(request.yes, request.quiet);
+  jsonWanted = request.json;
+  operationName = OperationOption(request.operation) + 2;
+  if (jsonWanted) FatalOutcomeHook = WriteFatalOutcome;
   // The window's own trace is for debugging; the terminal is for the operator.
   KeepFormTraceInTheLog(!DebugOn && !DetailedDebugOn);
   // The window puts the remembered port into PortNumber when none was named.
@@ -258,7 +389,10 @@ void RunCommand(const CommandRequest& request) {
   } else {
     outcome = RunOperation(request, connected, form);
   }
-  if (ExitRequested) outcome = Outcome{false, StopMessage()};
+  if (ExitRequested) {
+    outcome.completed = false;
+    outcome.message = StopMessage();
+  }
   ClosePort();
   CloseMainWindow();
   Finish(outcome);

@@ -2,6 +2,7 @@
 // pseudo-terminal, in real time: what a script sees on standard output, the exit code
 // and the job file.
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 #include <filesystem>
 #include <map>
@@ -112,6 +113,42 @@ TEST_F(Command, ShortOptionsAndQuietRuns) {
   run = Quarnet("--list");
   EXPECT_NE(run.output.find("\nConnected\n"), std::string::npos) << run.output;
   EXPECT_EQ(run.output.find('\r'), std::string::npos) << run.output;
+}
+
+// --json: one document on standard output, whatever the operation and however it ended.
+TEST_F(Command, JsonGivesTheResultsAsOneDocument) {
+  ProgramRun run = Quarnet("--list --json");
+  nlohmann::json failed = nlohmann::json::parse(Results());
+  EXPECT_EQ(failed["operation"], "list");
+  EXPECT_EQ(failed["completed"], false);
+  EXPECT_EQ(failed["message"], "Cannot find a Velantor unit");
+  EXPECT_EQ(failed["exitCode"], 1);
+  EXPECT_EQ(run.exitCode, 1);
+
+  SimulatorProcess simulator(QUARNET_SIM_PROGRAM, folder.Path("dev/com4"));
+  ASSERT_TRUE(simulator.Ready()) << simulator.FirstLine();
+  run = Quarnet("--json --list");
+  ASSERT_EQ(run.exitCode, 0) << run.output;
+  nlohmann::json list = nlohmann::json::parse(Results());
+  EXPECT_EQ(list["completed"], true);
+  EXPECT_EQ(list["message"], "Units listed: 3");
+  ASSERT_EQ(list["units"].size(), 3u);
+  const nlohmann::json& display = list["units"][1];
+  EXPECT_EQ(display["address"], 5);
+  EXPECT_EQ(display["answers"], true);
+  EXPECT_EQ(display["model"], "KD6");
+  EXPECT_EQ(display["software"], "6.12r41");
+  EXPECT_EQ(display["serialNumber"], 2318842);
+  EXPECT_EQ(display["information"], "Silo 3 discharge");
+  EXPECT_EQ(display["hasSettings"], true);
+
+  run = Quarnet("--save-setup \"a \\\"b\\\".csv\" --unit 5 --json");
+  ASSERT_EQ(run.exitCode, 0) << run.output;
+  nlohmann::json saved = nlohmann::json::parse(Results());
+  EXPECT_EQ(saved["operation"], "save-setup");
+  EXPECT_EQ(saved["unit"], 5);
+  EXPECT_EQ(saved["files"], nlohmann::json::array({"a \"b\".csv"}));
+  EXPECT_EQ(saved["message"], "Settings saved");
 }
 
 // A unit's text in the 8-bit code page its display uses reaches a script as UTF-8.
@@ -257,7 +294,7 @@ TEST_F(Command, ASetupSavedFromOneUnitLoadsIntoAnother) {
   run = Quarnet("--save-setup copy.csv --unit 7");
   ASSERT_EQ(run.exitCode, 0) << run.output;
   EXPECT_EQ(SettingLines(folder.Read("copy.csv")), SettingLines(saved));
-  EXPECT_EQ(Results(), "");
+  EXPECT_EQ(Results(), "copy.csv\n") << "the file written is the result";
 }
 
 // A KR5 on the port that already runs the tool's software, and one behind it on older
@@ -321,6 +358,19 @@ TEST_F(Command, SaveLogsWritesEveryUnitsLogsBesideTheProgram) {
   EXPECT_FALSE(fs::exists(saved + "/CrashLog_09 KQ0 KR5 0.txt")) << "unit 9 keeps no logs";
 }
 
+// Without --json the files an operation wrote are its results, one path a line.
+TEST_F(Command, TheFilesWrittenArePrintedOneALine) {
+  folder.Write("system.txt", OneUnitBehind);
+  SimulatorProcess simulator(QUARNET_SIM_PROGRAM, folder.Path("dev/com4"), {"--system", folder.Path("system.txt")});
+  ASSERT_TRUE(simulator.Ready()) << simulator.FirstLine();
+  ProgramRun run = Quarnet("--save-logs -q");
+  ASSERT_EQ(run.exitCode, 0) << run.output;
+  std::string saved = folder.Path("VelantorLogFiles");
+  EXPECT_EQ(Results(), saved + "/ConfigurationLog_05 KQ0 KR5 0.txt\n" + saved + "/CrashLog_05 KQ0 KR5 0.txt\n" +
+                           saved + "/DebugLog_05 KQ0 KR5 0.txt\n");
+  EXPECT_EQ(run.output, "");
+}
+
 // The port goes away in the middle of the update file, or the operator stops the run:
 // the run ends within its time-outs as a failure, its lock file gone and the outcome in
 // the job file.
@@ -361,23 +411,41 @@ TEST_F(Command, AnUpdateCutShortEndsAsAFailure) {
 // A refused update, or a unit that does not come back, is no success: the job file
 // names the unit.
 TEST_F(Command, AnUpdateThatDidNotTakeEndsAsAFailureNamingTheUnit) {
-  const std::pair<const char*, const char*> cases[] = {
+  struct Case {
+    const char* more;
+    const char* message;
+    const char* result;  // unit 9's in the --json document
+    bool verified;
+  };
+  const Case cases[] = {
       {"AppliesUpdates = no\n",
        "Message=Complete: some units could not be updated; Velantor Unit 9 (KR5): not taken, still on 6.04r02: the "
-       "unit did not apply its update\r\n"},
+       "unit did not apply its update\r\n",
+       "not taken", true},
       {"RestartTime = 3600000\n",
        "Message=Not verified: some units did not answer after the restart; Velantor Unit 9 (KR5): not answering "
-       "after the restart\r\n"},
+       "after the restart\r\n",
+       "not answering", false},
   };
-  for (auto [more, message] : cases) {
-    folder.Write("system.txt", std::string(OneUnitBehind) + more);
+  for (const Case& c : cases) {
+    folder.Write("system.txt", std::string(OneUnitBehind) + c.more);
     SimulatorProcess simulator(QUARNET_SIM_PROGRAM, folder.Path("dev/com4"), {"--system", folder.Path("system.txt")});
     ASSERT_TRUE(simulator.Ready()) << simulator.FirstLine();
     // The update, then the wait for the unit that does not come back.
-    ProgramRun run = Quarnet("--update-all --yes job.ini", "VELANTORPORTLIST=COM4", std::chrono::seconds(150));
+    ProgramRun run = Quarnet("--update-all --yes --json job.ini", "VELANTORPORTLIST=COM4", std::chrono::seconds(150));
     EXPECT_EQ(run.exitCode, 2) << run.output;
-    EXPECT_EQ(folder.Read("job.ini"), message);
+    EXPECT_EQ(folder.Read("job.ini"), c.message);
     EXPECT_TRUE(fs::is_empty(folder.Path("locks")));
+    nlohmann::json document = nlohmann::json::parse(Results());
+    EXPECT_EQ(document["completed"], false);
+    EXPECT_EQ(document["exitCode"], 2);
+    EXPECT_EQ(document["verified"], c.verified);
+    ASSERT_EQ(document["units"].size(), 2u);
+    EXPECT_EQ(document["units"][0]["address"], 5);
+    EXPECT_EQ(document["units"][0]["result"], "current");
+    EXPECT_EQ(document["units"][1]["address"], 9);
+    EXPECT_EQ(document["units"][1]["result"], c.result);
+    EXPECT_EQ(document["units"][1]["before"], "6.04r02");
   }
 }
 

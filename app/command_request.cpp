@@ -45,6 +45,16 @@ bool ReadUnitAddress(std::string_view text, int& address) {
   return fault == std::errc() && stop == end && address >= 1 && address <= 247;
 }
 
+// The letters the classic option reader takes: -d, -dd, and -p with its port.
+bool IsClassicOption(std::string_view item) {
+  if (item == "-p" || item == "-P") return true;
+  if (item.size() < 2 || item[0] != '-') return false;
+  for (char c : item.substr(1)) {
+    if (c != 'd' && c != 'D') return false;
+  }
+  return true;
+}
+
 class Reader {
  public:
   Reader(int argc, const char* const* argv, CommandRequest& request, std::string& error)
@@ -59,6 +69,7 @@ class Reader {
       } else if (item == "-q") {
         request_.quiet = true;
       } else if (item.size() < 3 || item.substr(0, 2) != "--") {
+        if (!IsClassicOption(item) && item.size() > 1 && item[0] == '-' && unknownShort_.empty()) unknownShort_ = item;
         request_.rest.emplace_back(item);
       } else if (!ReadLongOption(item)) {
         return false;
@@ -119,6 +130,10 @@ class Reader {
       request_.yes = true;
       return !hasValue || Fail("--yes takes no value");
     }
+    if (name == "--json") {
+      request_.json = true;
+      return !hasValue || Fail("--json takes no value");
+    }
     if (name == "--quiet") {
       request_.quiet = true;
       return !hasValue || Fail("--quiet takes no value");
@@ -146,8 +161,12 @@ class Reader {
     if (operation != Operation::LoadSetup && typeGiven_) return Fail(NotTaken("--type"));
     bool runsAnOperation = operation != Operation::Window && operation != Operation::Help &&
                            operation != Operation::Version;
+    // The window's own reader answers a wrong letter with its usage text; a script
+    // gets the usage mistake.
+    if (runsAnOperation && !unknownShort_.empty()) return Fail("unknown option " + unknownShort_);
     if (request_.yes && !runsAnOperation) return Fail("--yes answers the questions of an operation; name one");
     if (request_.quiet && !runsAnOperation) return Fail("--quiet leaves an operation's results alone; name one");
+    if (request_.json && !runsAnOperation) return Fail("--json gives an operation's results; name one");
     return true;
   }
 
@@ -190,6 +209,7 @@ class Reader {
   CommandRequest& request_;
   std::string& error_;
   int index_ = 0;
+  std::string unknownShort_;
   bool unitGiven_ = false;
   bool typeGiven_ = false;
 };

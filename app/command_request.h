@@ -10,7 +10,8 @@
 //   quarnet --generate-fieldbus FILE --unit ADDRESS [[COM]<port>]
 //   quarnet --help | -h | --version | -v
 //
-// --quiet (-q) leaves only an operation's results and its errors.
+// --quiet (-q) leaves only an operation's results and its errors; --json gives the
+// results as one JSON document.
 // The port (-p PORT, --port PORT) and the job file (--job FILE) are items of the
 // classic option reader (runtime/command_line.h) wherever they stand.
 #pragma once
@@ -38,6 +39,7 @@ struct CommandRequest {
   int loadType = 0;      // the index of --type's text among the load types
   bool yes = false;      // confirmations are answered OK
   bool quiet = false;    // only results and errors, no account of the steps
+  bool json = false;     // the results as one JSON document
   // Every item that is not a long option of an operation, item 0 first, for the
   // classic option reader; --port and --job come with their values.
   std::vector<std::string> rest;

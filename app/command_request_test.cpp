@@ -47,6 +47,18 @@ TEST(CommandRequest, OperationsTheirValuesAndTheClassicItems) {
   parsed = Parse({"-dd", "5"});
   ASSERT_TRUE(parsed.ok);
   EXPECT_EQ(parsed.request.operation, Operation::Window);
+
+  // The short forms a shell user tries first; -q and --json stay out of the classic items.
+  const std::pair<std::vector<const char*>, Operation> shortForms[] = {
+      {{"-h"}, Operation::Help}, {{"-v"}, Operation::Version}, {{"-q", "--list", "--json"}, Operation::List}};
+  for (const auto& [items, operation] : shortForms) {
+    parsed = Parse(items);
+    ASSERT_TRUE(parsed.ok) << parsed.error;
+    EXPECT_EQ(parsed.request.operation, operation);
+    EXPECT_EQ(parsed.request.rest, std::vector<std::string>{"/opt/quarnet"});
+  }
+  EXPECT_TRUE(parsed.request.quiet);
+  EXPECT_TRUE(parsed.request.json);
 }
 
 // The classic reader checks them, and says what is missing.
@@ -89,6 +101,10 @@ TEST(CommandRequest, MistakesAreNamed) {
       {{"--yes"}, "--yes answers the questions of an operation; name one"},
       {{"--list=all"}, "--list takes no value"},
       {{"--update-all", "--yes=no"}, "--yes takes no value"},
+      {{"-q"}, "--quiet leaves an operation's results alone; name one"},
+      {{"--json", "-d"}, "--json gives an operation's results; name one"},
+      {{"--list", "-v"}, "one operation at a time: --list and -v"},
+      {{"--list", "-x", "-dd"}, "unknown option -x"},
   };
   for (const Case& c : cases) {
     Parsed parsed = Parse(c.items);

@@ -27,6 +27,16 @@ struct DescriptionFile {
   TextEscape escape;
 };
 
+// Made at first use: the templates are other files' globals.
+const std::vector<DescriptionFile>& Descriptions() {
+  static const std::vector<DescriptionFile> descriptions = {
+      {EthIpEdsTemplate, " EthernetIP.EDS", " generating Ethernet/IP configuration: ", TextEscape::EdsString},
+      {ProfinetGsdmlTemplate, " Profinet.xml", " generating Profinet configuration: ", TextEscape::Xml},
+      {ProfibusGsdTemplate, " Profibus.gsd", " generating Profibus configuration: ", TextEscape::GsdString},
+      {CanopenEdsTemplate, " CANopen.eds", " generating CANopen configuration: ", TextEscape::CanopenValue},
+  };
+  return descriptions;
+}
 constexpr size_t ProfinetFile = 1;
 
 bool Expand(const DescriptionFile& description, std::string& text) {
@@ -54,15 +64,9 @@ bool GenerateFieldbusFiles(const String& tableFileName) {
 
   // Every file is expanded before any is written, so that a fault of one leaves all
   // four as they were: a PLC engineer never gets a set of files from two tables.
-  const DescriptionFile descriptions[] = {
-      {EthIpEdsTemplate, " EthernetIP.EDS", " generating Ethernet/IP configuration: ", TextEscape::EdsString},
-      {ProfinetGsdmlTemplate, " Profinet.xml", " generating Profinet configuration: ", TextEscape::Xml},
-      {ProfibusGsdTemplate, " Profibus.gsd", " generating Profibus configuration: ", TextEscape::GsdString},
-      {CanopenEdsTemplate, " CANopen.eds", " generating CANopen configuration: ", TextEscape::CanopenValue},
-  };
   String stem = StripExtension(tableFileName);
   std::vector<PlannedFile> files;
-  for (const DescriptionFile& description : descriptions) {
+  for (const DescriptionFile& description : Descriptions()) {
     PlannedFile file{Concatenate(stem, description.suffix), {}};
     PutText(ReportStream, "GenerateFieldbusFiles");
     PutText(ReportStream, description.reportText);
@@ -98,4 +102,11 @@ bool GenerateFieldbusFiles(const String& tableFileName) {
     PutText(ReportStream, "\r\n");
   }
   return true;
+}
+
+std::vector<String> FieldbusFileNames(const String& tableFileName) {
+  String stem = StripExtension(tableFileName);
+  std::vector<String> names;
+  for (const DescriptionFile& description : Descriptions()) names.push_back(Concatenate(stem, description.suffix));
+  return names;
 }

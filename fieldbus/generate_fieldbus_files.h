@@ -3,6 +3,8 @@
 // CANopen EDS, generated from the unit's data table into the table's folder.
 #pragma once
 
+#include <vector>
+
 #include "runtime/string.h"
 
 // The PROFINET file is also copied under the name the GSDML standard gives it.
@@ -16,3 +18,5 @@ inline constexpr const char* GsdmlFileName = "GSDML-V2.35-Corvane Instruments Lt
 // program. The GSDML copy follows the set; a copy that fails is reported and
 // changes nothing else.
 bool GenerateFieldbusFiles(const String& tableFileName);
+// The four files a generation from `tableFileName` writes, in the order above.
+std::vector<String> FieldbusFileNames(const String& tableFileName);

@@ -23,6 +23,7 @@
 
 int8_t CommTraceLevel = 0;
 void (*ClosePortHook)() = nullptr;
+void (*FatalOutcomeHook)(const String& message, int exitCode) = nullptr;
 
 namespace {
 
@@ -288,6 +289,7 @@ void FatalError(const String& failure) {
   ExitRequested = true;
   ShowMessage(message, "Error", MessageIconError);
   FlushStandardStreams();
+  if (FatalOutcomeHook != nullptr) FatalOutcomeHook(message, jobFile ? 2 : 1);
   std::exit(jobFile ? 2 : 1);
 }
 

@@ -52,6 +52,9 @@ bool IsOldLogName(const String& name, const LocalDateTime& now);
 [[noreturn]] void FatalError(const String& message);
 // Installed by the link layer: closes the port and deletes its lock file.
 extern void (*ClosePortHook)();
+// Installed by a front end that owes someone the outcome in a form of its own (the
+// shell's --json): called with the final message and the exit code, before the end.
+extern void (*FatalOutcomeHook)(const String& message, int exitCode);
 
 // A row of 60 dots for done out of total.
 void ProgressDots(uint32_t done, uint32_t total);

@@ -18,6 +18,7 @@ struct LogExtractionResult {
   uint8_t silentUnit;
   int unsavedCount;
   String unsaved;  // their file names, separated by ", "
+  String saved;    // the paths of the logs saved, each ending with a line feed
 };
 
 LogExtractionResult ExtractDebugLogsFromUnits(UnitInfo& local);

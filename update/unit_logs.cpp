@@ -54,6 +54,8 @@ void CloseSavedLog(SavedLog& log, bool whole, LogExtractionResult& result) {
   }
   String fault;
   if (!FinishReplacement(log.file, fault)) FatalError(Concatenate("Unable to create: ", fault));
+  result.saved += log.name.View();
+  result.saved += '\n';
 }
 
 bool OpenUnitLog(const UnitInfo& unit, uint16_t file) {
