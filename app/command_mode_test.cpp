@@ -1,7 +1,10 @@
 // The main window's operations run from a shell against quarnet-sim's demo system on a
 // pseudo-terminal, in real time: what a script sees on standard output, the exit code
 // and the job file.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
+#include <unistd.h>
 #include <nlohmann/json.hpp>
 
 #include <filesystem>
@@ -149,6 +152,28 @@ TEST_F(Command, JsonGivesTheResultsAsOneDocument) {
   EXPECT_EQ(saved["unit"], 5);
   EXPECT_EQ(saved["files"], nlohmann::json::array({"a \"b\".csv"}));
   EXPECT_EQ(saved["message"], "Settings saved");
+}
+
+// --ports lists the ports the search walks, and which one another program holds by the
+// advisory lock serial programs take, without opening any.
+TEST_F(Command, PortsListsTheSearchedPortsAndWhichAreHeld) {
+  SimulatorProcess simulator(QUARNET_SIM_PROGRAM, folder.Path("dev/com4"), {"--log", folder.Path("traffic.txt")});
+  ASSERT_TRUE(simulator.Ready()) << simulator.FirstLine();
+  ProgramRun run = Quarnet("--ports");
+  EXPECT_EQ(run.exitCode, 0) << run.output;
+  EXPECT_EQ(Results(), "COM4\tdev/com4\t-\t-\tfree\t-\n");
+
+  int held = open(folder.Path("dev/com4").c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+  ASSERT_GE(held, 0);
+  ASSERT_EQ(flock(held, LOCK_EX | LOCK_NB), 0);
+  run = Quarnet("--ports --json");
+  close(held);
+  nlohmann::json document = nlohmann::json::parse(Results());
+  ASSERT_EQ(document["ports"].size(), 1u);
+  EXPECT_EQ(document["ports"][0]["name"], "COM4");
+  EXPECT_EQ(document["ports"][0]["inUse"], true);
+  simulator.Stop();
+  EXPECT_EQ(folder.Read("traffic.txt").find(" RX "), std::string::npos) << "nothing reached the unit";
 }
 
 // A unit's text in the 8-bit code page its display uses reaches a script as UTF-8.

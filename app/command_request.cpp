@@ -17,6 +17,7 @@ struct OperationSpelling {
 constexpr OperationSpelling Operations[] = {
     {Operation::Help, "--help", false},
     {Operation::Version, "--version", false},
+    {Operation::Ports, "--ports", false},
     {Operation::List, "--list", false},
     {Operation::UpdateAll, "--update-all", false},
     {Operation::SaveLogs, "--save-logs", false},

@@ -1,6 +1,7 @@
 // What a run of the program from a shell asks for: one of the main window's
 // operations, run without a window, or the usual window when no operation is named.
 //
+//   quarnet --ports
 //   quarnet --list [[COM]<port>]
 //   quarnet --update-all [--yes] [[COM]<port>]
 //   quarnet --save-logs [[COM]<port>]
@@ -23,6 +24,7 @@ enum class Operation {
   Window,  // no long option: the main window, as always
   Help,
   Version,
+  Ports,  // the serial ports of this PC: needs no port and no unit
   List,
   UpdateAll,
   SaveLogs,

@@ -12,6 +12,7 @@
 #include "app/command_mode.h"
 #include "app/command_request.h"
 #include "app/main_program.h"
+#include "app/port_list.h"
 #include "link/serial_device.h"
 #include "platform/tty_device.h"
 #include "runtime/clock.h"
@@ -58,6 +59,9 @@ constexpr const char* UsageText =
     "  COM3, 3     the port, named by position; so is a path to a device (/dev/...).\n"
     "              An item that looks like a COM port but names none (COMX, COM0) is refused\n"
     "\n"
+    "  --ports     the serial ports the search walks, one a line: COM number, device,\n"
+    "              /dev/serial/by-id name, driver, in use or free, the driver's latency\n"
+    "\n"
     "Operations run without a window and end with the outcome:\n"
     "  --list                          the units of the system, one a line, tab-separated:\n"
     "                                  address, model, software, serial number, information\n"
@@ -95,6 +99,8 @@ bool AnswerAtOnce(const CommandRequest& request, int& exitCode) {
     std::fputs(UsageText, stdout);
   } else if (request.operation == Operation::Version) {
     std::printf("Quarnet %d.%02dr%02d\n", MajorVersion, MinorVersion, Release);
+  } else if (request.operation == Operation::Ports) {
+    std::fputs(PortListText(request.json).c_str(), stdout);
   } else if (OperationAsks(request.operation) && !request.yes && !isatty(0)) {
     // Refused before any port is opened: nobody could answer the question.
     std::fprintf(stderr,

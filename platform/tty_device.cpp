@@ -184,9 +184,25 @@ std::unique_ptr<TtyDevice> TtyDevice::Open(const String& path) {
   return std::unique_ptr<TtyDevice>(new TtyDevice(descriptor));
 }
 
-TtyDevice::TtyDevice(int descriptor) : descriptor_(descriptor) { ReadLineErrorCounts(counts_); }
+// A USB adapter's driver holds received bytes for its latency time (16 ms on the common
+// FTDI chips) before passing them on, on every reply. Where the driver allows it, the
+// port runs with low latency while the program has it, as serial terminals ask; the
+// setting found is put back at the close.
+TtyDevice::TtyDevice(int descriptor) : descriptor_(descriptor) {
+  ReadLineErrorCounts(counts_);
+  serial_struct serial{};
+  if (ioctl(descriptor_, TIOCGSERIAL, &serial) == 0 && (serial.flags & ASYNC_LOW_LATENCY) == 0) {
+    serial.flags |= ASYNC_LOW_LATENCY;
+    lowLatencySet_ = ioctl(descriptor_, TIOCSSERIAL, &serial) == 0;
+  }
+}
 
 TtyDevice::~TtyDevice() {
+  serial_struct serial{};
+  if (lowLatencySet_ && ioctl(descriptor_, TIOCGSERIAL, &serial) == 0) {
+    serial.flags &= ~ASYNC_LOW_LATENCY;
+    ioctl(descriptor_, TIOCSSERIAL, &serial);
+  }
   flock(descriptor_, LOCK_UN);
   close(descriptor_);
 }

@@ -46,6 +46,7 @@ class TtyDevice : public SerialDevice {
   bool TransmitterEmpty();
 
   int descriptor_;
+  bool lowLatencySet_ = false;  // by this program, to be cleared at the close
   LineSettings settings_;
   LineErrorCounts counts_;
 };
