@@ -85,11 +85,9 @@ std::string JsonDocument(const Outcome& outcome, int exitCode) {
       .AddBool("completed", outcome.completed)
       .Add("message", outcome.message.View())
       .AddNumber("exitCode", exitCode)
-      .AddJson("files", JsonStrings(outcome.files));
-  std::string text = document.Text();
-  std::string details = outcome.details.Text();
-  if (details.size() > 2) text = text.substr(0, text.size() - 1) + "," + details.substr(1);
-  return text + "\n";
+      .AddJson("files", JsonStrings(outcome.files))
+      .AddMembers(outcome.details);
+  return document.Text() + "\n";
 }
 
 // A fatal error ends the program on its way: the document still says how it ended.
@@ -286,15 +284,16 @@ Outcome UpdateAllUnits(UnitInfo& connected) {
   return outcome;
 }
 
-std::vector<std::string> Lines(std::string_view text) {
-  std::vector<std::string> lines;
+// The pieces of `text` between separators; none of an empty text.
+std::vector<std::string> Split(std::string_view text, std::string_view separator) {
+  std::vector<std::string> pieces;
   for (size_t start = 0; start < text.size();) {
-    size_t end = text.find('\n', start);
+    size_t end = text.find(separator, start);
     if (end == std::string_view::npos) end = text.size();
-    lines.emplace_back(text.substr(start, end - start));
-    start = end + 1;
+    pieces.emplace_back(text.substr(start, end - start));
+    start = end + separator.size();
   }
-  return lines;
+  return pieces;
 }
 
 Outcome SaveSystemLogs(UnitInfo& connected) {
@@ -305,16 +304,9 @@ Outcome SaveSystemLogs(UnitInfo& connected) {
   Outcome outcome;
   outcome.completed = whole;
   outcome.message = OneLine(report);
-  outcome.files = Lines(result.missing.saved.View());
-  std::vector<std::string> unsaved;
-  std::string_view names = result.missing.unsaved.View();
-  for (size_t start = 0; start < names.size();) {
-    size_t end = names.find(", ", start);
-    if (end == std::string_view::npos) end = names.size();
-    unsaved.emplace_back(names.substr(start, end - start));
-    start = end + 2;
-  }
-  outcome.details.Add("folder", result.folder.View()).AddJson("unsaved", JsonStrings(unsaved));
+  outcome.files = Split(result.missing.saved.View(), "\n");
+  outcome.details.Add("folder", result.folder.View())
+      .AddJson("unsaved", JsonStrings(Split(result.missing.unsaved.View(), ", ")));
   if (result.missing.silentUnit != 0) outcome.details.AddNumber("silentUnit", result.missing.silentUnit);
   return outcome;
 }
@@ -346,10 +338,9 @@ void Finish(const Outcome& outcome) {
   PutText(ReportStream, "\r\n");
   if (!outcome.completed) TellFailure(outcome.message.View());
   if (!recorded) {
-    std::string fault = "Failed: cannot write the job file's message: " + std::string(jobFault.View());
-    PutText(ReportStream, fault);
-    PutText(ReportStream, "\r\n");
-    TellFailure(fault.substr(std::string_view("Failed: ").size()));
+    std::string fault = "cannot write the job file's message: " + std::string(jobFault.View());
+    PutText(ReportStream, "Failed: " + fault + "\r\n");
+    TellFailure(fault);
   }
   ExitCode = outcome.completed && recorded ? 0 : jobFile ? 2 : 1;
   if (jsonWanted) {

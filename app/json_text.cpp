@@ -55,6 +55,12 @@ JsonObject& JsonObject::AddJson(std::string_view key, std::string_view json) {
   return *this;
 }
 
+JsonObject& JsonObject::AddMembers(const JsonObject& other) {
+  if (!members_.empty() && !other.members_.empty()) members_ += ",";
+  members_ += other.members_;
+  return *this;
+}
+
 std::string JsonArray(const std::vector<std::string>& items) {
   std::string array = "[";
   for (size_t i = 0; i < items.size(); ++i) array += (i == 0 ? "" : ",") + items[i];

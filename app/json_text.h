@@ -18,6 +18,8 @@ class JsonObject {
   JsonObject& AddBool(std::string_view key, bool value);
   // `json` is written as it is: an object or array made before.
   JsonObject& AddJson(std::string_view key, std::string_view json);
+  // Every member of `other`, after these.
+  JsonObject& AddMembers(const JsonObject& other);
   std::string Text() const { return "{" + members_ + "}"; }
 
  private:

@@ -11,10 +11,6 @@ constexpr int16_t FirstExtendedVersion = 220;
 constexpr int8_t FieldbusMcu = 7;
 constexpr int16_t FirstFieldbusVersion = 610;
 
-uint8_t OwnAddress(const UnitInfo& connected) {
-  return connected.ModbusAddress != 0 ? connected.ModbusAddress : LocalUnitAddress;
-}
-
 ListedUnit Identify(uint8_t address) {
   ListedUnit listed{};
   listed.address = address;
@@ -29,6 +25,10 @@ ListedUnit Identify(uint8_t address) {
 }
 
 }  // namespace
+
+uint8_t OwnAddress(const UnitInfo& connected) {
+  return connected.ModbusAddress != 0 ? connected.ModbusAddress : LocalUnitAddress;
+}
 
 SystemAddresses OrderSystem(const UnitInfo& connected, const RemoteUnitList& remote) {
   SystemAddresses order{};

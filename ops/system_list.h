@@ -29,6 +29,8 @@ struct SystemAddresses {
 // The one ordering rule: the connected unit, under its address on the system network,
 // among the remote units its software (6.00 or later) reports, in address order.
 SystemAddresses OrderSystem(const UnitInfo& connected, const RemoteUnitList& remote);
+// The connected unit's address on the system network.
+uint8_t OwnAddress(const UnitInfo& connected);
 // The remote units the connected unit reports; none before software 6.00.
 RemoteUnitList ReportedRemoteUnits(const UnitInfo& connected);
 // Every unit of the system, the connected one as it was read when it connected and each

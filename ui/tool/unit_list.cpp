@@ -25,7 +25,7 @@ void RefreshUnitList(ToolForm& form) {
   ListBoxClear(form.unitList);
   const UnitInfo& connected = form.ConnectedUnit;
   SystemAddresses order = OrderSystem(connected, ReportedRemoteUnits(connected));
-  int own = connected.ModbusAddress != 0 ? connected.ModbusAddress : LocalUnitAddress;
+  int own = OwnAddress(connected);
   for (int i = 0; i < order.count; ++i) {
     int address = order.addresses[i];
     if (address == own) {
