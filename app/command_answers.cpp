@@ -1,5 +1,6 @@
 #include "app/command_answers.h"
 
+#include <sys/ioctl.h>
 #include <unistd.h>
 
 #include <string>
@@ -7,12 +8,12 @@
 
 #include "generic/string_utility.h"
 #include "runtime/console_streams.h"
+#include "runtime/log.h"
 #include "runtime/message_box.h"
 #include "runtime/operation_progress.h"
 #include "runtime/program_state.h"
 #include "runtime/stream.h"
 #include "ui/toolkit/console/console_thread.h"
-#include "ui/toolkit/controls/progress_window.h"
 
 namespace {
 
@@ -31,7 +32,6 @@ void Tell(std::string_view text) {
     done += static_cast<size_t>(written);
   }
 }
-BoxShown lastBox;
 
 bool IsQuestion(int buttons) {
   return buttons == MessageOkCancel || buttons == MessageYesNo || buttons == MessageYesNoCancel;
@@ -63,7 +63,6 @@ bool TerminalSaysYes() {
 }
 
 int TerminalResponder(const String& text, const String& caption, int style) {
-  lastBox = BoxShown{String::Copy(text.View()), String::Copy(caption.View()), style};
   PutText(StandardOutput, "\r\n");
   PutString(StandardOutput, caption);
   PutText(StandardOutput, ": ");
@@ -88,28 +87,45 @@ int TerminalResponder(const String& text, const String& caption, int style) {
   return buttons == MessageYesNo ? ButtonNo : ButtonCancel;
 }
 
-int lastTenth = 0;
-String progressMessage;
-
-// A line for every ten percent: the window's own traces interleave with it.
-void EchoProgress(int shown, std::string_view message) {
-  if (!message.empty()) {
-    lastTenth = 0;
-    progressMessage = String::Copy(message);
-  } else if (shown / 10 > lastTenth) {
-    lastTenth = shown / 10;
-    PutString(StandardOutput, progressMessage);
-    PutText(StandardOutput, " ");
-    PutText(StandardOutput, IntText(lastTenth * 10).View());
-    PutText(StandardOutput, "%\r\n");
-  }
+// The terminal's width in columns, 80 when it does not say.
+size_t TerminalColumns() {
+  winsize size{};
+  if (ioctl(errorDescriptor, TIOCGWINSZ, &size) != 0 || size.ws_col == 0) return 80;
+  return size.ws_col;
 }
 
-// A line at each step and activity; within one, the progress dots show how far it
-// has got, and a line of its own would break into them.
-void EchoOperationProgress(const ProgressState& state, bool newActivity) {
+// Within the terminal's width less one column: a line that reached the last column
+// would wrap, and the next rewrite would start a line too low. Never cut inside a
+// character's bytes.
+std::string_view FitToTerminal(std::string_view text) {
+  size_t room = TerminalColumns() - 1;
+  if (text.size() <= room) return text;
+  while (room > 0 && (static_cast<unsigned char>(text[room]) & 0xC0) == 0x80) --room;
+  return text.substr(0, room);
+}
+
+// On a terminal: one line, written over as the operation goes.
+void ShowProgressLine(const ProgressState& state, bool) {
   String text = ProgressText(state);
-  if (!newActivity || text.Empty()) return;
+  ShowEchoStatus(FitToTerminal(text.View()));
+}
+
+int lastQuarter = 0;
+
+// On a pipe: a line at each step and activity, and at each quarter of a counted one.
+void ShowProgressLines(const ProgressState& state, bool newActivity) {
+  String text = ProgressText(state);
+  int quarter = state.total > 0 ? static_cast<int>(uint64_t{state.done < state.total ? state.done : state.total} * 4 /
+                                                   state.total)
+                                : 0;
+  if (newActivity) {
+    lastQuarter = 0;
+  } else if (quarter > lastQuarter) {
+    lastQuarter = quarter;
+  } else {
+    return;
+  }
+  if (text.Empty()) return;
   PutText(StandardOutput, "[");
   PutString(StandardOutput, text);
   PutText(StandardOutput, "]\r\n");
@@ -118,8 +134,11 @@ void EchoOperationProgress(const ProgressState& state, bool newActivity) {
 }  // namespace
 
 void ShowProgressOnTerminal() {
-  ProgressEcho = EchoProgress;
-  InstallProgressShow(EchoOperationProgress);
+  bool terminal = !quiet && isatty(errorDescriptor) == 1;
+  // The dots would break the line that shows the progress.
+  ShowProgressDots(!terminal);
+  // Quiet leaves results and errors alone.
+  if (!quiet) InstallProgressShow(terminal ? ShowProgressLine : ShowProgressLines);
 }
 
 void KeepStandardError(int descriptor) { errorDescriptor = descriptor; }
@@ -134,6 +153,3 @@ void TellFailure(std::string_view text) {
   if (quiet && text != toldError) Tell("Failed: " + std::string(text) + "\n");
 }
 
-const BoxShown& LastBoxShown() { return lastBox; }
-
-void ForgetLastBox() { lastBox = BoxShown{}; }

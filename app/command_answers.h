@@ -1,6 +1,6 @@
 // How a run from a shell answers the message boxes of the main window's operations:
 // every box is written to the terminal; a question takes OK when --yes was given, else
-// it is asked on the terminal (y/N). The last box shown is the operation's outcome.
+// it is asked on the terminal (y/N).
 #pragma once
 
 #include <string_view>
@@ -16,15 +16,7 @@ void AnswerMessagesOnTerminal(bool yes, bool quietly);
 // run is quiet and an error box did not just say the same.
 void TellFailure(std::string_view text);
 
-// The progress window's message and its bar, in steps of ten percent, on the terminal.
+// Where a long operation stands, after AnswerMessagesOnTerminal: on a terminal one line
+// written over as it goes; on a pipe a line at each step, activity and quarter; with
+// --quiet nothing.
 void ShowProgressOnTerminal();
-
-struct BoxShown {
-  String text;
-  String caption;
-  int style = 0;
-};
-
-// The last box an operation showed; an empty text when it showed none.
-const BoxShown& LastBoxShown();
-void ForgetLastBox();

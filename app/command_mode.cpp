@@ -7,26 +7,23 @@
 
 #include "app/command_answers.h"
 #include "app/json_text.h"
-#include "fieldbus/generate_fieldbus_files.h"
 #include "generic/string_utility.h"
 #include "link/port_control.h"
 #include "ops/connect_unit.h"
 #include "ops/save_logs.h"
 #include "ops/system_list.h"
+#include "ops/tool_settings.h"
+#include "ops/unit_transfers.h"
 #include "ops/update_all.h"
 #include "protocol/unit_info.h"
 #include "runtime/console_streams.h"
 #include "runtime/ini_file.h"
 #include "runtime/log.h"
 #include "runtime/message_box.h"
+#include "runtime/operation_progress.h"
 #include "runtime/operator_stop.h"
 #include "runtime/program_state.h"
 #include "runtime/utf8.h"
-#include "ui/tool/main_window.h"
-#include "ui/tool/setup_transfer.h"
-#include "ui/tool/tool_form.h"
-#include "ui/tool/tool_settings.h"
-#include "ui/toolkit/controls/form_trace.h"
 
 namespace {
 
@@ -99,6 +96,18 @@ void WriteFatalOutcome(const String& message, int exitCode) {
 
 std::string SoftwareText(int16_t version, int8_t build) {
   return std::string(VersionReleaseText(version, build).View());
+}
+
+// A port named on the command line is the one the window offers next time; without
+// one the search starts at the port the window last used. Either way at the speed
+// the window last used.
+void RememberThePort(bool portGiven) {
+  if (!portGiven) {
+    PortNumber = static_cast<int16_t>(SettingsFilePort());
+  } else if (PortNumber != PathPortNumber) {
+    WriteToolSetting("CommPort", IntText(PortNumber));
+  }
+  BaudRate = SettingsFileSpeed();
 }
 
 // The port named on the command line is the one to connect on, at the remembered
@@ -195,41 +204,35 @@ bool ChooseUnit(const UnitInfo& connected, const CommandRequest& request, UnitIn
   return false;
 }
 
-// The transfer the file form runs once its file is chosen; its message box is the outcome.
-Outcome TransferWithUnit(const CommandRequest& request, const UnitInfo& connected, ToolForm& form) {
+TransferResult Transfer(const CommandRequest& request, const UnitInfo& unit, const String& file) {
+  switch (request.operation) {
+    case Operation::SaveSetup:
+      return TransferSetupToFile(unit, file);
+    case Operation::LoadSetup:
+      return TransferSetupToUnit(unit, file, request.loadType);
+    case Operation::GenerateModbus:
+      return TransferModbusTable(unit, file);
+    default:
+      return TransferFieldbusTable(unit, file);
+  }
+}
+
+// The transfer the window's file form runs once its file is chosen, with the same box.
+Outcome TransferWithUnit(const CommandRequest& request, const UnitInfo& connected) {
   String refusal;
   UnitInfo unit{};
+  Outcome outcome;
   if (!ChooseUnit(connected, request, unit, refusal)) {
-    Outcome outcome;
     outcome.message = refusal;
     return outcome;
   }
-  String file = String::Copy(request.file);
-  ForgetLastBox();
-  bool done = false;
-  switch (request.operation) {
-    case Operation::SaveSetup:
-      done = DoSaveSetup(form.window, unit, file);
-      break;
-    case Operation::LoadSetup:
-      done = DoLoadSetup(form.window, unit, file, request.loadType);
-      break;
-    case Operation::GenerateModbus:
-      done = DoGenerateModbus(form.window, unit, file);
-      break;
-    default:
-      done = DoGenerateFieldbus(form.window, unit, file);
-      break;
-  }
-  Outcome outcome;
-  outcome.completed = done;
-  outcome.message = OneLine(LastBoxShown().text);
+  TransferResult result = Transfer(request, unit, String::Copy(request.file));
+  ShowMessage(result.message, String::Constant(result.done ? "Information" : "Error"),
+              result.done ? MessageIconInformation : MessageIconError);
+  outcome.completed = result.done;
+  outcome.message = OneLine(result.message);
   outcome.details.AddNumber("unit", request.unit);
-  if (done && request.operation == Operation::GenerateFieldbus) {
-    for (const String& name : FieldbusFileNames(file)) outcome.files.emplace_back(name.View());
-  } else if (done && request.operation != Operation::LoadSetup) {
-    outcome.files.emplace_back(file.View());
-  }
+  for (const String& file : result.files) outcome.files.emplace_back(file.View());
   return outcome;
 }
 
@@ -311,7 +314,7 @@ Outcome SaveSystemLogs(UnitInfo& connected) {
   return outcome;
 }
 
-Outcome RunOperation(const CommandRequest& request, UnitInfo& connected, ToolForm& form) {
+Outcome RunOperation(const CommandRequest& request, UnitInfo& connected) {
   switch (request.operation) {
     case Operation::List:
       return ListTheSystem(connected);
@@ -319,7 +322,7 @@ Outcome RunOperation(const CommandRequest& request, UnitInfo& connected, ToolFor
     case Operation::LoadSetup:
     case Operation::GenerateModbus:
     case Operation::GenerateFieldbus:
-      return TransferWithUnit(request, connected, form);
+      return TransferWithUnit(request, connected);
     case Operation::UpdateAll:
       return UpdateAllUnits(connected);
     default:
@@ -361,30 +364,21 @@ void RunCommand(const CommandRequest& request) {
   jsonWanted = request.json;
   operationName = OperationOption(request.operation) + 2;
   if (jsonWanted) FatalOutcomeHook = WriteFatalOutcome;
-  // The window's own trace is for debugging; the terminal is for the operator.
-  KeepFormTraceInTheLog(!DebugOn && !DetailedDebugOn);
-  // The window puts the remembered port into PortNumber when none was named.
-  bool portGiven = PortNumber != 0;
-  CreateMainWindow();
-  // After the window's own progress display, which nobody sees here.
   ShowProgressOnTerminal();
-  ToolForm& form = TheToolForm;
   Outcome outcome;
-  ForgetLastBox();
   UnitInfo connected{};
-  if (portGiven) BaudRate = SettingsFileSpeed();
+  bool portGiven = PortNumber != 0;
+  RememberThePort(portGiven);
   if (!ConnectToTheSystem(connected, portGiven)) {
-    // A box says why no unit could be found at all (no right to open the port).
-    const String& why = LastBoxShown().text;
-    outcome.message = why.Empty() ? String("Cannot find a Velantor unit") : OneLine(why);
+    outcome.message = ConnectFailureText();
   } else {
-    outcome = RunOperation(request, connected, form);
+    outcome = RunOperation(request, connected);
   }
   if (ExitRequested) {
     outcome.completed = false;
     outcome.message = StopMessage();
   }
   ClosePort();
-  CloseMainWindow();
+  InstallProgressShow(nullptr);
   Finish(outcome);
 }

@@ -4,6 +4,8 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/file.h>
+#include <sys/ioctl.h>
+#include <termios.h>
 #include <unistd.h>
 #include <nlohmann/json.hpp>
 
@@ -11,6 +13,8 @@
 #include <map>
 #include <sstream>
 #include <string>
+#include <thread>
+#include <utility>
 #include <vector>
 
 #include "testing/program_run.h"
@@ -62,7 +66,7 @@ TEST_F(Command, ListPrintsTheSystemAloneOnStandardOutput) {
         << arguments;
     EXPECT_NE(run.output.find("Done: Units listed: 3"), std::string::npos) << run.output;
     EXPECT_EQ(run.output.find("aborted"), std::string::npos) << run.output;
-    EXPECT_EQ(run.output.find("ToolFormInitialise"), std::string::npos) << "the window's trace stays in the log";
+    EXPECT_EQ(run.output.find("ToolFormInitialise"), std::string::npos) << "the shell builds no window";
     EXPECT_TRUE(fs::is_empty(folder.Path("locks")));
   }
   EXPECT_EQ(folder.Read("job.ini"), "Message=Units listed: 3\r\n");
@@ -220,7 +224,6 @@ TEST_F(Command, AUnitIsListedOnAPortNamedByItsDevicePath) {
               "09\tKR5\t6.08r12\t2209455\tDischarge gate I/O\n")
         << c.arguments;
     EXPECT_NE(run.output.find(c.opened + "\n"), std::string::npos) << c.arguments << run.output;
-    EXPECT_NE(run.output.find("ToolFormInitialise"), std::string::npos) << "debugging shows the window's trace";
     EXPECT_NE(run.output.find("ClosePort deleting lock file: locks/" + c.lockFile + "\n"), std::string::npos)
         << c.arguments;
     EXPECT_TRUE(fs::is_empty(folder.Path("locks"))) << c.arguments;
@@ -320,6 +323,91 @@ TEST_F(Command, ASetupSavedFromOneUnitLoadsIntoAnother) {
   ASSERT_EQ(run.exitCode, 0) << run.output;
   EXPECT_EQ(SettingLines(folder.Read("copy.csv")), SettingLines(saved));
   EXPECT_EQ(Results(), "copy.csv\n") << "the file written is the result";
+}
+
+// A terminal the operator watches, 60 columns wide: everything written to it, read as
+// it comes so that the writer never waits.
+class OperatorTerminal {
+ public:
+  OperatorTerminal() {
+    master_ = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+    if (master_ < 0 || grantpt(master_) != 0 || unlockpt(master_) != 0) return;
+    winsize size{};
+    size.ws_col = 60;
+    size.ws_row = 24;
+    ioctl(master_, TIOCSWINSZ, &size);
+    path_ = ptsname(master_);
+    // Held open here, so that the reader sees the end only when this side lets go.
+    slave_ = open(path_.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+    termios modes{};
+    tcgetattr(slave_, &modes);
+    cfmakeraw(&modes);
+    tcsetattr(slave_, TCSANOW, &modes);
+    reader_ = std::thread([this] {
+      char buffer[4096];
+      for (ssize_t got; (got = read(master_, buffer, sizeof buffer)) > 0;) seen_.append(buffer, got);
+    });
+  }
+  ~OperatorTerminal() { Seen(); }
+  const std::string& Path() const { return path_; }
+  // What the terminal received; the program must have ended.
+  const std::string& Seen() {
+    if (slave_ >= 0) close(std::exchange(slave_, -1));
+    if (reader_.joinable()) reader_.join();
+    if (master_ >= 0) close(std::exchange(master_, -1));
+    return seen_;
+  }
+
+ private:
+  int master_ = -1;
+  int slave_ = -1;
+  std::string path_;
+  std::string seen_;
+  std::thread reader_;
+};
+
+// On a terminal the progress is one line written over in place, fitted to the
+// terminal, and gone at the end; on a pipe it is plain lines.
+TEST_F(Command, ProgressIsOneLineOnATerminalAndPlainLinesOnAPipe) {
+  folder.Write("system.txt", TwoIndicators);
+  SimulatorProcess simulator(QUARNET_SIM_PROGRAM, folder.Path("dev/com4"), {"--system", folder.Path("system.txt")});
+  ASSERT_TRUE(simulator.Ready()) << simulator.FirstLine();
+  ProgramRun run = Quarnet("--save-setup plant.csv --unit 5");
+  ASSERT_EQ(run.exitCode, 0) << run.output;
+
+  OperatorTerminal terminal;
+  ASSERT_FALSE(terminal.Path().empty());
+  run = RunProgram(folder.Path(), Environment("VELANTORPORTLIST=COM4") +
+                                      "./quarnet --load-setup plant.csv --unit 7 >out.txt </dev/null 2>" +
+                                      terminal.Path());
+  ASSERT_EQ(run.exitCode, 0) << terminal.Seen();
+  const std::string& seen = terminal.Seen();
+  const std::string erase = "\x1b[K";
+  size_t drawn = 0;
+  size_t lastDrawn = 0;
+  int loading = 0;
+  for (size_t end = seen.find(erase); end != std::string::npos; end = seen.find(erase, end + 1)) {
+    size_t start = seen.rfind('\r', end);
+    ASSERT_NE(start, std::string::npos);
+    std::string line = seen.substr(start + 1, end - start - 1);
+    if (line.empty()) continue;
+    ++drawn;
+    lastDrawn = end;
+    EXPECT_LE(line.size(), 59u) << line;
+    EXPECT_EQ(line.rfind("Velantor Unit 7 (KD6)", 0), 0u) << line;
+    loading += line.find(": Loading setup") != std::string::npos ? 1 : 0;
+  }
+  EXPECT_GE(loading, 3) << seen;
+  EXPECT_NE(seen.find("\r" + erase, lastDrawn), std::string::npos) << "the line is taken away at the end";
+  EXPECT_EQ(seen.find(".........."), std::string::npos) << "no dots break the line";
+  EXPECT_NE(seen.find("Done: Settings loaded"), std::string::npos) << seen;
+
+  run = Quarnet("--load-setup plant.csv --unit 7");
+  ASSERT_EQ(run.exitCode, 0) << run.output;
+  for (const char* line : {"[Velantor Unit 7 (KD6): Loading setup]\n", "[Velantor Unit 7 (KD6): Loading setup 80%]\n"}) {
+    EXPECT_NE(run.output.find(line), std::string::npos) << line << run.output;
+  }
+  EXPECT_EQ(run.output.find(erase), std::string::npos) << "a pipe is no terminal";
 }
 
 // A KR5 on the port that already runs the tool's software, and one behind it on older

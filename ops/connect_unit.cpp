@@ -22,17 +22,24 @@ void ReportPort(std::string_view what) {
   Report(what);
 }
 
-// Without the right to open serial ports no unit is ever found, and the console's
-// lines pass unseen: a box names the device and what the operator can do about it.
-void ShowPermissionRefusal() {
+// Without the right to open serial ports no unit is ever found; empty when the search
+// met no such refusal.
+String PermissionRefusalText() {
   PermissionRefusal refusal = FirstPermissionRefusal();
-  if (refusal.port == 0) return;
+  if (refusal.port == 0) return String();
   String text = "Cannot open ";
   text += DevicePathForPort(refusal.port).View();
   text += ": ";
   text += std::strerror(refusal.systemErrorNumber);
   text += ". Add your user to the dialout group (sudo usermod -aG dialout $USER), then log in again.";
-  ShowMessage(text, "Error", MessageIconError);
+  return text;
+}
+
+// The console's lines pass unseen: a box names the device and what the operator can
+// do about it.
+void ShowPermissionRefusal() {
+  String text = PermissionRefusalText();
+  if (!text.Empty()) ShowMessage(text, "Error", MessageIconError);
 }
 
 // Where cooperating tools look for the port's lock file.
@@ -96,6 +103,11 @@ ConnectOutcome SearchAndConnect(UnitInfo& unit) {
   if (!Ends(outcome)) outcome = SearchWith(unit, SearchEnvironmentPorts);
   if (!Ends(outcome)) outcome = SearchWith(unit, SearchAllPorts);
   return outcome;
+}
+
+String ConnectFailureText() {
+  String refusal = PermissionRefusalText();
+  return refusal.Empty() ? String("Cannot find a Velantor unit") : refusal;
 }
 
 void ReportNoUnitFound() {

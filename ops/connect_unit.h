@@ -4,6 +4,7 @@
 #pragma once
 
 #include "protocol/unit_info.h"
+#include "runtime/string.h"
 
 enum class ConnectOutcome {
   Connected,     // `unit` is the connected unit, fully described; the port stays open
@@ -21,3 +22,6 @@ ConnectOutcome SearchAndConnect(UnitInfo& unit);
 // The console line for NoUnit, and the box that tells a user who may not open serial
 // ports at all what to do about it.
 void ReportNoUnitFound();
+// Why the last connect or search found no unit, for a closing message: the port that
+// may not be opened and what to do about it, or "Cannot find a Velantor unit".
+String ConnectFailureText();

@@ -92,6 +92,16 @@ String ModelName(int card) {
   return name;
 }
 
+String UnitTitle(int address, int card) {
+  String title = "Velantor Unit ";
+  StringStream out(title);
+  PutInt(out, address);
+  PutText(out, " (");
+  PutString(out, ModelName(card));
+  PutText(out, ")");
+  return title;
+}
+
 String UnitTypeName(int card) {
   const CardType* type = FindCard(card);
   return type != nullptr ? String::Constant(type->unitTypeName) : String("Unsupported Card Number");

@@ -79,6 +79,8 @@ const CardType* FindCard(int card);
 // The card's model name, or "Card" and the number.
 String ModelName(int card);
 String UnitTypeName(int card);
+// "Velantor Unit 12 (KD6)", as the operator's messages name a unit.
+String UnitTitle(int address, int card);
 // The MCU type of a card and circuit; `current` where the card leaves it open.
 int8_t McuForCard(int card, int circuit, int8_t current);
 String ApplicationName(int applicationCode, int card);

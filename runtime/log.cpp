@@ -84,16 +84,11 @@ String HostName() {
   return String::Copy(name);
 }
 
+// Whole on one line, however long: an operator copies it from the terminal, and a path
+// broken across two lines would name no file.
 void ShowLogName(const String& name) {
   PutAll(StandardOutput, "   LogFile         : ");
-  std::string_view text = name.View();
-  if (text.size() > 58) {
-    PutAll(StandardOutput, text.substr(0, 58));
-    PutAll(StandardOutput, "\r\n");
-    PutText(StandardOutput, "", 21);
-    text = text.substr(58);
-  }
-  PutAll(StandardOutput, text);
+  PutAll(StandardOutput, name.View());
   PutAll(StandardOutput, "\r\n");
 }
 
@@ -296,11 +291,15 @@ void FatalError(const String& failure) {
 namespace {
 uint32_t dotsTotal = 0;
 uint32_t dotsPrinted = 0;
+bool dotsShown = true;
 }  // namespace
+
+void ShowProgressDots(bool shown) { dotsShown = shown; }
 
 void ProgressDots(uint32_t done, uint32_t total) {
   if (total == 0) return;
   ProgressCount(done, total);
+  if (!dotsShown) return;
   if (total != dotsTotal) {
     dotsTotal = total;
     dotsPrinted = 0;
@@ -312,7 +311,7 @@ void ProgressDots(uint32_t done, uint32_t total) {
 }
 
 void ProgressDotsEnd() {
-  PutAll(StandardOutput, "\r\n");
+  if (dotsShown) PutAll(StandardOutput, "\r\n");
   dotsTotal = 0;
   dotsPrinted = 0;
 }

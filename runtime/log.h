@@ -56,9 +56,13 @@ extern void (*ClosePortHook)();
 // shell's --json): called with the final message and the exit code, before the end.
 extern void (*FatalOutcomeHook)(const String& message, int exitCode);
 
-// A row of 60 dots for done out of total.
+// A row of 60 dots for done out of total, on the console; the count also goes to the
+// operation's progress.
 void ProgressDots(uint32_t done, uint32_t total);
 void ProgressDotsEnd();
+// Without dots (a terminal that shows the progress on a line of its own): the count
+// still goes to the operation's progress, and no line is broken.
+void ShowProgressDots(bool shown);
 
 String VersionText(int version);
 String VersionReleaseText(int version, int release);

@@ -20,6 +20,49 @@ int Percent(uint32_t done, uint32_t total) {
   return static_cast<int>(uint64_t{done > total ? total : done} * 100 / total);
 }
 
+// Kilobytes with one decimal: "120.6".
+void PutKilobytes(Stream& out, uint64_t bytes) {
+  uint64_t tenths = (bytes + 50) / 100;
+  PutInt(out, static_cast<int64_t>(tenths / 10));
+  PutChar(out, '.');
+  PutInt(out, static_cast<int64_t>(tenths % 10));
+}
+
+// " (120.6 of 268.0 kB, 10.4 kB/s)" or " (3 of 7)"; the rate once the activity has
+// run a second.
+void PutCount(Stream& out, const ProgressState& progress) {
+  if (progress.unit == ProgressUnit::Percent) return;
+  uint32_t done = progress.done < progress.total ? progress.done : progress.total;
+  PutText(out, " (");
+  if (progress.unit == ProgressUnit::Items) {
+    PutInt(out, done);
+    PutText(out, " of ");
+    PutInt(out, progress.total);
+    PutText(out, ")");
+    return;
+  }
+  PutKilobytes(out, done);
+  PutText(out, " of ");
+  PutKilobytes(out, progress.total);
+  PutText(out, " kB");
+  uint32_t running = progress.nowMs - progress.activityStartedMs;
+  if (running >= 1000) {
+    PutText(out, ", ");
+    PutKilobytes(out, uint64_t{done} * 1000 / running);
+    PutText(out, " kB/s");
+  }
+  PutText(out, ")");
+}
+
+void Count(uint32_t done, uint32_t total) {
+  state.done = done;
+  state.total = total;
+  int percent = Percent(done, total);
+  if (percent == lastPercent) return;
+  lastPercent = percent;
+  Show(false);
+}
+
 }  // namespace
 
 void InstallProgressShow(ProgressShow show) { shown = show; }
@@ -38,26 +81,29 @@ void ProgressStep(int step, const String& subject) {
   state.subject = subject;
   state.activity = String();
   state.done = state.total = 0;
+  state.activityStartedMs = TickMilliseconds();
   lastPercent = -1;
   Show(true);
 }
 
-void ProgressActivity(const String& activity) {
+void ProgressActivity(const String& activity, ProgressUnit unit) {
   if (!state.active) return;
   state.activity = activity;
+  state.unit = unit;
   state.done = state.total = 0;
+  state.activityStartedMs = TickMilliseconds();
   lastPercent = -1;
   Show(true);
 }
 
 void ProgressCount(uint32_t done, uint32_t total) {
-  if (!state.active) return;
-  state.done = done;
-  state.total = total;
-  int percent = Percent(done, total);
-  if (percent == lastPercent) return;
-  lastPercent = percent;
-  Show(false);
+  if (!state.active || state.unit == ProgressUnit::Percent) return;
+  Count(done, total);
+}
+
+void ProgressMilestone(uint32_t percent) {
+  if (!state.active || state.unit != ProgressUnit::Percent) return;
+  Count(percent, 100);
 }
 
 void EndOperationProgress() {
@@ -71,11 +117,14 @@ String ProgressText(const ProgressState& progress) {
   String text;
   if (!progress.active || progress.step == 0) return text;
   StringStream out(text);
-  PutText(out, "Unit ");
-  PutInt(out, progress.step);
-  PutText(out, " of ");
-  PutInt(out, progress.steps);
-  PutText(out, ", ");
+  bool several = progress.steps > 1;
+  if (several) {
+    PutText(out, "Unit ");
+    PutInt(out, progress.step);
+    PutText(out, " of ");
+    PutInt(out, progress.steps);
+    PutText(out, ", ");
+  }
   PutString(out, progress.subject);
   if (!progress.activity.Empty()) {
     PutText(out, ": ");
@@ -85,14 +134,17 @@ String ProgressText(const ProgressState& progress) {
     PutText(out, " ");
     PutInt(out, Percent(progress.done, progress.total));
     PutText(out, "%");
+    PutCount(out, progress);
   }
   // The whole run counts its steps as equal parts; the time left follows from the
   // time each part has taken so far.
   double part = progress.total > 0 ? static_cast<double>(Percent(progress.done, progress.total)) / 100 : 0;
   double whole = progress.steps > 0 ? (progress.step - 1 + part) / progress.steps : 0;
-  PutText(out, ", all ");
-  PutInt(out, static_cast<int>(whole * 100));
-  PutText(out, "%");
+  if (several) {
+    PutText(out, ", all ");
+    PutInt(out, static_cast<int>(whole * 100));
+    PutText(out, "%");
+  }
   uint32_t elapsed = progress.nowMs - progress.startedMs;
   if (whole >= 0.05 && elapsed >= 5000) {
     auto left = static_cast<uint32_t>(elapsed / whole - elapsed);

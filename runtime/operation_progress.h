@@ -8,15 +8,24 @@
 
 #include "runtime/string.h"
 
+// What an activity's count counts.
+enum class ProgressUnit {
+  Percent,  // milestones of 0 to 100 (ProgressMilestone)
+  Bytes,
+  Items,    // logs, files
+};
+
 struct ProgressState {
   bool active;
   int step;  // 1 to steps; 0 before the first
   int steps;
   String subject;   // "Velantor Unit 12 (KD6)"
   String activity;  // "software update file"
-  uint32_t done;    // of the activity's total, in its own units (bytes, logs)
+  ProgressUnit unit;
+  uint32_t done;    // of the activity's total, in its unit
   uint32_t total;   // 0: the activity has no count
   uint32_t startedMs;
+  uint32_t activityStartedMs;
   uint32_t nowMs;
 };
 
@@ -26,12 +35,16 @@ void InstallProgressShow(ProgressShow show);
 
 void BeginOperationProgress(int steps);
 void ProgressStep(int step, const String& subject);
-void ProgressActivity(const String& activity);
+void ProgressActivity(const String& activity, ProgressUnit unit = ProgressUnit::Bytes);
 // How far the activity has got; shown when its percentage changes.
 void ProgressCount(uint32_t done, uint32_t total);
+// How far an activity counted in percent has got. Only its milestones move it, not the
+// counts of the work done inside it (a file sent on the way).
+void ProgressMilestone(uint32_t percent);
 void EndOperationProgress();
 
-// "Unit 2 of 4, Velantor Unit 12 (KD6): software update file 45%, all 30%, about 3 min
-// left"; empty when no operation reports.
+// "Unit 2 of 4, Velantor Unit 12 (KD6): software update file 45% (120.6 of 268.0 kB,
+// 10.4 kB/s), all 30%, about 3 min left"; an operation of one step names only its
+// subject: "Velantor Unit 5 (KD6): Saving setup 90%". Empty when no operation reports.
 String ProgressText(const ProgressState& state);
 const ProgressState& CurrentProgress();

@@ -64,13 +64,8 @@ void EndIfStopped() {
 
 // "Velantor Unit 12 (KD6)", as the closing report names the unit.
 String ProgressSubject(SystemUpdateOutcome& outcome, uint8_t address) {
-  String subject = UnitText(address);
-  if (const UnitUpdateOutcome* entry = FindOutcome(outcome, address)) {
-    subject += " (";
-    subject += ModelName(entry->cardnumber).View();
-    subject += ")";
-  }
-  return subject;
+  const UnitUpdateOutcome* entry = FindOutcome(outcome, address);
+  return entry != nullptr ? UnitTitle(address, entry->cardnumber) : UnitText(address);
 }
 
 void LocalStep(SystemUpdateOutcome& outcome, const UnitInfo& local) {

@@ -104,7 +104,7 @@ void SaveDebugLogs(const UnitInfo& unit, LogExtractionResult& result) {
     PutHex4(ReportStream, logs.ids[i]);
   }
   PutText(ReportStream, "\r\n");
-  ProgressActivity("debug logs");
+  ProgressActivity("debug logs", ProgressUnit::Items);
   SavedLog log = CreateSavedLog(unit, "DebugLog_");
   bool whole = true;
   String fault;

@@ -44,11 +44,8 @@ String UpdateVerdict(const SystemUpdateOutcome& outcome) {
 }
 
 String UnitOutcomeLine(const UnitUpdateOutcome& unit) {
-  String line = "Velantor Unit ";
-  line += IntText(unit.address).View();
-  line += " (";
-  line += ModelName(unit.cardnumber).View();
-  line += "): ";
+  String line = UnitTitle(unit.address, unit.cardnumber);
+  line += ": ";
   String before = Version(unit.versionBefore, unit.buildBefore);
   String after = Version(unit.versionAfter, unit.buildAfter);
   switch (unit.result) {

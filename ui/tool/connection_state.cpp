@@ -8,7 +8,7 @@
 #include "runtime/program_state.h"
 #include "ui/tool/port_and_speed.h"
 #include "ui/tool/tool_form.h"
-#include "ui/tool/tool_settings.h"
+#include "ops/tool_settings.h"
 #include "ui/tool/unit_list.h"
 
 namespace {

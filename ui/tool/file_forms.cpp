@@ -7,7 +7,7 @@
 #include "runtime/path.h"
 #include "runtime/user_folders.h"
 #include "ui/tool/setup_transfer.h"
-#include "ui/tool/tool_settings.h"
+#include "ops/tool_settings.h"
 #include "ui/toolkit/controls/common_dialogs.h"
 #include "ui/toolkit/controls/form_trace.h"
 #include "ui/toolkit/controls/modal_form.h"

@@ -10,7 +10,7 @@
 #include "runtime/message_box.h"
 #include "runtime/path.h"
 #include "ui/tool/configuration_form.h"
-#include "ui/tool/tool_settings.h"
+#include "ops/tool_settings.h"
 #include "ui/tool/tool_window_fixture.h"
 #include "ui/toolkit/core/headless_backend.h"
 

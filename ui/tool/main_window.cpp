@@ -9,7 +9,7 @@
 #include "ui/tool/port_and_speed.h"
 #include "ui/tool/status_line.h"
 #include "ui/tool/tool_form.h"
-#include "ui/tool/tool_settings.h"
+#include "ops/tool_settings.h"
 #include "ui/tool/unit_list.h"
 #include "ui/toolkit/console/console_window.h"
 #include "ui/toolkit/core/message_pump.h"

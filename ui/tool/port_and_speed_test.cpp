@@ -4,7 +4,7 @@
 
 #include <set>
 
-#include "ui/tool/tool_settings.h"
+#include "ops/tool_settings.h"
 #include "ui/tool/tool_window_fixture.h"
 
 namespace {

@@ -9,7 +9,7 @@
 #include "sim/system_file.h"
 #include "ui/tool/connection_state.h"
 #include "ui/tool/port_and_speed.h"
-#include "ui/tool/tool_settings.h"
+#include "ops/tool_settings.h"
 #include "ui/tool/tool_window_fixture.h"
 #include "ui/tool/unit_list.h"
 #include "ui/toolkit/core/headless_backend.h"

@@ -35,6 +35,16 @@ bool echoChosen = false;
 bool echoLineFeeds = false;
 bool carriageReturnHeld = false;
 size_t echoFill = 0;
+// The status line: its text and whether the terminal shows it now. The echo's lines
+// end only when the next one starts, so the status line mostly stands on a line of its
+// own below the echo's last text, and the line break that text then wants is the one
+// the status line made. `echoColumn` is where the echo's text ends, to go back to.
+std::string echoStatus;
+bool statusDrawn = false;
+bool statusBelow = false;
+bool echoAtLineStart = true;
+int echoColumn = 0;
+constexpr std::string_view EraseLine = "\r\x1b[K";
 
 // Under ConsoleLock.
 void FlushEcho() {
@@ -47,8 +57,51 @@ void FlushEcho() {
   echoFill = 0;
 }
 
+void Put(std::string_view text) {
+  for (char c : text) {
+    echoBuffer[echoFill++] = c;
+    if (echoFill == EchoBufferSize) FlushEcho();
+  }
+}
+
+// Under ConsoleLock: the status line away, and the cursor back where the echo's text ends.
+void EraseStatus() {
+  if (!statusDrawn) return;
+  Put(EraseLine);
+  statusDrawn = false;
+  if (!statusBelow) return;
+  statusBelow = false;
+  Put("\x1b[A");
+  if (echoColumn > 0) Put("\x1b[" + std::to_string(echoColumn) + "C");
+}
+
+// Under ConsoleLock.
+void DrawStatus() {
+  if (echoStatus.empty() || statusDrawn) return;
+  if (!echoAtLineStart) {
+    Put("\n");
+    statusBelow = true;
+  }
+  Put("\r");
+  Put(echoStatus);
+  Put("\x1b[K");
+  statusDrawn = true;
+}
+
 void Echo(char c) {
-  echoBuffer[echoFill++] = c;
+  if (statusDrawn && statusBelow && c == '\n') {
+    Put(EraseLine);
+    statusDrawn = statusBelow = false;
+  } else {
+    EraseStatus();
+    echoBuffer[echoFill++] = c;
+  }
+  echoAtLineStart = c == '\n';
+  if (c == '\n' || c == '\r') {
+    echoColumn = 0;
+  } else if ((static_cast<unsigned char>(c) & 0xC0) != 0x80) {
+    ++echoColumn;  // a character's first byte
+  }
   if (c == '\n' || echoFill == EchoBufferSize) FlushEcho();
 }
 
@@ -84,9 +137,11 @@ void ConsoleThread(std::string title) {
   ConsoleReady = true;
   while (!ExitRequested && !stopConsole) {
     ConsoleWindowStep();
-    // A line shows on the echo as soon as in the window, not when the next one starts.
+    // A line shows on the echo as soon as in the window, not when the next one starts;
+    // the status line comes back below it.
     if (echoDescriptor >= 0) {
       std::lock_guard guard(ConsoleLock);
+      DrawStatus();
       FlushEcho();
     }
     SleepMilliseconds(ConsoleLoopMs);
@@ -136,6 +191,21 @@ void FlushConsoleEcho() {
   if (echoDescriptor >= 0) FlushEcho();
 }
 
+void ShowEchoStatus(std::string_view text) {
+  std::lock_guard guard(ConsoleLock);
+  if (echoDescriptor < 0) return;
+  echoStatus = text;
+  if (statusDrawn && !echoStatus.empty()) {
+    Put("\r");
+    Put(echoStatus);
+    Put("\x1b[K");
+  } else {
+    EraseStatus();
+    DrawStatus();
+  }
+  FlushEcho();
+}
+
 void EndConsolePipes() {
   if (pipesStarted) {
     pipesStarted = false;
@@ -160,7 +230,12 @@ void EndConsole() {
   if (consoleThread.joinable() && !onConsoleThread) consoleThread.join();
   {
     std::lock_guard guard(ConsoleLock);
-    if (echoDescriptor >= 0) FlushEcho();
+    // The shell's prompt must not follow a status line.
+    echoStatus.clear();
+    if (echoDescriptor >= 0) {
+      EraseStatus();
+      FlushEcho();
+    }
   }
   // The backend's thread must not go on handling the display while the process's
   // static objects are torn down behind it.

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 // Starts the console thread with its window (titled `title`), sends every console
 // character into it and turns descriptors 1 and 2 into pipes that feed it too
@@ -18,6 +19,10 @@ bool StartConsole(const std::string& title);
 void EchoConsoleTo(int descriptor);
 // Writes out what the echo holds of an unfinished line, such as a question's prompt.
 void FlushConsoleEcho();
+// A line kept below the echo's text on a terminal, written over in place (the shell's
+// progress): taken away before the echo writes, put back once the echo's line has
+// ended. The caller fits it to the terminal's width. An empty text takes it away.
+void ShowEchoStatus(std::string_view text);
 
 // Keeps the program up, showing its log, until the operator closes the console; then
 // waits for the console thread. On the headless backend no operator can close it, so

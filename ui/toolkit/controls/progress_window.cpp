@@ -11,7 +11,6 @@ ProgressForm TheProgressForm;
 int8_t ProgressShown = 0;
 int8_t ProgressTarget = 0;
 bool ProgressClosed = false;
-void (*ProgressEcho)(int shown, std::string_view message) = nullptr;
 
 namespace {
 
@@ -69,7 +68,6 @@ void DestroyProgressForm() {
 
 void ShowBar() {
   ProgressSetPosition(TheProgressForm.bar, ProgressShown);
-  if (ProgressEcho != nullptr) ProgressEcho(ProgressShown, {});
 }
 
 void PumpUntilIdle() {
@@ -85,7 +83,6 @@ void OpenQuarnetProgress(PelWindow& owner, std::string_view message) {
   CreateProgressForm(owner);
   PelEnable(owner, false);
   PelSetText(TheProgressForm.message.window, message);
-  if (ProgressEcho != nullptr) ProgressEcho(0, message);
   SetMouseCursor(MouseCursor::Wait);
 }
 
@@ -107,6 +104,5 @@ void CloseQuarnetProgress() {
   FormTrace("CloseQuarnetProgress");
   if (progressOwner != nullptr) ReleaseModalOwner(*progressOwner);
   DestroyProgressForm();
-  if (ProgressEcho != nullptr) ProgressEcho(-1, {});
   SetMouseCursor(MouseCursor::Arrow);
 }

@@ -25,11 +25,6 @@ extern int8_t ProgressTarget;
 // pumps messages for the rest of the run.
 extern bool ProgressClosed;
 
-// A run without a window on the screen installs this to show the progress elsewhere:
-// it hears the message when the window opens, where the bar stands after every move
-// (0 to 100), and -1 when the window closes.
-extern void (*ProgressEcho)(int shown, std::string_view message);
-
 void OpenQuarnetProgress(PelWindow& owner, std::string_view message);
 // A milestone: the bar moves at most one step past the previous milestone, toward this one.
 void QuarnetProgress(int percent);

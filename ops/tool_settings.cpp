@@ -1,4 +1,4 @@
-#include "ui/tool/tool_settings.h"
+#include "ops/tool_settings.h"
 
 #include "runtime/stream.h"
 #include "runtime/user_settings.h"

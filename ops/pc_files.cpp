@@ -1,4 +1,4 @@
-#include "ui/tool/pc_files.h"
+#include "ops/pc_files.h"
 
 #include <sys/stat.h>
 
