@@ -62,7 +62,12 @@ struct DeferredBreaks {
 
 DeferredBreaks stdoutBreaks;
 
+// Standard error's line has text and no break yet: a trace line ("ToolFormFinalise")
+// that standard output's next text must not run on from.
+bool stderrLineOpen = false;
+
 void EmitLineBreak() {
+  stderrLineOpen = false;
   for (uint8_t c : {uint8_t{'\r'}, uint8_t{'\n'}}) {
     ConsolePutChar(c);
     if (StdoutHook != nullptr) StdoutHook(static_cast<char>(c));
@@ -72,6 +77,7 @@ void EmitLineBreak() {
 void StdoutSink(Stream*, uint8_t c) {
   auto guard = LockConsoleForWriting();
   if (!stdoutBreaks.Take(c, EmitLineBreak)) return;
+  if (stderrLineOpen) EmitLineBreak();
   ConsolePutChar(c);
   if (StdoutHook != nullptr) StdoutHook(static_cast<char>(c));
 }
@@ -114,12 +120,14 @@ void StderrSink(Stream*, uint8_t c) {
     if (stderrLastWasCr) WriteStderrStamp();
     DebugOutputPut(c);
     stderrLineStart = true;
+    stderrLineOpen = false;
     stderrLastWasCr = true;
     return;
   }
   stderrLastWasCr = false;
   if (stderrLineStart) WriteStderrStamp();
   stderrLineStart = false;
+  stderrLineOpen = true;
   ConsolePutChar(c);
   LogPut(c);
   DebugOutputPut(c);
@@ -171,12 +179,12 @@ void EndConsoleLine() {
     ConsolePutChar('\n');
   }
   stdoutBreaks = DeferredBreaks{};
-  stderrLineStart = stderrLastWasCr = false;
+  stderrLineStart = stderrLastWasCr = stderrLineOpen = false;
   WriteBuffer();
 }
 
 void ResetStandardStreams() {
   std::lock_guard guard(ConsoleLock);
   stdoutBreaks = DeferredBreaks{};
-  stderrLineStart = stderrLastWasCr = false;
+  stderrLineStart = stderrLastWasCr = stderrLineOpen = false;
 }
