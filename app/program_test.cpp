@@ -4,6 +4,9 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <fstream>
+#include <regex>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -101,6 +104,26 @@ TEST_F(Program, HelpAndVersionAnswerAtOnceAndEndWithZero) {
   EXPECT_EQ(run.exitCode, 0) << run.output;
   EXPECT_EQ(run.output, "Quarnet 6.10r57\n");
   EXPECT_FALSE(fs::exists(folder.Path("LogFiles"))) << "no log for a question";
+}
+
+// The manual page is where an operator looks things up: every option and environment
+// variable the usage names is there too.
+TEST_F(Program, TheManualPageNamesEveryOptionTheUsageNames) {
+  ProgramRun run = Start("--help");
+  ASSERT_EQ(run.exitCode, 0) << run.output;
+  std::ifstream file(QUARNET_MAN_PAGE);
+  std::stringstream page;
+  page << file.rdbuf();
+  std::string manual = std::regex_replace(page.str(), std::regex(R"(\\-)"), "-");
+  ASSERT_NE(manual.find(".SH OPERATIONS"), std::string::npos);
+  const std::regex named(R"((^|[\s\[|,(])(--?[a-z][a-z-]*|VELANTOR[A-Z]+|QUARNET_[A-Z]+|XDG_[A-Z_]+))");
+  int count = 0;
+  for (auto it = std::sregex_iterator(run.output.begin(), run.output.end(), named); it != std::sregex_iterator(); ++it) {
+    std::string name = (*it)[2];
+    ++count;
+    EXPECT_NE(manual.find(name), std::string::npos) << name << " is not in quarnet(1)";
+  }
+  EXPECT_GT(count, 25) << run.output;
 }
 
 // Nothing starts, neither the log nor a window nor a port, and the job file named stays

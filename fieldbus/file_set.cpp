@@ -21,6 +21,15 @@ void ReportFailure(const String& name, const String& reason) {
   PutText(ReportStream, "\r\n");
 }
 
+// A leftover of an earlier run under the new name is removed, never written through:
+// it may be a link somebody left there. A folder there stays, and is the error.
+int CreateNewText(BufferedFile*& file, const String& name) {
+  int error = FileCreateDocument(file, name);
+  if (error != EEXIST) return error;
+  if (!DeleteFile(name)) return LastOsErrorNumber();
+  return FileCreateDocument(file, name);
+}
+
 void DeleteNewFiles(const std::vector<PlannedFile>& files, size_t from, size_t to) {
   for (size_t i = from; i < to; ++i) DeleteFile(NewName(files[i].name));
 }
@@ -39,7 +48,7 @@ void Restore(const std::vector<PlannedFile>& files, size_t placed, const std::ve
 FileSetResult WriteFileSet(const std::vector<PlannedFile>& files) {
   for (size_t i = 0; i < files.size(); ++i) {
     BufferedFile* file = nullptr;
-    int error = FileCreateDocument(file, NewName(files[i].name));
+    int error = CreateNewText(file, NewName(files[i].name));
     if (error != 0) {
       DeleteNewFiles(files, 0, i);
       return {FileSetResult::CannotCreate, files[i].name, error};
@@ -57,12 +66,19 @@ FileSetResult WriteFileSet(const std::vector<PlannedFile>& files) {
   std::vector<bool> hadOld(files.size(), false);
   for (size_t i = 0; i < files.size(); ++i) {
     const String& name = files[i].name;
-    // A folder in a file's place is the operator's: it is never moved aside.
-    bool placed = !FolderExists(name);
-    if (!placed) SetLastOsError(EISDIR);
+    // A folder, a device or a FIFO in a file's place is the operator's: it is never
+    // moved aside, nor deleted with the old files.
+    bool placed = !NoRegularFile(name);
+    String reason = "it is no regular file";
+    if (FolderExists(name)) {
+      SetLastOsError(EISDIR);
+      reason = LastOsError();
+    }
     hadOld[i] = placed && FileExists(name);
-    if (placed && hadOld[i]) placed = RenameFile(name, OldName(name));
-    String reason = LastOsError();
+    if (hadOld[i]) {
+      placed = RenameFile(name, OldName(name));
+      reason = LastOsError();
+    }
     if (placed && !RenameFile(NewName(name), name)) {
       placed = false;
       reason = LastOsError();

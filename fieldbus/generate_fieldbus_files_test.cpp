@@ -277,6 +277,29 @@ TEST_F(GenerateFieldbusFilesTest, AFileThatCannotTakeItsPlaceChangesNoFile) {
             "cannot write " + Path(std::string(Stem) + " Profibus.gsd") + ": no file has changed");
 }
 
+// What somebody left in the files' way is never written through nor removed: a link
+// planted under a file's working name still points at its own file, unchanged, and a
+// FIFO in a file's place stays (with every file as it was).
+TEST_F(GenerateFieldbusFilesTest, ALinkOrAFifoInTheWayIsLeftAsItIs) {
+  Write("victim.txt", "keep");
+  std::filesystem::create_symlink(Path("victim.txt"), Path(std::string(Stem) + " CANopen.eds.000"));
+  ASSERT_TRUE(Generate(ManyRows(3)));
+  EXPECT_EQ(Read("victim.txt"), "keep");
+  EXPECT_FALSE(Canopen().sections.empty());
+
+  ASSERT_EQ(mkfifo(Path(std::string(Stem) + " Profinet.xml.fifo").c_str(), 0600), 0);
+  std::filesystem::remove(Path(std::string(Stem) + " Profinet.xml"));
+  std::filesystem::rename(Path(std::string(Stem) + " Profinet.xml.fifo"), Path(std::string(Stem) + " Profinet.xml"));
+  std::string before = Output(" Profibus.gsd");
+  EXPECT_FALSE(Generate(ManyRows(4)));
+  EXPECT_TRUE(std::filesystem::is_fifo(Path(std::string(Stem) + " Profinet.xml")));
+  EXPECT_NE(Console().find("GenerateFieldbusFiles cannot write " + Path(std::string(Stem) + " Profinet.xml") +
+                           ": it is no regular file"),
+            std::string::npos)
+      << Console();
+  EXPECT_EQ(Output(" Profibus.gsd"), before) << "the set changes as one or not at all";
+}
+
 // The files are handed to PLC engineers: they follow the umask like any document.
 TEST_F(GenerateFieldbusFilesTest, TheFilesAreDocumentsTheUmaskGoverns) {
   mode_t saved = umask(022);

@@ -76,7 +76,7 @@ int FileCreateQuietly(BufferedFile*& file, const String& name) {
 }
 
 int FileCreateDocument(BufferedFile*& file, const String& name) {
-  return OpenBuffered(file, name, CreateFlags, nullptr, 0666);
+  return OpenBuffered(file, name, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW, nullptr, 0666);
 }
 
 int FileCreateNew(BufferedFile*& file, const String& name) {

@@ -32,7 +32,9 @@ int FileOpen(BufferedFile*& file, const String& name);
 int FileCreateQuietly(BufferedFile*& file, const String& name);
 // A file meant for other people, as a description file handed to a PLC engineer:
 // created quietly with the permissions the umask leaves of read and write for all,
-// like any document. The program's own files (logs, settings) stay owner-only.
+// like any document. The program's own files (logs, settings) stay owner-only. Only a
+// new file: EEXIST when anything is under the name, a link included, which is never
+// written through.
 int FileCreateDocument(BufferedFile*& file, const String& name);
 // Creates a file that does not exist yet, quietly: EEXIST when it does, and the file
 // found is left as it is.

@@ -84,6 +84,11 @@ bool FolderExists(const String& name) {
 
 bool MakeFolder(const String& name) { return mkdir(NativeName(name).Data(), 0700) == 0 || Failed(); }
 
+bool NoRegularFile(const String& name) {
+  struct stat status {};
+  return stat(NativeName(name).Data(), &status) == 0 && !S_ISREG(status.st_mode);
+}
+
 bool DeleteFile(const String& name) { return unlink(NativeName(name).Data()) == 0 || Failed(); }
 
 bool RenameFile(const String& oldName, const String& newName) {

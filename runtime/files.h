@@ -20,6 +20,9 @@ String NativeName(const String& name);
 bool FileExists(const String& name);
 // True for a folder (or a link to one); false for anything else and for nothing.
 bool FolderExists(const String& name);
+// Something is under the name that is no regular file (following links): a device, a
+// FIFO, a socket or a folder, which a write must leave as it is.
+bool NoRegularFile(const String& name);
 bool MakeFolder(const String& name);
 // A read-only file is deleted too: on Linux the folder's permission decides, so a
 // failure is never mended by changing the file's own mode.
