@@ -14,7 +14,7 @@
 // A section "[unit N]" describes the unit at Modbus address N (1 to 247, not 240).
 // Lines starting with '#' or ';' are comments; keys are not case-sensitive; numbers
 // are decimal or hex with "0x". Card and Software are required; every key and its
-// default is listed in the README ("Unit simulator"). Exactly one unit is attached
+// default is listed in docs/simulator.md. Exactly one unit is attached
 // to the PC's port (a system of one unit needs no Attached line).
 #pragma once
 
