@@ -7,6 +7,7 @@
 # and Quarnet gets SIGTERM while it waits for the unit's power cycle.
 # Usage: main_window_display.sh QUARNET QUARNET-SIM CLOSE-TOOL SCREENSHOT.png [console|stop]
 set -euo pipefail
+source "$(dirname "$0")/../../tools/lib.sh"
 quarnet=$1
 simulator=$2
 close_tool=$3
@@ -28,28 +29,17 @@ fail() {
   cat "$work"/LogFiles/*.log 2>/dev/null | tail -20 || true
   exit 1
 }
-# A busy machine may hand over the display before the server takes connections.
-for _ in $(seq 100); do
-  xdotool getdisplaygeometry >/dev/null 2>&1 && break
-  sleep 0.05
-done
+wait_for_display
 # The log goes beside the program.
 cp "$quarnet" "$work/quarnet"
 mkdir "$work/dev"
-"$simulator" --link "$work/dev/com4" $faults >"$work/sim.out" 2>&1 &
-simulator_pid=$!
-for _ in $(seq 100); do grep -q '^ready' "$work/sim.out" && break; sleep 0.05; done
-grep -q '^ready' "$work/sim.out" || fail "the simulator did not start"
+start_simulator "$work/sim.out" "$simulator" --link "$work/dev/com4" $faults || fail "the simulator did not start"
 
 (cd "$work" && exec env VELANTORDEVDIR=dev VELANTORPORTLIST=COM4 XDG_CONFIG_HOME="$work/config" ./quarnet $options) \
   >"$work/out" 2>&1 &
 quarnet_pid=$!
-window=
-for _ in $(seq 200); do
-  window=$(xdotool search --name '^Quarnet 6\.10r57$' 2>/dev/null | head -1) && [ -n "$window" ] && break
-  sleep 0.05
-done
-[ -n "$window" ] || fail "no main window"
+find_window '^Quarnet 6\.10r57$' || fail "no main window"
+window=$found_window
 echo "main window shown"
 console=
 if [ "$mode" = console ]; then

@@ -10,6 +10,7 @@
 # passed on.
 # Usage: update_all_display.sh QUARNET QUARNET-SIM CLOSE-TOOL SYSTEM WORK DUMP SCREENSHOT.png [FAULT]
 set -euo pipefail
+source "$(dirname "$0")/../../tools/lib.sh"
 quarnet=$1
 simulator=$2
 close_tool=$3
@@ -32,28 +33,18 @@ fail() {
   tail -30 "$work"/LogFiles/*.log 2>/dev/null || true
   exit 1
 }
-for _ in $(seq 100); do
-  xdotool getdisplaygeometry >/dev/null 2>&1 && break
-  sleep 0.05
-done
+wait_for_display
 cp "$quarnet" "$work/quarnet"
 mkdir -p "$work/dev" "$dump"
-"$simulator" --system "$system" --link "$work/dev/com4" --dump "$dump" --log "$work/traffic.log" \
-  ${fault:+--fault "$fault"} >"$work/sim.out" 2>&1 &
-simulator_pid=$!
-for _ in $(seq 100); do grep -q '^ready' "$work/sim.out" && break; sleep 0.05; done
-grep -q '^ready' "$work/sim.out" || fail "the simulator did not start"
+start_simulator "$work/sim.out" "$simulator" --system "$system" --link "$work/dev/com4" --dump "$dump" \
+  --log "$work/traffic.log" ${fault:+--fault "$fault"} || fail "the simulator did not start"
 mkdir -p "$work/locks"
 (cd "$work" && exec env VELANTORDEVDIR=dev VELANTORPORTLIST=COM4 VELANTORLOCKDIR=locks XDG_CONFIG_HOME="$work/config" \
   ./quarnet) \
   >"$work/out" 2>&1 &
 quarnet_pid=$!
-window=
-for _ in $(seq 400); do
-  window=$(xdotool search --name '^Quarnet 6\.10r57$' 2>/dev/null | head -1) && [ -n "$window" ] && break
-  sleep 0.05
-done
-[ -n "$window" ] || fail "no main window"
+find_window '^Quarnet 6\.10r57$' 20 || fail "no main window"
+window=$found_window
 log() { cat "$work"/LogFiles/*.log 2>/dev/null; }
 # Waits up to $2 tenths of a second for the log to hold $1 $3 times (default once).
 wait_log() {
