@@ -16,6 +16,7 @@
 #include "ops/unit_transfers.h"
 #include "ui/tool/setup_transfer.h"
 #include "ui/tool/tool_window_fixture.h"
+#include "ui/toolkit/controls/progress_window.h"
 #include "ui/toolkit/core/headless_backend.h"
 
 namespace {
@@ -78,6 +79,13 @@ TEST_F(SetupTransfer, SaveSetupWritesWhatTheUnitRendered) {
   EXPECT_FALSE(Exists(folder.Path("kd6.csv.partial")));
   std::string said = ConsoleSaid();
   EXPECT_NE(said.find("DoSaveSetup\r\n"), std::string::npos) << said;
+  // The progress window stood over the form from the first milestone to the last.
+  size_t opened = said.find("OpenQuarnetProgress");
+  EXPECT_LT(said.find("DoSaveSetup"), opened) << said;
+  EXPECT_LT(opened, said.find("CloseQuarnetProgress")) << said;
+  EXPECT_EQ(ProgressTarget, 99);
+  EXPECT_FALSE(IsWindow(TheProgressForm.window.hwnd));
+  EXPECT_TRUE(PelIsEnabled(Form().window));
 }
 
 TEST_F(SetupTransfer, GenerateModbusWritesTheRegisterTable) {
