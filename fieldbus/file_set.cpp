@@ -14,11 +14,7 @@ String NewName(const String& name) { return Concatenate(name, ".000"); }
 String OldName(const String& name) { return Concatenate(name, ".001"); }
 
 void ReportFailure(const String& name, const String& reason) {
-  PutText(ReportStream, "GenerateFieldbusFiles cannot write ");
-  PutString(ReportStream, name);
-  PutText(ReportStream, ": ");
-  PutString(ReportStream, reason);
-  PutText(ReportStream, "\r\n");
+  PutLine(ReportStream, "GenerateFieldbusFiles cannot write ", name, ": ", reason);
 }
 
 // A leftover of an earlier run under the new name is removed, never written through:

@@ -34,8 +34,6 @@ uint32_t transmitCount = 0;
 uint8_t receiveStaging[StagingSize];
 uint32_t receiveCount = 0;
 
-void PutCount(Stream& stream, uint32_t value) { PutInt(stream, value); }
-
 bool Tracing() { return ReportLevel > 0; }
 
 uint16_t CrcRegisterOver(const uint8_t* bytes, uint32_t count) {
@@ -47,21 +45,12 @@ uint16_t CrcRegisterOver(const uint8_t* bytes, uint32_t count) {
 bool CrcCorrect() { return RecvPacketSize >= 2 && CrcRegisterOver(RecvBuffer, RecvPacketSize) == 0; }
 
 void TraceDiscard() {
-  PutText(DetailStream, "[DISCARD (");
-  PutCount(DetailStream, RecvPacketSize);
-  PutText(DetailStream, ") ");
-  PutString(DetailStream, PacketHexDump(RecvBuffer, RecvPacketSize));
-  PutText(DetailStream, "]\r\n");
+  PutLine(DetailStream, "[DISCARD (", RecvPacketSize, ") ", PacketHexDump(RecvBuffer, RecvPacketSize), "]");
 }
 
 void TraceBadCrc() {
-  PutText(DetailStream, "[BAD CRC (");
-  PutCount(DetailStream, RecvPacketSize);
-  PutText(DetailStream, ") ");
-  PutString(DetailStream, PacketHexDump(RecvBuffer, RecvPacketSize));
-  PutText(DetailStream, "] {");
-  PutString(DetailStream, PacketTextDump(RecvBuffer, RecvPacketSize));
-  PutText(DetailStream, "}\r\n");
+  PutLine(DetailStream, "[BAD CRC (", RecvPacketSize, ") ", PacketHexDump(RecvBuffer, RecvPacketSize), "] {",
+          PacketTextDump(RecvBuffer, RecvPacketSize), "}");
 }
 
 void TransmitBlock(const uint8_t* bytes, uint32_t count) {
@@ -124,39 +113,25 @@ void SlidePacket(OverlappedPort& port) {
   do {
     std::memmove(RecvBuffer, RecvBuffer + 1, RecvPacketSize - 1);
     if (ReceiveBlock(port, RecvBuffer + RecvPacketSize - 1, 1) == 0) {
-      PutText(DetailStream, "[NO MORE DATA FOR SLIDE PACKET (");
-      PutCount(DetailStream, RecvPacketSize - 1);
-      PutText(DetailStream, ") ");
-      PutString(DetailStream, PacketHexDump(RecvBuffer, RecvPacketSize - 1));
-      PutText(DetailStream, "]\r\n");
+      PutLine(DetailStream, "[NO MORE DATA FOR SLIDE PACKET (", RecvPacketSize - 1, ") ",
+              PacketHexDump(RecvBuffer, RecvPacketSize - 1), "]");
       ResetPacketCache();
       return;
     }
     if (CrcCorrect()) {
-      PutText(DetailStream, "[SLIDE PACKET GOOD CRC (");
-      PutCount(DetailStream, RecvPacketSize);
-      PutText(DetailStream, ") ");
-      PutString(DetailStream, PacketHexDump(RecvBuffer, RecvPacketSize));
-      PutText(DetailStream, "]\r\n");
+      PutLine(DetailStream, "[SLIDE PACKET GOOD CRC (", RecvPacketSize, ") ", PacketHexDump(RecvBuffer, RecvPacketSize),
+              "]");
       return;
     }
   } while (TickMilliseconds() - start <= SlideLimitMs);
-  PutText(DetailStream, "[SLIDE PACKET TIMEOUT (");
-  PutCount(DetailStream, RecvPacketSize);
-  PutText(DetailStream, ") ");
-  PutString(DetailStream, PacketHexDump(RecvBuffer, RecvPacketSize));
-  PutText(DetailStream, "]\r\n");
+  PutLine(DetailStream, "[SLIDE PACKET TIMEOUT (", RecvPacketSize, ") ", PacketHexDump(RecvBuffer, RecvPacketSize), "]");
   ResetPacketCache();
   FlushCommPortOverlapped(port);
 }
 
 void Send(OverlappedPort& port, uint32_t size, bool lengthHeader) {
   if (size != SendPacketPos) {
-    PutText(ReportStream, "ERROR: SendPacket(");
-    PutCount(ReportStream, size);
-    PutText(ReportStream, "): Write size error:");
-    PutCount(ReportStream, SendPacketPos);
-    PutText(ReportStream, "\r\n");
+    PutLine(ReportStream, "ERROR: SendPacket(", size, "): Write size error:", SendPacketPos);
     return;
   }
   if (SendPacketPos != SendPacketSize) {
@@ -167,11 +142,7 @@ void Send(OverlappedPort& port, uint32_t size, bool lengthHeader) {
     }
   }
   if (RecvPacketSize != 0) {
-    PutText(DetailStream, "<SUPPRESS (");
-    PutCount(DetailStream, SendPacketSize);
-    PutText(DetailStream, ") ");
-    PutString(DetailStream, PacketHexDump(SendBuffer, SendPacketSize));
-    PutText(DetailStream, ">\r\n");
+    PutLine(DetailStream, "<SUPPRESS (", SendPacketSize, ") ", PacketHexDump(SendBuffer, SendPacketSize), ">");
   } else {
     if (lengthHeader) {
       uint8_t header[2] = {LengthHeaderMark, static_cast<uint8_t>((SendPacketSize + 2) % 256)};
@@ -187,13 +158,8 @@ void Send(OverlappedPort& port, uint32_t size, bool lengthHeader) {
     uint8_t crcBytes[2] = {static_cast<uint8_t>(crc >> 8), static_cast<uint8_t>(crc)};
     TransmitBlock(crcBytes, 2);
     if (Tracing()) {
-      PutText(DetailStream, "<SEND (");
-      PutCount(DetailStream, size);
-      PutText(DetailStream, ") ");
-      PutString(DetailStream, PacketHexDump(SendBuffer, SendPacketSize));
-      PutText(DetailStream, "> <CRC ");
-      PutString(DetailStream, PacketHexDump(crcBytes, 2));
-      PutText(DetailStream, ">\r\n");
+      PutLine(DetailStream, "<SEND (", size, ") ", PacketHexDump(SendBuffer, SendPacketSize), "> <CRC ",
+              PacketHexDump(crcBytes, 2), ">");
     }
   }
   FlushTransmit(port);
@@ -218,30 +184,19 @@ bool ReceiveReplyBytes(OverlappedPort& port, uint32_t count) {
       if (RecvPacketSize == 0) {
         PutText(DebugStream, "[NO DATA]\r\n");
       } else {
-        PutText(DebugStream, "[INCOMPLETE RECV (");
-        PutCount(DebugStream, RecvPacketSize);
-        PutText(DebugStream, ") ");
-        PutString(DebugStream, PacketHexDump(RecvBuffer, RecvPacketSize));
-        PutText(DebugStream, "] - missing ");
-        PutCount(DebugStream, count);
-        PutText(DebugStream, " bytes\r\n");
+        PutLine(DebugStream, "[INCOMPLETE RECV (", RecvPacketSize, ") ", PacketHexDump(RecvBuffer, RecvPacketSize),
+                "] - missing ", count, " bytes");
       }
       ResetPacketCache();
       return false;
     }
     if (got < count) {
       uint32_t soFar = RecvPacketFill + got;
-      PutText(DebugStream, "[PARTIAL RECV (");
-      PutCount(DebugStream, RecvPacketSize);
-      PutText(DebugStream, ") ");
-      PutString(DebugStream, PacketHexDump(RecvBuffer, soFar));
-      PutText(DebugStream, "]");
+      PutPieces(DebugStream, "[PARTIAL RECV (", RecvPacketSize, ") ", PacketHexDump(RecvBuffer, soFar), "]");
       PutText(DetailStream, " {");
       PutString(DetailStream, PacketTextDump(RecvBuffer, soFar));
       PutText(DetailStream, "}");
-      PutText(DebugStream, " - missing ");
-      PutCount(DebugStream, count - got);
-      PutText(DebugStream, " bytes\r\n");
+      PutLine(DebugStream, " - missing ", count - got, " bytes");
       ResetPacketCache();
       return false;
     }
@@ -329,20 +284,11 @@ bool EndRecvPacket(OverlappedPort& port) {
   bool result = false;
   if (CrcCorrect()) {
     if (Tracing()) {
-      PutText(DetailStream, "[RECV (");
-      PutCount(DetailStream, end);
-      PutText(DetailStream, ") ");
-      PutString(DetailStream, PacketHexDump(RecvBuffer, end));
-      PutText(DetailStream, "] [CRC ");
-      PutString(DetailStream, PacketHexDump(RecvBuffer + end, 2));
-      PutText(DetailStream, "]\r\n");
+      PutLine(DetailStream, "[RECV (", end, ") ", PacketHexDump(RecvBuffer, end), "] [CRC ",
+              PacketHexDump(RecvBuffer + end, 2), "]");
     }
     if (RecvPacketPos != end) {
-      PutText(DebugStream, "READ ERROR: final position=");
-      PutCount(DebugStream, RecvPacketPos);
-      PutText(DebugStream, ", should be at=");
-      PutCount(DebugStream, end);
-      PutText(DebugStream, "\r\n");
+      PutLine(DebugStream, "READ ERROR: final position=", RecvPacketPos, ", should be at=", end);
     } else {
       result = true;
     }

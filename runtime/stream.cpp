@@ -100,6 +100,16 @@ void PutRaw(Stream& stream, std::string_view bytes) {
   for (char c : bytes) PutChar(stream, static_cast<uint8_t>(c));
 }
 
+void PutPiece(Stream& stream, Hex hex) {
+  if (hex.digits == 2) {
+    PutHex2(stream, hex.value);
+  } else if (hex.digits == 4) {
+    PutHex4(stream, hex.value);
+  } else {
+    PutHex8(stream, hex.value);
+  }
+}
+
 uint16_t GetWord(InputRecord& record) { return static_cast<uint16_t>(GetBigEndian(record, 2)); }
 uint32_t GetLong(InputRecord& record) { return static_cast<uint32_t>(GetBigEndian(record, 4)); }
 uint64_t GetQuad(InputRecord& record) { return GetBigEndian(record, 8); }

@@ -3,6 +3,7 @@
 // The writers and readers here work on any of them.
 #pragma once
 
+#include <concepts>
 #include <cstdint>
 #include <string_view>
 
@@ -64,6 +65,38 @@ void PutFloatBits(Stream& stream, float value);
 void PutDoubleBits(Stream& stream, double value);
 // Every byte, zero bytes included.
 void PutRaw(Stream& stream, std::string_view bytes);
+
+// A hexadecimal field of 2, 4 or 8 digits, for PutLine: Hex{address, 8}.
+struct Hex {
+  uint64_t value;
+  int digits;
+};
+
+// The pieces a line is written from: texts, Strings, integers (never characters:
+// PutChar writes those) and Hex fields.
+inline void PutPiece(Stream& stream, const char* text) { PutText(stream, text); }
+inline void PutPiece(Stream& stream, std::string_view text) { PutText(stream, text); }
+inline void PutPiece(Stream& stream, const String& text) { PutString(stream, text); }
+void PutPiece(Stream& stream, Hex hex);
+template <std::integral Integer>
+  requires(!std::same_as<Integer, char> && !std::same_as<Integer, bool>)
+void PutPiece(Stream& stream, Integer value) {
+  PutInt(stream, static_cast<int64_t>(value));
+}
+
+// Pieces of a line in one call, for a line that goes on in another stream.
+template <typename... Pieces>
+void PutPieces(Stream& stream, const Pieces&... pieces) {
+  (PutPiece(stream, pieces), ...);
+}
+
+// A log or trace line in one call: the pieces, then "\r\n".
+// PutLine(DetailStream, "[DISCARD (", size, ") ", PacketHexDump(buffer, size), "]");
+template <typename... Pieces>
+void PutLine(Stream& stream, const Pieces&... pieces) {
+  PutPieces(stream, pieces...);
+  PutText(stream, "\r\n");
+}
 
 inline uint8_t GetByte(InputRecord& record) { return record.get(&record); }
 uint16_t GetWord(InputRecord& record);

@@ -38,6 +38,25 @@ TEST(Writers, IntegersAndHexadecimal) {
   EXPECT_EQ(Written([](Stream& s) { PutHex8(s, 0xDEADBEEFCAFEull); }), "BEEFCAFE");
 }
 
+// A line's pieces in one call, each written as its own writer writes it.
+TEST(Writers, ALineFromItsPieces) {
+  struct Case {
+    std::string written;
+    const char* expected;
+  };
+  const Case cases[] = {
+      {Written([](Stream& s) { PutLine(s); }), "\r\n"},
+      {Written([](Stream& s) { PutLine(s, "[DISCARD (", 12u, ") ", String("01 02"), "]"); }),
+       "[DISCARD (12) 01 02]\r\n"},
+      {Written([](Stream& s) { PutLine(s, "Address=$", Hex{0x6000, 8}, ", Result=", Hex{1, 2}); }),
+       "Address=$00006000, Result=01\r\n"},
+      {Written([](Stream& s) { PutLine(s, "file ", Hex{0x1A, 4}, " ", uint8_t{200}, " ", int16_t{-5}); }),
+       "file 001A 200 -5\r\n"},
+      {Written([](Stream& s) { PutLine(s, std::string_view("view"), uint64_t{4294967296}); }), "view4294967296\r\n"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(c.written, c.expected);
+}
+
 TEST(Writers, BinaryValuesAreBigEndianAndReadBack) {
   std::string bytes = Written([](Stream& s) {
     PutByte(s, 0x01);

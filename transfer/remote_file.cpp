@@ -70,27 +70,16 @@ bool ResultCall(uint8_t address, uint16_t code, uint8_t drive, uint16_t file, co
 }
 
 void AnnounceFileCall(const char* name, uint8_t address, uint8_t drive, uint16_t file) {
-  PutText(DebugStream, "RPC: ");
-  PutText(DebugStream, name);
-  PutText(DebugStream, " FileNo=");
-  PutHex4(DebugStream, file);
-  PutText(DebugStream, " DriveNo=");
-  PutHex2(DebugStream, drive);
-  PutText(DebugStream, " in Unit ");
-  PutInt(DebugStream, address);
-  PutText(DebugStream, "\r\n");
+  PutLine(DebugStream, "RPC: ", name, " FileNo=", Hex{file, 4}, " DriveNo=", Hex{drive, 2}, " in Unit ", address);
 }
 
 void CompleteWithResult(uint8_t result) {
-  PutText(DebugStream, "COMPLETE: Result=");
-  PutInt(DebugStream, result);
+  PutPieces(DebugStream, "COMPLETE: Result=", result);
 }
 
 bool OpenForTransfer(const char* name, uint16_t code, uint8_t address, uint8_t drive, uint16_t file,
                      bool relayed, uint8_t& result) {
-  PutText(DebugStream, "-- remote file access window size = ");
-  PutInt(DebugStream, RemoteFileWindow);
-  PutText(DebugStream, "\r\n");
+  PutLine(DebugStream, "-- remote file access window size = ", RemoteFileWindow);
   AnnounceFileCall(name, address, drive, file);
   if (!ResultCall(address, code, drive, file, FileArguments(drive, file), result)) return false;
   CompleteWithResult(result);
@@ -171,17 +160,10 @@ bool GetFileAttributes(uint8_t address, uint8_t drive, uint16_t file, uint32_t n
   for (int attempt = 0; attempt < FileCallAttempts && !ExitRequested; ++attempt) {
     if (!AttributesAttempt(address, drive, file, newSize, result, attributes)) continue;
     CompleteWithResult(result);
-    PutText(DebugStream, " FileSize=");
-    PutInt(DebugStream, attributes.size);
-    for (int i = 0; i < 4; ++i) {
-      PutText(DebugStream, " Checksum");
-      PutInt(DebugStream, i + 1);
-      PutText(DebugStream, "=");
-      PutHex8(DebugStream, attributes.checksums[i]);
-    }
-    PutText(DebugStream, "\r\nProperties Length=");
-    PutInt(DebugStream, attributes.properties.Length());
-    PutText(DebugStream, "\r\n");
+    PutPieces(DebugStream, " FileSize=", attributes.size);
+    for (int i = 0; i < 4; ++i) PutPieces(DebugStream, " Checksum", i + 1, "=", Hex{attributes.checksums[i], 8});
+    PutLine(DebugStream);
+    PutLine(DebugStream, "Properties Length=", attributes.properties.Length());
     return true;
   }
   CallFailed();
