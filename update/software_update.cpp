@@ -24,17 +24,12 @@ constexpr uint16_t BootLoaderUpdateFile = 258;
 constexpr uint16_t SoftwareUpdateFile = 259;
 constexpr uint8_t ProgrammerDrive = 193;
 
-void Say(Stream& stream, std::string_view line) {
-  PutText(stream, line);
-  PutText(stream, "\r\n");
-}
-
 String NewVersionText() { return VersionReleaseText(CatalogueSoftwareVersion, CatalogueSoftwareBuild); }
 
 // A unit driving the line (still answering a former request) would garble the first
 // requests of the update; a ping answered shows it listens.
 void KeepUnitFromDrivingPort() {
-  Say(DebugStream, "Keep unit from driving port");
+  PutLine(DebugStream, "Keep unit from driving port");
   for (int attempt = 0; attempt < 20; ++attempt) {
     if (Ping(LocalUnitAddress)) return;
   }
@@ -58,7 +53,7 @@ bool SoftwareNeedsUpdate(const UnitInfo& unit) {
   } else if (unit.bootrelease < 4) {
     reason = "-- updating velantor software because the checksum is not available (old boot loader)";
   }
-  if (reason != nullptr) Say(DebugStream, reason);
+  if (reason != nullptr) PutLine(DebugStream, reason);
   return reason != nullptr;
 }
 
@@ -90,7 +85,7 @@ bool UpdateSoftware(UnitInfo& unit, bool updateBootLoader, bool useUpdateFiles) 
   }
   if (!useUpdateFiles) {
     if (!InitialiseForUpdate(unit)) FatalError("Unable to initialise Velantor unit");
-    if (unit.unitmode != ModeBootLoader) Say(DebugStream, "-- Software mode of unit is not modeVelantorBootLoader");
+    if (unit.unitmode != ModeBootLoader) PutLine(DebugStream, "-- Software mode of unit is not modeVelantorBootLoader");
   }
 
   bool bootLoaderUpdate = false;
@@ -99,7 +94,7 @@ bool UpdateSoftware(UnitInfo& unit, bool updateBootLoader, bool useUpdateFiles) 
     FatalError("Cannot update this unit (pre-production board)");
   }
   if (IsTestSoftware(unit)) {
-    Say(DebugStream, "-- updating boot loader because test software is present");
+    PutLine(DebugStream, "-- updating boot loader because test software is present");
     bootLoaderUpdate = true;
   }
   SelectFlashProgrammer(unit);
@@ -108,31 +103,24 @@ bool UpdateSoftware(UnitInfo& unit, bool updateBootLoader, bool useUpdateFiles) 
                "for further information");
   }
   if (updateBootLoader && !bootLoaderUpdate) {
-    Say(DebugStream, "-- updating boot loader (UpdateBootLoader parameter is true)");
+    PutLine(DebugStream, "-- updating boot loader (UpdateBootLoader parameter is true)");
     bootLoaderUpdate = true;
   }
 
   // A unit on a later build than the tool's keeps it: the tool never takes a unit back.
   if (unit.softwareversion >= 600 && unit.buildincrement > 1) {
-    PutText(ReportStream, "The software cannot be downgraded to ");
-    PutString(ReportStream, NewVersionText());
-    PutText(ReportStream, "\r\n");
+    PutLine(ReportStream, "The software cannot be downgraded to ", NewVersionText());
     return false;
   }
-  PutText(DebugStream, "New software version= ");
-  PutString(DebugStream, NewVersionText());
-  PutText(DebugStream, "\r\nCurrent software version= ");
-  PutString(DebugStream, VersionReleaseText(unit.softwareversion, unit.softwarebuild));
-  PutText(DebugStream, "\r\n");
+  PutLine(DebugStream, "New software version= ", NewVersionText());
+  PutLine(DebugStream, "Current software version= ", VersionReleaseText(unit.softwareversion, unit.softwarebuild));
 
   bool softwareUpdate = SoftwareNeedsUpdate(unit);
-  if (bootLoaderUpdate) Say(ReportStream, "-- velantor boot loader will be updated");
+  if (bootLoaderUpdate) PutLine(ReportStream, "-- velantor boot loader will be updated");
   if (softwareUpdate) {
-    PutText(ReportStream, "-- velantor software will be updated to ");
-    PutString(ReportStream, NewVersionText());
-    PutText(ReportStream, "\r\n");
+    PutLine(ReportStream, "-- velantor software will be updated to ", NewVersionText());
   } else {
-    Say(ReportStream, "-- velantor software is already the correct version");
+    PutLine(ReportStream, "-- velantor software is already the correct version");
   }
 
   bool filesSent = false;
@@ -140,25 +128,25 @@ bool UpdateSoftware(UnitInfo& unit, bool updateBootLoader, bool useUpdateFiles) 
     if (!useUpdateFiles) {
       ProgressActivity("flash programmer into RAM");
       if (!DownloadProgrammer(unit, unit.ProgrammerImage, "")) FatalError("Unable to download flash programmer");
-      if (unit.unitmode != ModeProgrammer) Say(DebugStream, "-- Software mode of unit is not modeFlashProgrammer");
+      if (unit.unitmode != ModeProgrammer) PutLine(DebugStream, "-- Software mode of unit is not modeFlashProgrammer");
     }
     if (!SelectBootLoader(unit)) FatalError("Unknown velantor unit");
     SelectSoftwareImage(unit);
     if (bootLoaderUpdate) {
       if (useUpdateFiles) {
-        Say(ReportStream, "Sending boot loader update to unit...");
+        PutLine(ReportStream, "Sending boot loader update to unit...");
         ProgressActivity("boot loader update file");
         SendUpdateFile(unit, 1, BootLoaderUpdateFile, unit.BootLoaderImage, ChecksumTrailer);
         filesSent = true;
       } else {
-        Say(ReportStream, "Preparing to update Boot Loader...");
+        PutLine(ReportStream, "Preparing to update Boot Loader...");
         ProgressActivity("boot loader into flash");
         WriteIntoFlash(unit, unit.BootLoaderImage);
       }
     }
     if (softwareUpdate) {
       if (useUpdateFiles) {
-        Say(ReportStream, "Sending software update to unit...");
+        PutLine(ReportStream, "Sending software update to unit...");
         ProgressActivity("software update file");
         SendUpdateFile(unit, 1, SoftwareUpdateFile, unit.SoftwareImage, ChecksumTrailer);
         filesSent = true;
@@ -174,7 +162,7 @@ bool UpdateSoftware(UnitInfo& unit, bool updateBootLoader, bool useUpdateFiles) 
   // The programmer on drive 193 is what applies the update files at the restart; a
   // unit given none must not run it.
   if (useUpdateFiles && filesSent) {
-    Say(ReportStream, "Sending flash programmer to unit...");
+    PutLine(ReportStream, "Sending flash programmer to unit...");
     ProgressActivity("flash programmer file");
     SendUpdateFile(unit, ProgrammerDrive, 0, unit.ProgrammerImage, CrcTrailer);
   }

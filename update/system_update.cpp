@@ -17,25 +17,14 @@ namespace {
 
 constexpr int8_t McuLpc2478 = 3;
 
-void Say(std::string_view line) {
-  PutText(ReportStream, line);
-  PutText(ReportStream, "\r\n");
-}
-
-void SayAddressed(const char* before, uint8_t address, const char* after) {
-  PutText(ReportStream, before);
-  PutInt(ReportStream, address);
-  PutText(ReportStream, after);
-  PutText(ReportStream, "\r\n");
-}
-
 void RefuseRemoteUpdate(const UnitInfo& unit, const char* requirement) {
-  SayAddressed("Velantor Unit ", unit.SlaveAddress, requirement);
-  Say("");
-  SayAddressed("IMPORTANT: Please connect the serial port to the COM1 RS232 port on the unit and run Quarnet again "
-               "to update unit ",
-               unit.SlaveAddress, "");
-  Say("");
+  PutLine(ReportStream, "Velantor Unit ", unit.SlaveAddress, requirement);
+  PutLine(ReportStream);
+  PutLine(ReportStream,
+          "IMPORTANT: Please connect the serial port to the COM1 RS232 port on the unit and run Quarnet again "
+          "to update unit ",
+          unit.SlaveAddress);
+  PutLine(ReportStream);
 }
 
 String UnitText(uint8_t address) {
@@ -77,13 +66,13 @@ void LocalStep(SystemUpdateOutcome& outcome, const UnitInfo& local) {
 // An old KD5 cannot relay update files: it is brought up to date directly first.
 void UpdateOldKd5(UnitInfo& unit, SystemUpdateOutcome& outcome) {
   WriteUnitReport(unit);
-  Say("");
-  Say("This KD5 display unit needs to be updated immediately. It will be restarted");
-  Say("after the update is complete. You may need to rerun Quarnet again after");
-  Say("the update.");
-  Say("");
-  Say("IMPORTANT: do not turn off the power during the update.");
-  Say("");
+  PutLine(ReportStream);
+  PutLine(ReportStream, "This KD5 display unit needs to be updated immediately. It will be restarted");
+  PutLine(ReportStream, "after the update is complete. You may need to rerun Quarnet again after");
+  PutLine(ReportStream, "the update.");
+  PutLine(ReportStream);
+  PutLine(ReportStream, "IMPORTANT: do not turn off the power during the update.");
+  PutLine(ReportStream);
   AdviseOnStop(unit.SlaveAddress, " was being programmed and may be left in its boot loader: switch it off and on.");
   LocalStep(outcome, unit);
   if (UpdateSoftware(unit, true, false)) {
@@ -98,19 +87,19 @@ void UpdateOldKd5(UnitInfo& unit, SystemUpdateOutcome& outcome) {
 // Every listed unit gets its update files; the system restart applies them.
 void UpdateNetwork(UnitInfo& local, const RemoteUnitList& remote, SystemUpdateOutcome& outcome) {
   if (!SetUnitBaudRate(local, ProgrammerBaudRate)) FatalError("Unable to change baud rate");
-  Say("Velantor Unit(s) found:");
-  Say("Address  Information");
+  PutLine(ReportStream, "Velantor Unit(s) found:");
+  PutLine(ReportStream, "Address  Information");
   ListedUnits listed{};
   uint8_t silent = 0;
   ListSystemUnits(local, remote, SilentUnit::Skipped, listed, silent);
-  Say("");
-  Say("1. The software update will be downloaded to the above units.");
-  Say("2. After the download is complete the software update will be applied ");
-  Say("   the next time the units are restarted.");
-  Say("3. You can either restart the units immediately after the download is ");
-  Say("   complete, or wait until a convenient time and restart them yourself.");
-  Say("");
-  Say("Downloading software updates...");
+  PutLine(ReportStream);
+  PutLine(ReportStream, "1. The software update will be downloaded to the above units.");
+  PutLine(ReportStream, "2. After the download is complete the software update will be applied ");
+  PutLine(ReportStream, "   the next time the units are restarted.");
+  PutLine(ReportStream, "3. You can either restart the units immediately after the download is ");
+  PutLine(ReportStream, "   complete, or wait until a convenient time and restart them yourself.");
+  PutLine(ReportStream);
+  PutLine(ReportStream, "Downloading software updates...");
   BeginOperationProgress(listed.count);
   for (int i = 0; i < listed.count; ++i) {
     EndIfStopped();
@@ -122,17 +111,19 @@ void UpdateNetwork(UnitInfo& local, const RemoteUnitList& remote, SystemUpdateOu
     bool updated = UpdateRemoteUnit(unit);
     EndIfStopped();
     if (updated) {
-      SayAddressed("Velantor Unit: ", unit.SlaveAddress, " updated");
+      PutLine(ReportStream, "Velantor Unit: ", unit.SlaveAddress, " updated");
     } else {
-      SayAddressed("Unable to update Velantor Unit: ", unit.SlaveAddress, "");
+      PutLine(ReportStream, "Unable to update Velantor Unit: ", unit.SlaveAddress);
       if (UnitUpdateOutcome* entry = FindOutcome(outcome, unit.SlaveAddress)) entry->leftAlone = true;
     }
-    Say("");
+    PutLine(ReportStream);
   }
   ClearStopAdvice();
   // Whether the restart happened is judged by what the units run afterwards: a lost
   // reply to the request does not mean the system stayed up.
-  if (!ResetSystem(local)) Say("-- the system restart was not confirmed; checking whether the units restarted");
+  if (!ResetSystem(local)) {
+    PutLine(ReportStream, "-- the system restart was not confirmed; checking whether the units restarted");
+  }
 }
 
 // The unit on the port alone, programmed directly.
@@ -186,6 +177,6 @@ SystemUpdateOutcome FieldUpdateUnit(UnitInfo& local) {
   ProgressActivity("waiting for the units to restart");
   VerifySystemUpdate(local, network, outcome);
   EndOperationProgress();
-  Say(UpdateVerdict(outcome).View());
+  PutLine(ReportStream, UpdateVerdict(outcome));
   return outcome;
 }
