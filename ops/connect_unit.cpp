@@ -15,13 +15,6 @@
 
 namespace {
 
-void Report(std::string_view text) { PutText(ReportStream, text); }
-
-void ReportPort(std::string_view what) {
-  PutString(ReportStream, PortName(PortNumber));
-  Report(what);
-}
-
 // Without the right to open serial ports no unit is ever found; empty when the search
 // met no such refusal.
 String PermissionRefusalText() {
@@ -46,19 +39,15 @@ void ShowPermissionRefusal() {
 void ReportLockFolder() {
   String folder = GetEnvironment("VELANTORLOCKDIR");
   if (folder.Empty()) return;
-  Report("   VELANTORLOCKDIR : ");
-  PutString(ReportStream, folder);
-  Report("\r\n");
+  PutLine(ReportStream, "   VELANTORLOCKDIR : ", folder);
 }
 
 void ReportOpenFailure() {
   std::string_view failure = PortOpenFailureText(LastPortError());
   if (!failure.empty()) {
-    ReportPort(failure);
+    PutPieces(ReportStream, PortName(PortNumber), failure);
   } else {
-    ReportPort(" ERROR:");
-    Report(std::strerror(LastPortErrorNumber()));
-    Report("\r\n");
+    PutLine(ReportStream, PortName(PortNumber), " ERROR:", std::strerror(LastPortErrorNumber()));
   }
 }
 
@@ -91,7 +80,7 @@ ConnectOutcome ConnectOnPort(UnitInfo& unit) {
     ShowPermissionRefusal();
     return ConnectOutcome::PortNotOpened;
   }
-  ReportPort(" opened\r\n");
+  PutLine(ReportStream, PortName(PortNumber), " opened");
   return FindUnitOnPort(unit) ? ConnectFoundUnit(unit) : ConnectOutcome::NoUnit;
 }
 
@@ -111,6 +100,6 @@ String ConnectFailureText() {
 }
 
 void ReportNoUnitFound() {
-  Report("-- cannot find a Velantor unit\r\n");
+  PutLine(ReportStream, "-- cannot find a Velantor unit");
   ShowPermissionRefusal();
 }
