@@ -19,9 +19,6 @@ namespace {
 
 constexpr uint8_t TestJigDisplayAddress = 60;
 
-void Debug(std::string_view text) { PutText(DebugStream, text); }
-void Report(std::string_view text) { PutText(ReportStream, text); }
-
 void ChangeSpeedOrEnd(uint32_t speed, uint16_t timeout, bool direct = false) {
   if (!ChangePacketBaudRate(speed, false, timeout, direct)) FatalError("Unable to change baudrate");
 }
@@ -42,7 +39,7 @@ bool CatchBootLoader(UnitInfo& unit, uint32_t speed, uint32_t milliseconds) {
       CallComplete();
       unit.SlaveAddress = LocalUnitAddress = LoaderAddress;
       unit.unitmode = ModeBootLoader;
-      Report("\r\n-- Found Unit (velantor boot loader)\r\n");
+      PutLine(ReportStream, "\r\n-- Found Unit (velantor boot loader)");
       return true;
     }
   }
@@ -74,7 +71,7 @@ bool ListContains(const RemoteUnitList& list, uint8_t address) {
 
 bool ReconnectRemote(UnitInfo& unit, uint32_t start, bool& dots) {
   if (unit.unitmode == ModeUnknown) {
-    Debug("-- software mode of unit is unknown for remote unit, setting to velantor software mode\r\n");
+    PutLine(DebugStream, "-- software mode of unit is unknown for remote unit, setting to velantor software mode");
     unit.unitmode = ModeSoftware;
   }
   RestoreConnectionBaudRate(MediumPacketTimeout);
@@ -97,14 +94,12 @@ bool ReconnectRemote(UnitInfo& unit, uint32_t start, bool& dots) {
     UnitInfo match{};
     if (ListRemoteUnits(list)) {
       for (int i = 0; i < list.count; ++i) {
-        Debug("Checking Velantor Unit: ");
-        PutInt(DebugStream, list.addresses[i]);
-        Debug("\r\n");
+        PutLine(DebugStream, "Checking Velantor Unit: ", list.addresses[i]);
         UnitInfo fresh = Identify(list.addresses[i]);
         if (!SameKind(fresh, unit)) continue;
         if (fresh.SlaveAddress == TestJigDisplayAddress && fresh.unittype == UnitDisplay &&
             fresh.serialnumber != unit.serialnumber) {
-          Debug("-- TestJig control display (ignored)\r\n");
+          PutLine(DebugStream, "-- TestJig control display (ignored)");
           continue;
         }
         if (found) FatalError("Found more than one unit that matches the product type, unable to complete update");
@@ -113,11 +108,9 @@ bool ReconnectRemote(UnitInfo& unit, uint32_t start, bool& dots) {
       }
     }
     if (found) {
-      Debug("-- found matching unit: ");
-      PutInt(DebugStream, match.SlaveAddress);
-      Debug("\r\n");
+      PutLine(DebugStream, "-- found matching unit: ", match.SlaveAddress);
       if (unit.serialnumber != 0 && match.serialnumber != unit.serialnumber) {
-        Report("\r\nWarning: serial number does not match!\r\n");
+        PutLine(ReportStream, "\r\nWarning: serial number does not match!");
       }
       CopyUnitInfo(unit, match);
       return true;
@@ -185,7 +178,7 @@ void FollowIntoBootLoader(int pass) {
 }  // namespace
 
 bool Connect(UnitInfo& unit) {
-  Debug("Connecting to Velantor unit...\r\n");
+  PutLine(DebugStream, "Connecting to Velantor unit...");
   for (;;) {
     RestoreConnectionBaudRate(MediumPacketTimeout);
     if (unit.unitmode == ModeSoftware) Ping(LocalUnitAddress);
@@ -195,7 +188,7 @@ bool Connect(UnitInfo& unit) {
     if (!ConnectBootLoader(unit)) return false;
   }
   if (unit.unitmode == ModeBootLoader) ReadBootLoaderRelease(unit);
-  if (unit.unitmode == ModeUnknown) Debug("-- software mode of unit is unknown\r\n");
+  if (unit.unitmode == ModeUnknown) PutLine(DebugStream, "-- software mode of unit is unknown");
   RelayCapable = unit.softwareversion >= 604;
   RestoreConnectionBaudRate(LongPacketTimeout);
   return true;
@@ -203,29 +196,27 @@ bool Connect(UnitInfo& unit) {
 
 bool ConnectBootLoader(UnitInfo& unit) {
   unit.SlaveAddress = LocalUnitAddress = LoaderAddress = 1;
-  Report("Attempting to connect to boot loader, please turn the unit power off and on now\r\n");
+  PutLine(ReportStream, "Attempting to connect to boot loader, please turn the unit power off and on now");
   if (CatchBootLoader(unit, 9600, 60000)) return true;
-  Report("Attempting to connect to boot loader at 115200 baud, please turn the unit power off and on now\r\n");
+  PutLine(ReportStream, "Attempting to connect to boot loader at 115200 baud, please turn the unit power off and on now");
   return CatchBootLoader(unit, 115200, 30000);
 }
 
 bool Reconnect(UnitInfo& unit) {
   uint32_t start = TickMilliseconds();
-  Report("Reconnecting to unit ");
-  PutInt(ReportStream, unit.SlaveAddress);
-  Report("\r\n");
+  PutLine(ReportStream, "Reconnecting to unit ", unit.SlaveAddress);
   bool dots = false;
   bool found = unit.SlaveAddress != LocalUnitAddress ? ReconnectRemote(unit, start, dots)
                                                      : ReconnectLocal(unit, start, dots);
   if (dots) PutText(StandardOutput, "\r\n");
   if (!found) return false;
-  if (unit.unitmode == ModeUnknown) Debug("-- software mode of unit is unknown\r\n");
+  if (unit.unitmode == ModeUnknown) PutLine(DebugStream, "-- software mode of unit is unknown");
   RestoreConnectionBaudRate(LongPacketTimeout);
   return true;
 }
 
 bool InitialiseForUpdate(UnitInfo& unit) {
-  Debug("InitialiseForUpdate: Rebooting unit\r\n");
+  PutLine(DebugStream, "InitialiseForUpdate: Rebooting unit");
   bool connected = false;
   for (int pass = 0; pass < 4 && !connected; ++pass) {
     SetPacketTimeout(MediumPacketTimeout);
