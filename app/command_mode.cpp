@@ -227,9 +227,7 @@ Outcome TransferWithUnit(const CommandRequest& request, const UnitInfo& connecte
     return outcome;
   }
   TransferResult result = Transfer(request, unit, String::Copy(request.file));
-  ShowMessage(result.message, String::Constant(result.done ? "Information" : "Error"),
-              result.done ? MessageIconInformation : MessageIconError);
-  outcome.completed = result.done;
+  outcome.completed = TellTransferResult(result);
   outcome.message = OneLine(result.message);
   outcome.details.AddNumber("unit", request.unit);
   for (const String& file : result.files) outcome.files.emplace_back(file.View());

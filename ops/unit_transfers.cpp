@@ -6,6 +6,7 @@
 #include "fieldbus/table_refusal.h"
 #include "ops/pc_files.h"
 #include "protocol/setup_calls.h"
+#include "runtime/message_box.h"
 #include "runtime/operation_progress.h"
 #include "runtime/window_hooks.h"
 #include "transfer/file_sending.h"
@@ -151,4 +152,13 @@ TransferResult TransferFieldbusTable(const UnitInfo& unit, const String& fileNam
     result.message += reason.View();
   }
   return result;
+}
+
+bool TellTransferResult(const TransferResult& result) {
+  if (result.done) {
+    ShowMessage(result.message, "Information", MessageIconInformation);
+  } else {
+    ShowMessage(result.message, "Error", MessageIconError);
+  }
+  return result.done;
 }

@@ -30,3 +30,7 @@ TransferResult TransferSetupToFile(const UnitInfo& unit, const String& fileName)
 TransferResult TransferSetupToUnit(const UnitInfo& unit, const String& fileName, int loadType);
 TransferResult TransferModbusTable(const UnitInfo& unit, const String& fileName);
 TransferResult TransferFieldbusTable(const UnitInfo& unit, const String& fileName);
+
+// The outcome in the box both front ends show: "Information" or "Error" with its icon.
+// Returns result.done.
+bool TellTransferResult(const TransferResult& result);

@@ -1,7 +1,6 @@
 #include "ui/tool/setup_transfer.h"
 
 #include "ops/unit_transfers.h"
-#include "runtime/message_box.h"
 #include "runtime/operation_progress.h"
 #include "ui/tool/status_line.h"
 #include "ui/toolkit/controls/form_trace.h"
@@ -34,33 +33,24 @@ TransferResult InProgressWindow(PelWindow& form, Transfer transfer) {
   return result;
 }
 
-bool Tell(const TransferResult& result) {
-  if (result.done) {
-    ShowMessage(result.message, "Information", MessageIconInformation);
-  } else {
-    ShowMessage(result.message, "Error", MessageIconError);
-  }
-  return result.done;
-}
-
 }  // namespace
 
 bool DoSaveSetup(PelWindow& form, const UnitInfo& unit, const String& fileName) {
   FormTrace("DoSaveSetup");
-  return Tell(InProgressWindow(form, [&] { return TransferSetupToFile(unit, fileName); }));
+  return TellTransferResult(InProgressWindow(form, [&] { return TransferSetupToFile(unit, fileName); }));
 }
 
 bool DoGenerateModbus(PelWindow& form, const UnitInfo& unit, const String& fileName) {
   FormTrace("DoGenerateModbus");
-  return Tell(InProgressWindow(form, [&] { return TransferModbusTable(unit, fileName); }));
+  return TellTransferResult(InProgressWindow(form, [&] { return TransferModbusTable(unit, fileName); }));
 }
 
 bool DoLoadSetup(PelWindow& form, const UnitInfo& unit, const String& fileName, int loadType) {
   FormTrace("DoLoadSetup");
-  return Tell(InProgressWindow(form, [&] { return TransferSetupToUnit(unit, fileName, loadType); }));
+  return TellTransferResult(InProgressWindow(form, [&] { return TransferSetupToUnit(unit, fileName, loadType); }));
 }
 
 bool DoGenerateFieldbus(PelWindow& form, const UnitInfo& unit, const String& fileName) {
   FormTrace("DoGenerateFieldbus");
-  return Tell(InProgressWindow(form, [&] { return TransferFieldbusTable(unit, fileName); }));
+  return TellTransferResult(InProgressWindow(form, [&] { return TransferFieldbusTable(unit, fileName); }));
 }
