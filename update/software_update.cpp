@@ -10,15 +10,10 @@
 #include "transfer/image_catalogue.h"
 #include "transfer/programmer_download.h"
 #include "update/resource_update.h"
+#include "update/software_checksum.h"
+#include "update/update_needs.h"
 
 namespace {
-
-constexpr uint8_t NoSoftwarePresent = 0x01;
-constexpr uint8_t FlashCheckFailed = 0x04;
-constexpr uint8_t JtagActive = 0x40;
-constexpr uint8_t PreProductionBoard = 0x80;
-constexpr uint8_t CardTesterSoftware = 0x80;
-constexpr int8_t McuType1 = 1;
 
 constexpr uint16_t BootLoaderUpdateFile = 258;
 constexpr uint16_t SoftwareUpdateFile = 259;
@@ -33,28 +28,6 @@ void KeepUnitFromDrivingPort() {
   for (int attempt = 0; attempt < 20; ++attempt) {
     if (Ping(LocalUnitAddress)) return;
   }
-}
-
-bool IsTestSoftware(const UnitInfo& unit) {
-  return (unit.bootflags & JtagActive) || (unit.unitflags & CardTesterSoftware) || (unit.unitflags & JtagActive);
-}
-
-// Whether the unit's software must be replaced, with the reason in the log.
-bool SoftwareNeedsUpdate(const UnitInfo& unit) {
-  const char* reason = nullptr;
-  if (unit.softwareversion != CatalogueSoftwareVersion || unit.softwarebuild != CatalogueSoftwareBuild) {
-    reason = "-- updating velantor software because it is different than the current version";
-  } else if (SoftwareChecksumDiffers(unit)) {
-    reason = "-- updating velantor software because the checksum is different";
-  } else if (unit.bootflags & NoSoftwarePresent) {
-    reason = "-- updating velantor software because there is no software in the unit";
-  } else if (unit.bootflags & FlashCheckFailed) {
-    reason = "-- updating velantor software because the MCU FLASH check failed";
-  } else if (unit.bootrelease < 4) {
-    reason = "-- updating velantor software because the checksum is not available (old boot loader)";
-  }
-  if (reason != nullptr) PutLine(DebugStream, reason);
-  return reason != nullptr;
 }
 
 void SendUpdateFile(const UnitInfo& unit, uint8_t drive, uint16_t file, const ImageSlot& image,
@@ -88,34 +61,36 @@ bool UpdateSoftware(UnitInfo& unit, bool updateBootLoader, bool useUpdateFiles) 
     if (unit.unitmode != ModeBootLoader) PutLine(DebugStream, "-- Software mode of unit is not modeVelantorBootLoader");
   }
 
-  bool bootLoaderUpdate = false;
-  if ((unit.bootflags & PreProductionBoard) || ((unit.unitflags & CardTesterSoftware) && useUpdateFiles)) {
+  SoftwareChecks checks{};
+  bool knownSoftware = ExpectedSoftwareChecks(unit, checks.checksum, checks.crc);
+  UpdateNeeds needs = DecideUpdateNeeds(unit, updateBootLoader, useUpdateFiles, knownSoftware ? &checks : nullptr);
+  if (needs.bar == UpdateBar::PreProductionBoard) {
     ResetUnit(unit);
     FatalError("Cannot update this unit (pre-production board)");
   }
-  if (IsTestSoftware(unit)) {
+  if (needs.bootLoader == BootLoaderNeed::TestSoftwarePresent) {
     PutLine(DebugStream, "-- updating boot loader because test software is present");
-    bootLoaderUpdate = true;
   }
   SelectFlashProgrammer(unit);
-  if (unit.mcu == McuType1) {
+  if (needs.bar == UpdateBar::Type1Cpu) {
     FatalError("This Velantor unit cannot be upgraded as it contains a TYPE 1 CPU, please contact your supplier "
                "for further information");
   }
-  if (updateBootLoader && !bootLoaderUpdate) {
+  if (needs.bootLoader == BootLoaderNeed::Asked) {
     PutLine(DebugStream, "-- updating boot loader (UpdateBootLoader parameter is true)");
-    bootLoaderUpdate = true;
   }
-
-  // A unit on a later build than the tool's keeps it: the tool never takes a unit back.
-  if (unit.softwareversion >= 600 && unit.buildincrement > 1) {
+  if (needs.bar == UpdateBar::LaterBuild) {
     PutLine(ReportStream, "The software cannot be downgraded to ", NewVersionText());
     return false;
   }
   PutLine(DebugStream, "New software version= ", NewVersionText());
   PutLine(DebugStream, "Current software version= ", VersionReleaseText(unit.softwareversion, unit.softwarebuild));
+  if (needs.bar == UpdateBar::NoSoftwareForIt) FatalError(UnsupportedUnitMessage(unit.unittype));
+  if (needs.checksumsCompared) PutChecksumComparison(unit, needs.expected);
+  if (const char* reason = SoftwareNeedLine(needs.software)) PutLine(DebugStream, reason);
 
-  bool softwareUpdate = SoftwareNeedsUpdate(unit);
+  bool bootLoaderUpdate = needs.bootLoader != BootLoaderNeed::Keep;
+  bool softwareUpdate = needs.software != SoftwareNeed::Keep;
   if (bootLoaderUpdate) PutLine(ReportStream, "-- velantor boot loader will be updated");
   if (softwareUpdate) {
     PutLine(ReportStream, "-- velantor software will be updated to ", NewVersionText());

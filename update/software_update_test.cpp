@@ -88,14 +88,16 @@ TEST_F(SoftwareUpdateDeathTest, APreProductionBoardIsResetAndRefused) {
               "Cannot update this unit \\(pre-production board\\)");
 }
 
-TEST_F(SoftwareUpdateDeathTest, AnUnknownUnitTypeIsNamedByItsNumber) {
-  UnitInfo unit{};
-  unit.unittype = UnitRemoteIo;
-  unit.mcu = 6;
+// The tool's software version on a unit type it has no software for: nothing to
+// compare the unit's checksum with.
+TEST_F(SoftwareUpdateDeathTest, AUnitTheToolHasNoSoftwareForIsNamedByItsNumber) {
+  Start("[unit 9]\nCard = 649\nMcu = LPC4078\nBootLoaderVersion = 4\nBufferSize = 8192\nUnitFlags = 0x01\n"
+        "Software = 6.10r57\nBootLoaderRelease = 18\n");
+  UnitInfo unit = Connected();
   EXPECT_EXIT(
       {
         ReportToStandardError();
-        SoftwareChecksumDiffers(unit);
+        UpdateSoftware(unit, false, false);
       },
       testing::ExitedWithCode(1), "Unsupported unit L147");
 }
