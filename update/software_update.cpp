@@ -42,9 +42,9 @@ void WriteIntoFlash(const UnitInfo& unit, const ImageSlot& image) {
   if (!ResetProgrammer(unit)) FatalError("Unable to reset flash programmer");
 }
 
-}  // namespace
-
-bool UpdateSoftware(UnitInfo& unit, bool updateBootLoader, bool useUpdateFiles) {
+// Brings the unit to where an update can begin: listening, and in its boot loader
+// unless update files are used, which a virtual COM port requires.
+bool ReachUnit(UnitInfo& unit, bool useUpdateFiles) {
   if (unit.mcu == McuH8S2145) {
     FatalError("This version of Quarnet is unable to update the software in old H8 units. Please use the older Relvane");
   }
@@ -60,10 +60,12 @@ bool UpdateSoftware(UnitInfo& unit, bool updateBootLoader, bool useUpdateFiles) 
     if (!InitialiseForUpdate(unit)) FatalError("Unable to initialise Velantor unit");
     if (unit.unitmode != ModeBootLoader) PutLine(DebugStream, "-- Software mode of unit is not modeVelantorBootLoader");
   }
+  return useUpdateFiles;
+}
 
-  SoftwareChecks checks{};
-  bool knownSoftware = ExpectedSoftwareChecks(unit, checks.checksum, checks.crc);
-  UpdateNeeds needs = DecideUpdateNeeds(unit, updateBootLoader, useUpdateFiles, knownSoftware ? &checks : nullptr);
+// Logs what the unit needs and why, and stops where a bar is reached; false for a
+// unit on a later build, which is left as it is.
+bool TellNeeds(UnitInfo& unit, const UpdateNeeds& needs) {
   if (needs.bar == UpdateBar::PreProductionBoard) {
     ResetUnit(unit);
     FatalError("Cannot update this unit (pre-production board)");
@@ -89,49 +91,61 @@ bool UpdateSoftware(UnitInfo& unit, bool updateBootLoader, bool useUpdateFiles) 
   if (needs.checksumsCompared) PutChecksumComparison(unit, needs.expected);
   if (const char* reason = SoftwareNeedLine(needs.software)) PutLine(DebugStream, reason);
 
-  bool bootLoaderUpdate = needs.bootLoader != BootLoaderNeed::Keep;
-  bool softwareUpdate = needs.software != SoftwareNeed::Keep;
-  if (bootLoaderUpdate) PutLine(ReportStream, "-- velantor boot loader will be updated");
-  if (softwareUpdate) {
+  if (needs.bootLoader != BootLoaderNeed::Keep) PutLine(ReportStream, "-- velantor boot loader will be updated");
+  if (needs.software != SoftwareNeed::Keep) {
     PutLine(ReportStream, "-- velantor software will be updated to ", NewVersionText());
   } else {
     PutLine(ReportStream, "-- velantor software is already the correct version");
   }
+  return true;
+}
 
-  bool filesSent = false;
-  if (bootLoaderUpdate || softwareUpdate) {
-    if (!useUpdateFiles) {
-      ProgressActivity("flash programmer into RAM");
-      if (!DownloadProgrammer(unit, unit.ProgrammerImage, "")) FatalError("Unable to download flash programmer");
-      if (unit.unitmode != ModeProgrammer) PutLine(DebugStream, "-- Software mode of unit is not modeFlashProgrammer");
-    }
-    if (!SelectBootLoader(unit)) FatalError("Unknown velantor unit");
-    SelectSoftwareImage(unit);
-    if (bootLoaderUpdate) {
-      if (useUpdateFiles) {
-        PutLine(ReportStream, "Sending boot loader update to unit...");
-        ProgressActivity("boot loader update file");
-        SendUpdateFile(unit, 1, BootLoaderUpdateFile, unit.BootLoaderImage, ChecksumTrailer);
-        filesSent = true;
-      } else {
-        PutLine(ReportStream, "Preparing to update Boot Loader...");
-        ProgressActivity("boot loader into flash");
-        WriteIntoFlash(unit, unit.BootLoaderImage);
-      }
-    }
-    if (softwareUpdate) {
-      if (useUpdateFiles) {
-        PutLine(ReportStream, "Sending software update to unit...");
-        ProgressActivity("software update file");
-        SendUpdateFile(unit, 1, SoftwareUpdateFile, unit.SoftwareImage, ChecksumTrailer);
-        filesSent = true;
-      } else {
-        ProgressActivity("software into flash");
-        WriteIntoFlash(unit, unit.SoftwareImage);
-      }
+// Writes the boot loader and the software the unit needs; true when update files
+// were sent for the programmer to apply.
+bool WriteNeeds(UnitInfo& unit, const UpdateNeeds& needs, bool useUpdateFiles) {
+  bool bootLoaderUpdate = needs.bootLoader != BootLoaderNeed::Keep;
+  bool softwareUpdate = needs.software != SoftwareNeed::Keep;
+  if (!bootLoaderUpdate && !softwareUpdate) return false;
+  if (!useUpdateFiles) {
+    ProgressActivity("flash programmer into RAM");
+    if (!DownloadProgrammer(unit, unit.ProgrammerImage, "")) FatalError("Unable to download flash programmer");
+    if (unit.unitmode != ModeProgrammer) PutLine(DebugStream, "-- Software mode of unit is not modeFlashProgrammer");
+  }
+  if (!SelectBootLoader(unit)) FatalError("Unknown velantor unit");
+  SelectSoftwareImage(unit);
+  if (bootLoaderUpdate) {
+    if (useUpdateFiles) {
+      PutLine(ReportStream, "Sending boot loader update to unit...");
+      ProgressActivity("boot loader update file");
+      SendUpdateFile(unit, 1, BootLoaderUpdateFile, unit.BootLoaderImage, ChecksumTrailer);
+    } else {
+      PutLine(ReportStream, "Preparing to update Boot Loader...");
+      ProgressActivity("boot loader into flash");
+      WriteIntoFlash(unit, unit.BootLoaderImage);
     }
   }
+  if (softwareUpdate) {
+    if (useUpdateFiles) {
+      PutLine(ReportStream, "Sending software update to unit...");
+      ProgressActivity("software update file");
+      SendUpdateFile(unit, 1, SoftwareUpdateFile, unit.SoftwareImage, ChecksumTrailer);
+    } else {
+      ProgressActivity("software into flash");
+      WriteIntoFlash(unit, unit.SoftwareImage);
+    }
+  }
+  return useUpdateFiles;
+}
 
+}  // namespace
+
+bool UpdateSoftware(UnitInfo& unit, bool updateBootLoader, bool useUpdateFiles) {
+  useUpdateFiles = ReachUnit(unit, useUpdateFiles);
+  SoftwareChecks checks{};
+  bool knownSoftware = ExpectedSoftwareChecks(unit, checks.checksum, checks.crc);
+  UpdateNeeds needs = DecideUpdateNeeds(unit, updateBootLoader, useUpdateFiles, knownSoftware ? &checks : nullptr);
+  if (!TellNeeds(unit, needs)) return false;
+  bool filesSent = WriteNeeds(unit, needs, useUpdateFiles);
   if (UpdateResourceFiles(unit, useUpdateFiles)) filesSent = true;
 
   // The programmer on drive 193 is what applies the update files at the restart; a
