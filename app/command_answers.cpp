@@ -63,11 +63,8 @@ bool TerminalSaysYes() {
 }
 
 int TerminalResponder(const String& text, const String& caption, int style) {
-  PutText(StandardOutput, "\r\n");
-  PutString(StandardOutput, caption);
-  PutText(StandardOutput, ": ");
-  PutString(StandardOutput, text);
-  PutText(StandardOutput, "\r\n");
+  PutLine(StandardOutput);
+  PutLine(StandardOutput, caption, ": ", text);
   int buttons = style & 0x0F;
   if (quiet && (IsQuestion(buttons) || (style & MessageIconError) != 0)) {
     Tell(std::string(caption.View()) + ": " + std::string(text.View()) + "\n");

@@ -72,11 +72,7 @@ bool NamesABit() {
 std::string EthIpLinkPath() {
   std::string text;
   TextStream out(text);
-  PutText(out, "\"20 A2 25 ");
-  PutHex2(out, AddressBits() & 0xFF);
-  PutChar(out, ' ');
-  PutHex2(out, AddressBits() >> 8);
-  PutText(out, " 30 05\"");
+  PutPieces(out, "\"20 A2 25 ", Hex{AddressBits() & 0xFF, 2}, " ", Hex{AddressBits() >> 8, 2}, " 30 05\"");
   return text;
 }
 
@@ -121,16 +117,9 @@ std::string ProfibusModule() {
   std::string text;
   TextStream out(text);
   uint8_t scope = RowScope();
-  PutText(out, "0x");
-  PutHex2(out, scope == ScopeOutput ? 0x43 : scope == ScopeInput ? 0x83 : 0x03);
-  if (scope == ScopeOutput || scope == ScopeInput) {
-    PutText(out, ",0x");
-    PutHex2(out, ProfibusLength(RowSize()));
-  }
-  PutText(out, ",0x00,0x");
-  PutHex2(out, AddressBits() & 0xFF);
-  PutText(out, ",0x");
-  PutHex2(out, AddressBits() >> 8);
+  PutPieces(out, "0x", Hex{scope == ScopeOutput ? 0x43 : scope == ScopeInput ? 0x83 : 0x03, 2});
+  if (scope == ScopeOutput || scope == ScopeInput) PutPieces(out, ",0x", Hex{ProfibusLength(RowSize()), 2});
+  PutPieces(out, ",0x00,0x", Hex{AddressBits() & 0xFF, 2}, ",0x", Hex{AddressBits() >> 8, 2});
   return text;
 }
 

@@ -48,9 +48,7 @@ bool Expand(const DescriptionFile& description, std::string& text) {
 }
 
 bool Refuse(std::string_view reason) {
-  PutText(ReportStream, "GenerateFieldbusFiles ");
-  PutText(ReportStream, reason);
-  PutText(ReportStream, "\r\n");
+  PutLine(ReportStream, "GenerateFieldbusFiles ", reason);
   SetFieldbusRefusal(reason);
   return false;
 }
@@ -68,10 +66,7 @@ bool GenerateFieldbusFiles(const String& tableFileName) {
   std::vector<PlannedFile> files;
   for (const DescriptionFile& description : Descriptions()) {
     PlannedFile file{Concatenate(stem, description.suffix), {}};
-    PutText(ReportStream, "GenerateFieldbusFiles");
-    PutText(ReportStream, description.reportText);
-    PutString(ReportStream, file.name);
-    PutText(ReportStream, "\r\n");
+    PutLine(ReportStream, "GenerateFieldbusFiles", description.reportText, file.name);
     if (!Expand(description, file.text)) {
       return Refuse(std::string("writes no file: the template of ") + std::string(file.name.View()) +
                     " is faulty");
@@ -81,9 +76,7 @@ bool GenerateFieldbusFiles(const String& tableFileName) {
 
   FileSetResult result = WriteFileSet(files);
   if (result.outcome == FileSetResult::CannotCreate) {
-    PutText(StandardError, "\r\nCannot create file: ");
-    PutString(StandardError, result.name);
-    PutText(StandardError, "\r\n");
+    PutLine(StandardError, "\r\nCannot create file: ", result.name);
     FatalSystemError(result.error);
   }
   if (result.outcome == FileSetResult::Failed) {
@@ -95,11 +88,7 @@ bool GenerateFieldbusFiles(const String& tableFileName) {
   String folder = tableFileName.Substring(0, LastSeparator(tableFileName) + 1);
   FileSetResult copy = WriteFileSet({{Concatenate(folder, GsdmlFileName), files[ProfinetFile].text}});
   if (copy.outcome == FileSetResult::CannotCreate) {
-    PutText(ReportStream, "GenerateFieldbusFiles cannot write ");
-    PutString(ReportStream, copy.name);
-    PutText(ReportStream, ": ");
-    PutString(ReportStream, LastOsError());
-    PutText(ReportStream, "\r\n");
+    PutLine(ReportStream, "GenerateFieldbusFiles cannot write ", copy.name, ": ", LastOsError());
   }
   return true;
 }

@@ -29,8 +29,6 @@ bool lockFileCreated = false;
 // The first refusal for want of permission since it was last forgotten.
 PermissionRefusal permissionRefusal;
 
-void PutPortName(Stream& stream) { PutString(stream, PortName(PortNumber)); }
-
 bool OpenLink() {
   return OpenCommPortOverlapped(LinkPort, PortNumber, BaudRate, StopBitCode, EvenParity, EvenParity,
                                 false, PortTimeoutMs);
@@ -64,12 +62,7 @@ String LockFileLeaf() {
 // "COM<port>:<err>:<syserr>", and on Linux the way to get access when the user may
 // not open serial ports at all.
 void ReportOtherOpenError() {
-  PutPortName(DebugStream);
-  PutText(DebugStream, ":");
-  PutInt(DebugStream, LastPortErrorNumber());
-  PutText(DebugStream, ":");
-  PutString(DebugStream, PortErrorText());
-  PutText(DebugStream, "\r\n");
+  PutLine(DebugStream, PortName(PortNumber), ":", LastPortErrorNumber(), ":", PortErrorText());
   if (LastPortErrorNumber() == EACCES || LastPortErrorNumber() == EPERM) {
     PutText(ReportStream,
         "Serial ports need membership of the dialout group: sudo usermod -aG dialout $USER, then log in "
@@ -79,11 +72,8 @@ void ReportOtherOpenError() {
 
 void DeleteLockFile() {
   if (!DeleteFile(LockFileName)) {
-    PutText(DebugStream, "Cannot delete lock file ");
-    PutString(DebugStream, LockFileName);
-    PutText(DebugStream, "\r\n");
-    PutString(DebugStream, LastOsError());
-    PutText(DebugStream, "\r\n");
+    PutLine(DebugStream, "Cannot delete lock file ", LockFileName);
+    PutLine(DebugStream, LastOsError());
   }
   LockFileName.Clear();
 }
@@ -94,19 +84,14 @@ void CreateLockFile() {
     LockFileName.Clear();
     return;
   }
-  PutText(DetailStream, "OpenPort creating lock file: ");
-  PutString(DetailStream, directory);
-  PutText(DetailStream, "\r\n");
+  PutLine(DetailStream, "OpenPort creating lock file: ", directory);
   LockFileName = Concatenate(AddSeparator(directory), LockFileLeaf());
   int descriptor = CreateWrite(LockFileName, false);
   lockFileCreated = descriptor >= 0;
   if (descriptor < 0 && LastOsErrorNumber() == EEXIST) descriptor = CreateWrite(LockFileName, true);
   if (descriptor < 0) {
-    PutText(DebugStream, "Cannot create lock file ");
-    PutString(DebugStream, LockFileName);
-    PutText(DebugStream, "\r\n");
-    PutString(DebugStream, Concatenate("Error: ", LastOsError()));
-    PutText(DebugStream, "\r\n");
+    PutLine(DebugStream, "Cannot create lock file ", LockFileName);
+    PutLine(DebugStream, "Error: ", LastOsError());
     return;
   }
   CloseDescriptor(descriptor);
@@ -119,9 +104,7 @@ bool OpenPort() {
   bool dots = false;
   for (int attempt = 1; attempt <= OpenAttempts && !ExitRequested; ++attempt) {
     TraceStep("OpenPort", " opening comm port: ");
-    PutText(DetailStream, " ");
-    PutInt(DetailStream, BaudRate);
-    PutText(DetailStream, "\r\n");
+    PutLine(DetailStream, " ", BaudRate);
     if (OpenLink()) break;
     PortError error = LastPortError();
     if (error == PortPermissionDenied && permissionRefusal.port == 0) {
@@ -134,11 +117,9 @@ bool OpenPort() {
       continue;
     }
     if (error == PortNotPresent) {
-      PutPortName(DebugStream);
-      PutText(DebugStream, " is not present on this computer\r\n");
+      PutLine(DebugStream, PortName(PortNumber), " is not present on this computer");
     } else if (error == PortInvalidParameter) {
-      PutPortName(DebugStream);
-      PutText(DebugStream, " does not support requested baud rate\r\n");
+      PutLine(DebugStream, PortName(PortNumber), " does not support requested baud rate");
     } else {
       ReportOtherOpenError();
     }
@@ -147,9 +128,7 @@ bool OpenPort() {
   if (dots) PutText(ReportStream, "\r\n");
   if (!IsPortOpen() && !LockFileName.Empty() && !lockFileCreated) LockFileName.Clear();
   if (!IsPortOpen() && !LockFileName.Empty()) {
-    PutText(DetailStream, "OpenPort deleting lock file: ");
-    PutString(DetailStream, LockFileName);
-    PutText(DetailStream, "\r\n");
+    PutLine(DetailStream, "OpenPort deleting lock file: ", LockFileName);
     DeleteLockFile();
   }
   return IsPortOpen();
@@ -162,9 +141,7 @@ void ClosePort() {
     CloseCommPortOverlapped(LinkPort);
   }
   if (!LockFileName.Empty()) {
-    PutText(DetailStream, "ClosePort deleting lock file: ");
-    PutString(DetailStream, LockFileName);
-    PutText(DetailStream, "\r\n");
+    PutLine(DetailStream, "ClosePort deleting lock file: ", LockFileName);
     DeleteLockFile();
   }
 }
@@ -177,24 +154,19 @@ bool ChangeBaudRate() {
   }
   for (int attempt = 1; attempt <= ReopenAttempts; ++attempt) {
     TraceStep("ChangeBaudRate", " opening comm port: ");
-    PutText(DetailStream, " ");
-    PutInt(DetailStream, BaudRate);
-    PutText(DetailStream, "\r\n");
+    PutLine(DetailStream, " ", BaudRate);
     if (OpenLink()) return true;
     PutText(DebugStream, "Error re-opening port: ");
     switch (LastPortError()) {
       case PortNotPresent:
-        PutPortName(DebugStream);
-        PutText(DebugStream, " is not present on this computer\r\n");
+        PutLine(DebugStream, PortName(PortNumber), " is not present on this computer");
         break;
       case PortAccessDenied:
       case PortInUse:
-        PutPortName(DebugStream);
-        PutText(DebugStream, " is being used by another application\r\n");
+        PutLine(DebugStream, PortName(PortNumber), " is being used by another application");
         break;
       case PortInvalidParameter:
-        PutPortName(DebugStream);
-        PutText(DebugStream, " does not support requested baud rate\r\n");
+        PutLine(DebugStream, PortName(PortNumber), " does not support requested baud rate");
         return false;
       default:
         ReportOtherOpenError();
@@ -203,13 +175,9 @@ bool ChangeBaudRate() {
     if (attempt == ReopenAttempts) {
       // The cause alone ("Error: No such file or directory") does not tell the
       // operator which port went away, nor what to do.
-      String message;
-      StringStream out(message);
-      PutPortName(out);
-      PutText(out, " could not be opened again: ");
-      PutText(out, PortErrorText().View().substr(std::string_view("Error: ").size()));
-      PutText(out, ". Check the cable or the USB adapter, then connect again.");
-      FatalError(message);
+      FatalError(TextOf(PortName(PortNumber), " could not be opened again: ",
+                        PortErrorText().View().substr(std::string_view("Error: ").size()),
+                        ". Check the cable or the USB adapter, then connect again."));
     }
     SleepMilliseconds(ReopenRetryMs);
   }

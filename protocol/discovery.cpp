@@ -24,9 +24,6 @@ constexpr uint32_t SoftwareProbeSpeeds[5] = {19200, 9600, 115200, 57600, 38400};
 constexpr int SoftwareProbeAttempts = 10;
 constexpr int RawBlockSize = 80;
 
-void Debug(std::string_view text) { PutText(DebugStream, text); }
-void Report(std::string_view text) { PutText(ReportStream, text); }
-
 void ChangeSpeedOrEnd(uint32_t speed, uint16_t timeout) {
   if (!ChangePacketBaudRate(speed, false, timeout, false)) FatalError("Unable to change baudrate");
 }
@@ -43,9 +40,7 @@ bool ReadRawText(char (&text)[RawBlockSize + 1], int& got) {
   std::memset(text, 0, sizeof text);
   got = ReadRawBlock(reinterpret_cast<uint8_t*>(text), RawBlockSize);
   if (got < 0) {
-    Debug("[ERROR]");
-    PutString(DebugStream, SystemErrorText());
-    Debug("\r\n");
+    PutLine(DebugStream, "[ERROR]", SystemErrorText());
     return false;
   }
   text[got] = '\0';
@@ -54,33 +49,31 @@ bool ReadRawText(char (&text)[RawBlockSize + 1], int& got) {
 
 // The in-system-programming handshake of an LPC MCU's boot ROM.
 ProbeResult ProbeBootRom(UnitInfo& unit) {
-  Debug("Checking for LPC chip firmware (blank chip or started with boot button pressed)\r\n");
+  PutLine(DebugStream, "Checking for LPC chip firmware (blank chip or started with boot button pressed)");
   ChangeSpeedOrEnd(115200, MediumPacketTimeout);
   CommTraceRaised traced;
   const uint8_t question = '?';
   if (WriteCommPortOverlapped(LinkPort, &question, 1) <= 0) {
-    Debug("<ERROR> ");
-    PutString(DebugStream, SystemErrorText());
-    Debug("\r\n");
+    PutLine(DebugStream, "<ERROR> ", SystemErrorText());
     return ProbeResult::PortError;
   }
   char text[RawBlockSize + 1];
   int got = 0;
   if (!ReadRawText(text, got)) return ProbeResult::PortError;
   if (got == 0) {
-    Debug("[NO DATA]\r\n");
+    PutLine(DebugStream, "[NO DATA]");
     return ProbeResult::NotFound;
   }
   if (std::strstr(text, "Synchronized\r\n") == nullptr) return ProbeResult::NotFound;
-  Report("-- LPC chip firmware found\r\n");
+  PutLine(ReportStream, "-- LPC chip firmware found");
   const char* echo = "Synchronized\r\n";
   WriteCommPortOverlapped(LinkPort, reinterpret_cast<const uint8_t*>(echo), 14);
   if (!ReadRawText(text, got)) return ProbeResult::PortError;
   if (std::strstr(text, "OK\r\n") == nullptr) {
-    Report("-- synchronization failed\r\n");
+    PutLine(ReportStream, "-- synchronization failed");
     return ProbeResult::NotFound;
   }
-  Debug("-- synchronization succeeded\r\n");
+  PutLine(DebugStream, "-- synchronization succeeded");
   SaveConnectionBaudRate();
   unit.unitmode = ModeBootRom;
   return ProbeResult::Found;
@@ -95,7 +88,7 @@ bool ProbeBootLoader(UnitInfo& unit) {
       SaveConnectionBaudRate();
       unit.SlaveAddress = LocalUnitAddress = LoaderAddress;
       unit.unitmode = ModeBootLoader;
-      Debug("-- found unit (velantor boot loader)\r\n");
+      PutLine(DebugStream, "-- found unit (velantor boot loader)");
       return true;
     }
   }
@@ -103,16 +96,14 @@ bool ProbeBootLoader(UnitInfo& unit) {
 }
 
 bool ProbeSoftware(UnitInfo& unit) {
-  Debug("Searching for unit ID...\r\n");
+  PutLine(DebugStream, "Searching for unit ID...");
   unit.SlaveAddress = LocalUnitAddress = UnknownUnitAddress;
-  Debug("Unit ID=");
-  PutHex2(DebugStream, LocalUnitAddress);
-  Debug("\r\n");
+  PutLine(DebugStream, "Unit ID=", Hex{LocalUnitAddress, 2});
   for (int attempt = 0; attempt < SoftwareProbeAttempts; ++attempt) {
     if (ExitRequested) FatalError("Aborted");
     ChangeSpeedOrEnd(SoftwareProbeSpeeds[attempt % 5], ShortPacketTimeout);
     if (!Ping(LocalUnitAddress)) continue;
-    Debug("-- found unit ($F0)\r\n");
+    PutLine(DebugStream, "-- found unit ($F0)");
     SaveConnectionBaudRate();
     unit.SlaveAddress = LocalUnitAddress;
     unit.unitmode = ModeSoftware;
@@ -120,23 +111,18 @@ bool ProbeSoftware(UnitInfo& unit) {
     unit.SlaveAddress = LocalUnitAddress;
     return true;
   }
-  Debug("-- unable to find unit\r\n");
+  PutLine(DebugStream, "-- unable to find unit");
   return false;
 }
 
-void PutPort(Stream& stream) { PutString(stream, PortName(PortNumber)); }
-
 void ReportProgrammerSpeed() {
-  Debug("-- programmer baud rate = ");
-  PutInt(DebugStream, ProgrammerBaudRate);
-  Debug("\r\n");
+  PutLine(DebugStream, "-- programmer baud rate = ", ProgrammerBaudRate);
 }
 
 // Opens PortNumber and probes it; a port without a unit is closed again.
 bool OpenAndProbe(UnitInfo& unit, bool reportEveryFailure) {
   if (OpenPort()) {
-    PutPort(ReportStream);
-    Report(" opened\r\n");
+    PutLine(ReportStream, PortName(PortNumber), " opened");
     if (FindUnitOnPort(unit)) return true;
     ClosePort();
     return false;
@@ -146,14 +132,11 @@ bool OpenAndProbe(UnitInfo& unit, bool reportEveryFailure) {
       error != PortInvalidParameter) {
     return false;
   }
-  PutPort(ReportStream);
   std::string_view failure = PortOpenFailureText(error);
   if (!failure.empty()) {
-    Report(failure);
+    PutPieces(ReportStream, PortName(PortNumber), failure);
   } else {
-    Report(" ERROR: ");
-    PutString(ReportStream, PortErrorText());
-    Report("\r\n");
+    PutLine(ReportStream, PortName(PortNumber), " ERROR: ", PortErrorText());
   }
   return false;
 }
@@ -187,18 +170,14 @@ bool FindUnitOnPort(UnitInfo& unit) {
 }
 
 bool SearchEnvironmentPorts(UnitInfo& unit) {
-  Debug("Searching environment ports\r\n");
+  PutLine(DebugStream, "Searching environment ports");
   String list = GetEnvironment("VELANTORPORTLIST");
   if (!list.Empty()) {
-    Debug("   VELANTORPORTLIST: ");
-    PutString(DebugStream, list);
-    Debug("\r\n");
+    PutLine(DebugStream, "   VELANTORPORTLIST: ", list);
   } else {
     list = GetEnvironment("VELANTORPORT");
     if (!list.Empty()) {
-      Debug("   VELANTORPORT    : ");
-      PutString(DebugStream, list);
-      Debug("\r\n");
+      PutLine(DebugStream, "   VELANTORPORT    : ", list);
     }
   }
   ReportProgrammerSpeed();
@@ -224,13 +203,12 @@ bool SearchPathPort(UnitInfo& unit) {
 }
 
 bool SearchAllPorts(UnitInfo& unit) {
-  Debug("Searching all ports\r\n");
+  PutLine(DebugStream, "Searching all ports");
   int saved = static_cast<int>(ReadInt(ReadUserSetting(CommPortSetting)));
   ReportProgrammerSpeed();
   if (saved != 0) {
     PortNumber = static_cast<int16_t>(saved);
-    PutPort(DebugStream);
-    Debug(" loaded from registry\r\n");
+    PutLine(DebugStream, PortName(PortNumber), " loaded from registry");
     if (OpenAndProbe(unit, true)) return true;
   }
   for (int port = 1; port <= 99; ++port) {

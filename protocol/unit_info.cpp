@@ -29,8 +29,6 @@ constexpr Application Applications[] = {
     {0x5F, "Belt Weigher"},     {0x60, "Weigh Feeder"},
 };
 
-void Report(std::string_view text) { PutText(ReportStream, text); }
-
 void PutTwoDigits(Stream& stream, int value) { PutNumber(stream, value, NumberZeroFill, 0, 2, 0, 0); }
 
 // 6.06r35, or 6.06 when the release is not shown.
@@ -47,11 +45,11 @@ void ReportTestSoftware(const UnitInfo& unit) {
   bool preProductionLoader = unit.bootflags & 0x80;
   bool cardTester = unit.unitflags & 0x80;
   if (preProductionLoader || cardTester) {
-    Report("                     Test software present (pre-production board)\r\n");
-    if (preProductionLoader) Report("                     - pre-production boot loader\r\n");
-    if (cardTester) Report("                     - card tester software\r\n");
+    PutLine(ReportStream, "                     Test software present (pre-production board)");
+    if (preProductionLoader) PutLine(ReportStream, "                     - pre-production boot loader");
+    if (cardTester) PutLine(ReportStream, "                     - card tester software");
   } else if ((unit.bootflags & 0x40) || (unit.unitflags & 0x40)) {
-    Report("                     WARNING: JTAG interface is active!\r\n");
+    PutLine(ReportStream, "                     WARNING: JTAG interface is active!");
     PutChar(ReportStream, 0x07);
   }
 }
@@ -86,20 +84,11 @@ const CardType* FindCard(int card) {
 
 String ModelName(int card) {
   if (const CardType* type = FindCard(card)) return String::Constant(type->model);
-  String name = "Card";
-  StringStream out(name);
-  PutInt(out, card);
-  return name;
+  return TextOf("Card", card);
 }
 
 String UnitTitle(int address, int card) {
-  String title = "Velantor Unit ";
-  StringStream out(title);
-  PutInt(out, address);
-  PutText(out, " (");
-  PutString(out, ModelName(card));
-  PutText(out, ")");
-  return title;
+  return TextOf("Velantor Unit ", address, " (", ModelName(card), ")");
 }
 
 String UnitTypeName(int card) {
@@ -159,15 +148,10 @@ String ApplicationName(int applicationCode, int card) {
 
 void WriteUnitReport(const UnitInfo& unit) {
   Stream& out = ReportStream;
-  Report("   Unit Type       : ");
-  PutString(out, UnitTypeName(unit.cardnumber));
-  Report("\r\n");
+  PutLine(out, "   Unit Type       : ", UnitTypeName(unit.cardnumber));
   bool h8 = unit.mcu == McuH8S2145;
   if (!h8) {
-    Report("   Card            : c");
-    PutInt(out, unit.cardnumber);
-    PutChar(out, 'r');
-    PutInt(out, unit.circuitcode);
+    PutPieces(out, "   Card            : c", unit.cardnumber, "r", unit.circuitcode);
     if (unit.unitmode == ModeSoftware) {
       // The letter comes from the unit as a byte: one past "Z" would put a control
       // character (a line break, an escape) into the report.
@@ -175,65 +159,38 @@ void WriteUnitReport(const UnitInfo& unit) {
       PutChar(out, letter == 0 ? '-' : letter <= 26 ? static_cast<uint8_t>(0x40 + letter) : '?');
       PutInt(out, unit.revisionnumber);
     }
-    Report("\r\n");
+    PutLine(out);
   } else {
-    Report("   Card            : ");
-    PutInt(out, unit.cardnumber);
-    Report("\r\n   Circuit code    : ");
-    PutInt(out, unit.circuitcode);
-    Report("\r\n");
+    PutLine(out, "   Card            : ", unit.cardnumber);
+    PutLine(out, "   Circuit code    : ", unit.circuitcode);
   }
-  Report("   Software        : v");
+  PutText(out, "   Software        : v");
   PutVersion(out, unit.softwareversion, unit.softwarebuild, !h8);
-  Report("\r\n");
-  if (unit.product != 0) {
-    Report("   Product         : KQ");
-    PutInt(out, unit.product);
-    Report("\r\n");
-  }
+  PutLine(out);
+  if (unit.product != 0) PutLine(out, "   Product         : KQ", unit.product);
   if (unit.unitmode == ModeSoftware) {
-    Report("   Serial No       : ");
-    PutInt(out, unit.serialnumber);
-    Report("\r\n   Build time      : 20");
+    PutLine(out, "   Serial No       : ", unit.serialnumber);
+    PutText(out, "   Build time      : 20");
     PutTwoDigits(out, unit.buildtime[0]);
     for (int i = 1; i < 6; ++i) {
       PutChar(out, i == 3 ? ' ' : i < 3 ? '-' : ':');
       PutTwoDigits(out, unit.buildtime[i]);
     }
-    Report("\r\n   Build increment : ");
-    PutInt(out, unit.buildincrement);
-    Report("\r\n");
-    if (!unit.information.Empty()) {
-      Report("   Information     : ");
-      PutString(out, unit.information);
-      Report("\r\n");
-    }
-    if (unit.ModbusAddress != 0) {
-      Report("   Modbus Address  : ");
-      PutInt(out, unit.ModbusAddress);
-      Report("\r\n");
-    }
+    PutLine(out);
+    PutLine(out, "   Build increment : ", unit.buildincrement);
+    if (!unit.information.Empty()) PutLine(out, "   Information     : ", unit.information);
+    if (unit.ModbusAddress != 0) PutLine(out, "   Modbus Address  : ", unit.ModbusAddress);
   }
   if (!(unit.unitmode == ModeSoftware && unit.softwareversion < 600)) {
     if (!h8) {
-      Report("   Boot loader     : v");
-      PutInt(out, unit.bootversion);
-      if (unit.bootrelease >= 4) {
-        Report(" r");
-        PutInt(out, unit.bootrelease);
-      }
-      Report("\r\n");
+      PutPieces(out, "   Boot loader     : v", unit.bootversion);
+      if (unit.bootrelease >= 4) PutPieces(out, " r", unit.bootrelease);
+      PutLine(out);
     }
-    Report("   MCU Type        : ");
-    PutText(out, McuName(unit.mcu));
-    Report("\r\n");
+    PutLine(out, "   MCU Type        : ", McuName(unit.mcu));
   }
   if (unit.bootrelease >= 4) {
-    Report("   Checksum        : ");
-    PutHex8(out, unit.checksum);
-    PutChar(out, ' ');
-    PutHex4(out, unit.softwarecrc);
-    Report("\r\n");
+    PutLine(out, "   Checksum        : ", Hex{unit.checksum, 8}, " ", Hex{unit.softwarecrc, 4});
     ReportTestSoftware(unit);
   }
 }

@@ -68,9 +68,7 @@ bool ListRemoteUnits(RemoteUnitList& list) {
   }
   read.count = count;
   list = read;
-  PutText(DebugStream, "COMPLETE: ");
-  PutInt(DebugStream, count);
-  PutText(DebugStream, " unit(s) found\r\n");
+  PutLine(DebugStream, "COMPLETE: ", count, " unit(s) found");
   return true;
 }
 
@@ -96,11 +94,7 @@ bool GetModbusAddress(const UnitInfo& unit) {
     return false;
   }
   LocalUnitAddress = address;
-  PutText(DebugStream, "COMPLETE: ModbusAddress=");
-  PutInt(DebugStream, address);
-  PutText(DebugStream, " (");
-  PutHex2(DebugStream, address);
-  PutText(DebugStream, ")\r\n");
+  PutLine(DebugStream, "COMPLETE: ModbusAddress=", address, " (", Hex{address, 2}, ")");
   return true;
 }
 

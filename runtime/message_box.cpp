@@ -9,11 +9,8 @@
 namespace {
 
 void WriteBox(const String& text, const String& caption) {
-  PutText(StandardError, "\r\n");
-  PutString(StandardError, caption);
-  PutText(StandardError, ": ");
-  PutString(StandardError, text);
-  PutText(StandardError, "\r\n");
+  PutLine(StandardError);
+  PutLine(StandardError, caption, ": ", text);
 }
 
 // Without a window system nobody can answer, so the box is written where the

@@ -118,33 +118,18 @@ String ProgressText(const ProgressState& progress) {
   if (!progress.active || progress.step == 0) return text;
   StringStream out(text);
   bool several = progress.steps > 1;
-  if (several) {
-    PutText(out, "Unit ");
-    PutInt(out, progress.step);
-    PutText(out, " of ");
-    PutInt(out, progress.steps);
-    PutText(out, ", ");
-  }
+  if (several) PutPieces(out, "Unit ", progress.step, " of ", progress.steps, ", ");
   PutString(out, progress.subject);
-  if (!progress.activity.Empty()) {
-    PutText(out, ": ");
-    PutString(out, progress.activity);
-  }
+  if (!progress.activity.Empty()) PutPieces(out, ": ", progress.activity);
   if (progress.total > 0) {
-    PutText(out, " ");
-    PutInt(out, Percent(progress.done, progress.total));
-    PutText(out, "%");
+    PutPieces(out, " ", Percent(progress.done, progress.total), "%");
     PutCount(out, progress);
   }
   // The whole run counts its steps as equal parts; the time left follows from the
   // time each part has taken so far.
   double part = progress.total > 0 ? static_cast<double>(Percent(progress.done, progress.total)) / 100 : 0;
   double whole = progress.steps > 0 ? (progress.step - 1 + part) / progress.steps : 0;
-  if (several) {
-    PutText(out, ", all ");
-    PutInt(out, static_cast<int>(whole * 100));
-    PutText(out, "%");
-  }
+  if (several) PutPieces(out, ", all ", static_cast<int>(whole * 100), "%");
   uint32_t elapsed = progress.nowMs - progress.startedMs;
   if (whole >= 0.05 && elapsed >= 5000) {
     auto left = static_cast<uint32_t>(elapsed / whole - elapsed);

@@ -68,6 +68,8 @@ void PutRaw(Stream& stream, std::string_view bytes);
 
 // A hexadecimal field of 2, 4 or 8 digits, for PutLine: Hex{address, 8}.
 struct Hex {
+  template <std::integral Integer>
+  constexpr Hex(Integer value, int digits) : value(static_cast<uint64_t>(value)), digits(digits) {}
   uint64_t value;
   int digits;
 };
@@ -96,6 +98,15 @@ template <typename... Pieces>
 void PutLine(Stream& stream, const Pieces&... pieces) {
   PutPieces(stream, pieces...);
   PutText(stream, "\r\n");
+}
+
+// A text from its pieces in one call: TextOf("Card", card).
+template <typename... Pieces>
+String TextOf(const Pieces&... pieces) {
+  String text;
+  StringStream out(text);
+  PutPieces(out, pieces...);
+  return text;
 }
 
 inline uint8_t GetByte(InputRecord& record) { return record.get(&record); }

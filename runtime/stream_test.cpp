@@ -55,6 +55,7 @@ TEST(Writers, ALineFromItsPieces) {
       {Written([](Stream& s) { PutLine(s, std::string_view("view"), uint64_t{4294967296}); }), "view4294967296\r\n"},
   };
   for (const Case& c : cases) EXPECT_EQ(c.written, c.expected);
+  EXPECT_EQ(TextOf("Card", int16_t{653}, " at $", Hex{0x40, 2}).View(), "Card653 at $40");
 }
 
 TEST(Writers, BinaryValuesAreBigEndianAndReadBack) {

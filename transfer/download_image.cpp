@@ -1,5 +1,7 @@
 #include "transfer/download_image.h"
 
+#include "runtime/stream.h"
+
 namespace {
 
 uint32_t LongAt(const uint8_t* at) {
@@ -9,53 +11,40 @@ uint32_t LongAt(const uint8_t* at) {
 
 uint16_t WordAt(const uint8_t* at) { return static_cast<uint16_t>(at[0] << 8 | at[1]); }
 
-// Appends text and a number to the fault.
-void Say(String& fault, std::string_view text, int64_t number) {
-  StringStream out(fault);
-  PutText(out, text);
-  PutInt(out, number);
-}
-
 }  // namespace
 
 bool CheckDownloadImage(const uint8_t* image, uint32_t length, String& fault) {
   fault = String();
   if (image == nullptr || length < ImageHeaderSize) {
-    Say(fault, "shorter than its 8-byte header: ", length);
-    fault.Append(" bytes");
+    fault = TextOf("shorter than its 8-byte header: ", length, " bytes");
     return false;
   }
   uint64_t sum = 0;
   uint32_t offset = ImageHeaderSize;
   for (;;) {
     if (length - offset < 4) {
-      Say(fault, "no terminator after the record that ends at offset ", offset);
+      fault = TextOf("no terminator after the record that ends at offset ", offset);
       return false;
     }
     if (LongAt(image + offset) == ImageTerminator) break;
     uint16_t size = length - offset < 6 ? 0 : WordAt(image + offset + 4);
     if (length - offset >= 6 && (size == 0 || size > LargestRecordSize)) {
-      Say(fault, "the record at offset ", offset);
-      Say(fault, " holds ", size);
-      fault.Append(" bytes (a record holds 1 to 8192)");
+      fault = TextOf("the record at offset ", offset, " holds ", size, " bytes (a record holds 1 to 8192)");
       return false;
     }
     if (length - offset < 6 || length - offset - 6 < size) {
-      Say(fault, "the record at offset ", offset);
-      fault.Append(" runs past the end");
+      fault = TextOf("the record at offset ", offset, " runs past the end");
       return false;
     }
     sum += size;
     offset += 6 + size;
   }
   if (length - offset != 4) {
-    Say(fault, "", length - offset - 4);
-    Say(fault, " bytes follow the terminator at offset ", offset);
+    fault = TextOf(length - offset - 4, " bytes follow the terminator at offset ", offset);
     return false;
   }
   if (sum != LongAt(image + 4)) {
-    Say(fault, "TotalSize ", LongAt(image + 4));
-    Say(fault, " is not the sum of the record sizes, ", static_cast<int64_t>(sum));
+    fault = TextOf("TotalSize ", LongAt(image + 4), " is not the sum of the record sizes, ", sum);
     return false;
   }
   return true;

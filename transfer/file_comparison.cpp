@@ -13,10 +13,7 @@ namespace {
 constexpr uint8_t CrcProperty = 1;
 
 void PutVelantorFile(uint8_t drive, uint16_t file) {
-  PutText(DebugStream, "-- Velantor file ");
-  PutHex2(DebugStream, drive);
-  PutText(DebugStream, ":");
-  PutHex4(DebugStream, file);
+  PutPieces(DebugStream, "-- Velantor file ", Hex{drive, 2}, ":", Hex{file, 4});
 }
 
 void ReportUpToDate(uint8_t drive, uint16_t file) {
@@ -28,13 +25,8 @@ void ReportUpToDate(uint8_t drive, uint16_t file) {
 
 bool FileNeedsUpdate(const UnitInfo& unit, uint8_t drive, uint16_t file, const uint8_t* data, uint32_t length,
                      bool checkCrc) {
-  PutText(DebugStream, "Checking if current file is different from new file for FileNo=");
-  PutHex4(DebugStream, file);
-  PutText(DebugStream, " DriveNo=");
-  PutHex2(DebugStream, drive);
-  PutText(DebugStream, " Size=");
-  PutInt(DebugStream, length);
-  PutText(DebugStream, "\r\n");
+  PutLine(DebugStream, "Checking if current file is different from new file for FileNo=", Hex{file, 4},
+          " DriveNo=", Hex{drive, 2}, " Size=", length);
   uint8_t address = FileTargetAddress(unit);
   uint8_t result = 0;
   FileAttributes attributes{};
@@ -51,30 +43,20 @@ bool FileNeedsUpdate(const UnitInfo& unit, uint8_t drive, uint16_t file, const u
     const AArray& properties = attributes.properties;
     bool stored = CheckAA(properties) && HasAA(properties, CrcProperty);
     int64_t current = stored ? GetLargeIntAA(properties, CrcProperty) : 0;
-    PutText(DebugStream, "Current file CRC=");
-    PutHex4(DebugStream, static_cast<uint64_t>(current) & 0xFFFF);
-    PutText(DebugStream, "\r\n");
+    PutLine(DebugStream, "Current file CRC=", Hex{static_cast<uint64_t>(current) & 0xFFFF, 4});
     uint16_t crc = FileCrc(data, length);
     if (stored && current == crc) {
       ReportUpToDate(drive, file);
       return false;
     }
-    PutText(DebugStream, "New file CRC=");
-    PutHex4(DebugStream, crc);
-    PutText(DebugStream, "\r\n");
+    PutLine(DebugStream, "New file CRC=", Hex{crc, 4});
     PutVelantorFile(drive, file);
     PutText(DebugStream, " CRC is different\r\n");
     return true;
   }
-  PutText(DebugStream, "New file attributes: FileSize=");
-  PutInt(DebugStream, length);
-  for (int i = 0; i < 4; ++i) {
-    PutText(DebugStream, " Checksum");
-    PutInt(DebugStream, i + 1);
-    PutText(DebugStream, "=");
-    PutHex8(DebugStream, sums.value[i]);
-  }
-  PutText(DebugStream, "\r\n");
+  PutPieces(DebugStream, "New file attributes: FileSize=", length);
+  for (int i = 0; i < 4; ++i) PutPieces(DebugStream, " Checksum", i + 1, "=", Hex{sums.value[i], 8});
+  PutLine(DebugStream);
   PutVelantorFile(drive, file);
   PutText(DebugStream, " checksums are different\r\n");
   return true;

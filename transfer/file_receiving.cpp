@@ -35,11 +35,7 @@ bool ReadBlocks(uint8_t address, uint8_t drive, uint16_t file, uint8_t* buffer, 
 bool ReceiveFile(const UnitInfo& unit, uint8_t drive, uint16_t file, uint8_t* buffer, uint32_t capacity,
                  uint32_t& size) {
   uint8_t address = FileTargetAddress(unit);
-  PutText(DebugStream, "Opening Velantor file ");
-  PutHex2(DebugStream, drive);
-  PutText(DebugStream, ":");
-  PutHex4(DebugStream, file);
-  PutText(DebugStream, " ");
+  PutPieces(DebugStream, "Opening Velantor file ", Hex{drive, 2}, ":", Hex{file, 4}, " ");
   uint8_t result = 0;
   if (!OpenFile(address, drive, file, FileWritesRelayed(unit), result) || result != 0) return false;
 

@@ -89,9 +89,7 @@ bool SendFile(const UnitInfo& unit, uint8_t drive, uint16_t file, const uint8_t*
   PutTransferStatistics(started);
   if (addCrc) {
     uint16_t crc = FileCrc(data, length);
-    PutText(DebugStream, "\r\nAdding CRC=");
-    PutHex4(DebugStream, crc);
-    PutText(DebugStream, "\r\n");
+    PutLine(DebugStream, "\r\nAdding CRC=", Hex{crc, 4});
     AArray properties;
     SetUIntAA(properties, 1, crc);
     SetFileProperties(address, drive, file, properties);
@@ -103,13 +101,7 @@ bool SendFile(const UnitInfo& unit, uint8_t drive, uint16_t file, const uint8_t*
 bool WriteSoftwareUpdateFile(const UnitInfo& unit, uint8_t drive, uint16_t file, const uint8_t* data,
                              uint32_t length, UpdateTrailer trailer) {
   uint8_t address = FileTargetAddress(unit);
-  PutText(DebugStream, "Sending file ");
-  PutInt(DebugStream, file);
-  PutText(DebugStream, " in drive ");
-  PutInt(DebugStream, drive);
-  PutText(DebugStream, " to unit ");
-  PutInt(DebugStream, address);
-  PutText(DebugStream, "\r\n");
+  PutLine(DebugStream, "Sending file ", file, " in drive ", drive, " to unit ", address);
   if (!CreateForWriting(unit, drive, file)) return false;
 
   --ReportLevel;

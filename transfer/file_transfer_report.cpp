@@ -9,13 +9,8 @@ namespace {
 void PutStatistics(std::string_view label, uint32_t bytes, uint32_t startMilliseconds) {
   uint32_t milliseconds = TickMilliseconds() - startMilliseconds;
   double seconds = (milliseconds == 0 ? 1 : milliseconds) / 1000.0;
-  PutText(DebugStream, label);
-  PutInt(DebugStream, bytes);
-  PutText(DebugStream, " : Time = ");
-  PutInt(DebugStream, milliseconds);
-  PutText(DebugStream, " mS : Data rate = ");
-  PutInt(DebugStream, static_cast<int64_t>(bytes * 11.0 / seconds));
-  PutText(DebugStream, " baud\r\n");
+  PutLine(DebugStream, label, bytes, " : Time = ", milliseconds, " mS : Data rate = ",
+          static_cast<int64_t>(bytes * 11.0 / seconds), " baud");
 }
 
 }  // namespace

@@ -48,11 +48,8 @@ bool WriteBlock(uint32_t address, const uint8_t* data, uint16_t length) {
   BlockReply reply;
   if (!SendBlock(WriteCodes, address, data, length, reply)) return false;
   if (reply.result == 0) return true;
-  PutText(ReportStream, "\r\nUnit reported hardware failure, cannot write to MCU flash memory. Address=$");
-  PutHex8(ReportStream, reply.address);
-  PutText(ReportStream, ", Result=");
-  PutHex2(ReportStream, reply.result);
-  PutText(ReportStream, "\r\n");
+  PutLine(ReportStream, "\r\nUnit reported hardware failure, cannot write to MCU flash memory. Address=$",
+          Hex{reply.address, 8}, ", Result=", Hex{reply.result, 2});
   return false;
 }
 
@@ -61,9 +58,7 @@ bool WriteSoftware(const UnitInfo& unit, const ImageSlot& image) {
   Debug("Writing to MCU flash\r\n");
   String fault;
   if (!CheckDownloadImage(image.data, image.length, fault)) {
-    PutText(ReportStream, "Cannot write to MCU flash: the image is not a download image: ");
-    PutString(ReportStream, fault);
-    PutText(ReportStream, "\r\n");
+    PutLine(ReportStream, "Cannot write to MCU flash: the image is not a download image: ", fault);
     return false;
   }
   CheckRecordsFit(unit, image);

@@ -35,16 +35,8 @@ void PutFileLine(const char* label, uint16_t number, uint32_t length) {
   std::string_view name(label);
   name.remove_prefix(name.starts_with("-- ") ? 3 : 0);
   name.remove_suffix(name.ends_with(": $") ? 3 : 0);
-  String activity = String::Copy(name);
-  StringStream out(activity);
-  PutText(out, " $");
-  PutHex4(out, number);
-  ProgressActivity(activity);
-  PutText(DebugStream, label);
-  PutHex4(DebugStream, number);
-  PutText(DebugStream, "(");
-  PutInt(DebugStream, length);
-  PutText(DebugStream, ")\r\n");
+  ProgressActivity(TextOf(name, " $", Hex{number, 4}));
+  PutLine(DebugStream, label, Hex{number, 4}, "(", length, ")");
 }
 
 // Sends the file where the unit's copy differs; true when it was sent.

@@ -13,15 +13,11 @@ void ListUnit(ListedUnits& listed, uint8_t address, const String& information) {
   listed.addresses[listed.count++] = address;
   PutText(ReportStream, "   ");
   PutText(ReportStream, std::to_string(address), 4);
-  PutText(ReportStream, "  ");
-  PutString(ReportStream, information);
-  PutText(ReportStream, "\r\n");
+  PutLine(ReportStream, "  ", information);
 }
 
 void PutIgnoredJig(uint8_t address) {
-  PutText(DebugStream, "-- KJ5 at address ");
-  PutInt(DebugStream, address);
-  PutText(DebugStream, " ignored\r\n");
+  PutLine(DebugStream, "-- KJ5 at address ", address, " ignored");
 }
 
 }  // namespace

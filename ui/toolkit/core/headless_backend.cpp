@@ -69,11 +69,8 @@ class HeadlessBackend : public WindowBackend {
   }
 
   int MessageBox(const std::string& text, const std::string& caption, int style) override {
-    PutText(StandardError, "\r\n");
-    PutText(StandardError, caption);
-    PutText(StandardError, ": ");
-    PutText(StandardError, text);
-    PutText(StandardError, "\r\n");
+    PutLine(StandardError);
+    PutLine(StandardError, caption, ": ", text);
     std::lock_guard guard(script.lock);
     int answer = FirstButton(style);
     if (!script.messageAnswers.empty()) {
