@@ -217,5 +217,8 @@ void RefreshReadouts(ToolForm& form) {
   for (int i = 0; i < 3; ++i) {
     PelSetText(form.readouts[i].window, texts[i].View());
     PelEnable(form.readouts[i].window, form.UnitHasSettings);
+    String caption = form.UnitHasSettings ? TextOf("setting ", ReadoutSettings[i]) : String();
+    PelSetText(form.readoutCaptions[i].window, caption.View());
+    PelEnable(form.readoutCaptions[i].window, form.UnitHasSettings);
   }
 }

@@ -81,6 +81,8 @@ TEST_F(SettingsArea, TheKd6ShowsItsSettingsLockedUntilTheOperatorUnlocks) {
   ASSERT_EQ(output.size(), 6u) << output;
   EXPECT_EQ(output.substr(0, 2), "9.") << output;
   EXPECT_EQ(output.substr(4), "mA") << output;
+  const char* captions[] = {"setting 8740", "setting 8700", "setting 8800"};
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(Text(Form().readoutCaptions[i].window), captions[i]);
 
   Unlock();
   EXPECT_EQ(Text(Form().lockState.window), "unlocked");
@@ -199,9 +201,10 @@ TEST_F(SettingsArea, AUnitWithoutAnApplicationShowsNoSettings) {
   EXPECT_FALSE(PelIsEnabled(Form().lockCheck.window));
   EXPECT_FALSE(PelIsEnabled(Form().lockState.window));
   for (const SettingRow& row : Form().settingRows) EXPECT_FALSE(PelIsEnabled(const_cast<PelWindow&>(row.edit.window)));
-  for (StdStaticControl& readout : Form().readouts) {
-    EXPECT_EQ(Text(readout.window), "");
-    EXPECT_FALSE(PelIsEnabled(readout.window));
+  for (int i = 0; i < 3; ++i) {
+    EXPECT_EQ(Text(Form().readouts[i].window), "");
+    EXPECT_FALSE(PelIsEnabled(Form().readouts[i].window));
+    EXPECT_EQ(Text(Form().readoutCaptions[i].window), "") << "no caption over nothing";
   }
   EXPECT_FALSE(PelIsVisible(RowOf(Limit).edit.window));
 }

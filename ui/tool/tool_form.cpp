@@ -51,6 +51,7 @@ constexpr Box ListPanelBox{5, 35, 220, 420};
 constexpr Box UnitTitleBox{225, 40, 645, 60};
 constexpr Box MenuBox{650, 40, 740, 60};
 constexpr Box ReadoutBoxes[3] = {{225, 70, 380, 100}, {385, 70, 575, 100}, {580, 70, 735, 100}};
+constexpr Box ReadoutCaptionBoxes[3] = {{225, 100, 380, 112}, {385, 100, 575, 112}, {580, 100, 735, 112}};
 constexpr Box LockLabelBox{230, 117, 315, 133};
 constexpr Box LockCheckBox{320, 115, 395, 135};
 constexpr Box LockStateBox{400, 117, 735, 133};
@@ -146,6 +147,8 @@ void CreateControls(ToolForm& form) {
   PelShow(form.menuButton.window, false);
   SetFormFont(form, 24);
   for (int i = 0; i < 3; ++i) MakeStatic(form, form.readouts[i], ReadoutBoxes[i], SS_RIGHT);
+  SetFormFont(form, 8);
+  for (int i = 0; i < 3; ++i) MakeStatic(form, form.readoutCaptions[i], ReadoutCaptionBoxes[i], SS_RIGHT);
   SetFormFont(form, 10);
   MakeStatic(form, form.lockLabel, LockLabelBox, NoWrap);
   MakeButton(form, form.lockCheck, LockCheckBox, "", LockCheckStyle, nullptr);
@@ -204,6 +207,7 @@ intptr_t ToolFormFinalise(PelWindow* window) {
   DestroyStdControlIfMade(form.unitTitle);
   DestroyStdControlIfMade(form.menuButton);
   for (auto& readout : form.readouts) DestroyStdControlIfMade(readout);
+  for (auto& caption : form.readoutCaptions) DestroyStdControlIfMade(caption);
   DestroyStdControlIfMade(form.lockLabel);
   DestroyStdControlIfMade(form.lockCheck);
   DestroyStdControlIfMade(form.lockState);

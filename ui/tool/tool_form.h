@@ -40,6 +40,8 @@ struct ToolForm {
   StdStaticControl unitTitle;
   StdButtonControl menuButton;
   StdStaticControl readouts[3];
+  // What each read-out is: the unit's setting number, as its manual names it.
+  StdStaticControl readoutCaptions[3];
   StdStaticControl lockLabel;
   StdButtonControl lockCheck;
   StdStaticControl lockState;
