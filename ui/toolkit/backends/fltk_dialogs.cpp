@@ -3,11 +3,12 @@
 #include <FL/Fl.H>
 #include <FL/Fl_Box.H>
 #include <FL/Fl_Button.H>
-#include <FL/Fl_File_Chooser.H>
+#include <FL/Fl_Native_File_Chooser.H>
 #include <FL/Fl_Return_Button.H>
 #include <FL/Fl_Window.H>
 #include <FL/fl_draw.H>
 
+#include <filesystem>
 #include <vector>
 
 #include "runtime/message_box.h"
@@ -77,32 +78,14 @@ const char* IconText(int style, Fl_Color& colour) {
   }
 }
 
-struct FileChooser {
-  Fl_File_Chooser* chooser = nullptr;
-  std::shared_ptr<DialogAnswer> answer;
-};
-
-// Fl_File_Chooser runs on its own; this looks in until the operator has finished.
-void WatchChooser(void* data) {
-  auto* watched = static_cast<FileChooser*>(data);
-  if (watched->chooser->shown()) {
-    Fl::repeat_timeout(0.05, WatchChooser, data);
-    return;
-  }
-  const char* chosen = watched->chooser->count() > 0 ? watched->chooser->value() : nullptr;
-  if (chosen != nullptr) watched->answer->file = std::string(chosen);
-  watched->answer->given = true;
-  delete watched->chooser;
-  delete watched;
-}
-
-std::string Patterns(const FileDialogRequest& request) {
-  std::string patterns;
+// "Comma separated\t*.csv", one filter to a line, as the native chooser takes them.
+std::string NativeFilter(const FileDialogRequest& request) {
+  std::string filter;
   for (const auto& [description, pattern] : request.filter) {
-    if (!patterns.empty()) patterns += '\t';
-    patterns += description + " (" + pattern + ")";
+    if (!filter.empty()) filter += '\n';
+    filter += description + '\t' + pattern;
   }
-  return patterns.empty() ? "*" : patterns;
+  return filter;
 }
 
 // The program's texts end their lines with CR LF, which FLTK would draw as "^M", and
@@ -164,12 +147,21 @@ void OpenMessageDialog(const std::string& original, const std::string& caption, 
 }
 
 void OpenFileChooser(const FileDialogRequest& request, const std::string& offered, std::shared_ptr<DialogAnswer> answer) {
-  std::string folder = request.initialFolder.empty() ? "." : request.initialFolder;
-  auto* watched = new FileChooser{new Fl_File_Chooser(folder.c_str(), Patterns(request).c_str(),
-                                                      request.save ? Fl_File_Chooser::CREATE : Fl_File_Chooser::SINGLE,
-                                                      request.save ? "Save As" : "Open"),
-                                  std::move(answer)};
-  if (!offered.empty()) watched->chooser->value(offered.c_str());
-  watched->chooser->show();
-  Fl::add_timeout(0.05, WatchChooser, watched);
+  // The desktop's own chooser (GTK) where it is installed, FLTK's own where it is not.
+  Fl_Native_File_Chooser chooser(request.save ? Fl_Native_File_Chooser::BROWSE_SAVE_FILE
+                                              : Fl_Native_File_Chooser::BROWSE_FILE);
+  chooser.title(request.save ? "Save As" : "Open");
+  std::string filter = NativeFilter(request);
+  if (!filter.empty()) chooser.filter(filter.c_str());
+  std::filesystem::path folder = request.initialFolder;
+  std::filesystem::path name = offered;
+  if (name.has_parent_path()) folder = name.parent_path();
+  if (!folder.empty()) chooser.directory(folder.c_str());
+  if (!name.filename().empty()) chooser.preset_file(name.filename().c_str());
+  // The toolkit asks before a file is replaced, in its own words.
+  chooser.options(Fl_Native_File_Chooser::NEW_FOLDER);
+  if (chooser.show() == 0 && chooser.filename() != nullptr && *chooser.filename() != '\0') {
+    answer->file = std::string(chooser.filename());
+  }
+  answer->given = true;
 }

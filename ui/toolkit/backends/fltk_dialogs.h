@@ -18,4 +18,6 @@ struct DialogAnswer {
 // On the FLTK thread. The buttons and icon follow the message box style.
 void OpenMessageDialog(const std::string& text, const std::string& caption, int style,
                        std::shared_ptr<DialogAnswer> answer);
+// The desktop's chooser runs its own loop: the FLTK thread is back when the operator
+// has chosen or cancelled.
 void OpenFileChooser(const FileDialogRequest& request, const std::string& offered, std::shared_ptr<DialogAnswer> answer);
