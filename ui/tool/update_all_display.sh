@@ -8,6 +8,7 @@
 # simulator (vanish@N: the port goes away at the Nth reply) the run ends at the fatal
 # error that follows: the operator acknowledges it and the program's exit code is
 # passed on.
+# With SUMMARY_SHOT set, a picture of the closing message is taken there.
 # Usage: update_all_display.sh QUARNET QUARNET-SIM CLOSE-TOOL SYSTEM WORK DUMP SCREENSHOT.png [FAULT]
 set -euo pipefail
 source "$(dirname "$0")/../../tools/lib.sh"
@@ -75,7 +76,8 @@ click() {
   eval "$(xdotool getwindowgeometry --shell "$window")"
   xdotool mousemove --window "$window" $(($1 * WIDTH / 750)) $(($2 * HEIGHT / 450)) click 1
 }
-# Answers the next message box titled $1 with its first button (OK).
+# Answers the next message box titled $1 with its first button (OK); with $4, a
+# picture of the box is taken there first.
 answer() {
   local box=
   for _ in $(seq "$2"); do
@@ -85,6 +87,7 @@ answer() {
   [ -n "$box" ] || fail "no message box $1"
   eval "$(xdotool getwindowgeometry --shell "$box")"
   sleep 0.3
+  [ -z "${4:-}" ] || import -window "$box" "$4"
   xdotool mousemove --window "$box" $((WIDTH - 10 - $3 * 90 + 40)) $((HEIGHT - 28)) click 1
   for _ in $(seq 50); do xdotool search --name "^$1\$" >/dev/null 2>&1 || break; sleep 0.1; done
 }
@@ -112,7 +115,7 @@ console=$(xdotool search --name '/quarnet$' 2>/dev/null | head -1) || true
 sleep 2
 import -window root "$shot"
 echo "screenshot taken"
-answer Information 12000 1
+answer Information 12000 1 "${SUMMARY_SHOT:-}"
 echo "update finished"
 wait_log '^.*Success: all operations are complete' 10
 # The update ends with the system found again and listed.
