@@ -73,20 +73,23 @@ int VirtualLine::End::Write(const uint8_t* bytes, int count) {
   VirtualClock& clock = line_->clock_;
   uint64_t departure = std::max(clock.Now(), lineFreeAt_);
   uint64_t byteTime = line_->paced_ ? VirtualLine::ByteTime(settings_.baud) : 0;
-  LineSettings sentWith = settings_;
   for (int i = 0; i < count; ++i) {
     departure += byteTime;
-    uint8_t byte = bytes[i];
-    VirtualLine* line = line_;
-    End* from = this;
-    End* to = other_;
-    uint32_t purges = purges_;
-    clock.Schedule(departure, [line, from, to, sentWith, byte, purges] {
-      if (from->purges_ == purges) line->Deliver(*to, sentWith, byte);
-    });
+    inFlight_.push_back(InFlight{bytes[i], purges_, settings_});
+    // Small enough to travel without an allocation of its own: a long update sends
+    // millions of bytes.
+    clock.Schedule(departure, [this] { Arrive(); });
   }
   lineFreeAt_ = departure;
   return count;
+}
+
+// The events of one end run in the order they were scheduled, which is the order of
+// its bytes.
+void VirtualLine::End::Arrive() {
+  InFlight arriving = inFlight_.front();
+  inFlight_.pop_front();
+  if (arriving.purges == purges_) line_->Deliver(*other_, arriving.sentWith, arriving.byte);
 }
 
 bool VirtualLine::End::WaitForInput(uint32_t milliseconds) {

@@ -35,12 +35,21 @@ class VirtualLine {
 
    private:
     friend class VirtualLine;
+    // A byte on its way to the other end; one clock event per byte brings the first.
+    struct InFlight {
+      uint8_t byte;
+      uint32_t purges;
+      LineSettings sentWith;
+    };
+    void Arrive();
+
     VirtualLine* line_ = nullptr;
     End* other_ = nullptr;
     LineSettings settings_;
     std::deque<uint8_t> input_;
     uint64_t lineFreeAt_ = 0;  // when the last byte sent from this end has arrived
     uint32_t purges_ = 0;      // bytes sent before a purge never arrive
+    std::deque<InFlight> inFlight_;
     uint32_t lineErrors_ = 0;
     uint32_t garbageSeed_ = 0x2545F491;
     bool broken_ = false;

@@ -9,24 +9,29 @@ uint64_t VirtualClock::Now() {
 
 void VirtualClock::Sleep(uint64_t microseconds) { AdvanceTo(Now() + microseconds); }
 
+bool VirtualClock::RunsLater(const Event& a, const Event& b) {
+  return a.when != b.when ? a.when > b.when : a.sequence > b.sequence;
+}
+
 void VirtualClock::AdvanceTo(uint64_t until) {
   std::unique_lock guard(lock_);
-  while (!events_.empty() && events_.begin()->first.first <= until) {
-    auto first = events_.begin();
-    now_ = std::max(now_, first->first.first);
-    std::function<void()> event = std::move(first->second);
-    events_.erase(first);
-    event();
+  while (!events_.empty() && events_.front().when <= until) {
+    std::pop_heap(events_.begin(), events_.end(), RunsLater);
+    Event event = std::move(events_.back());
+    events_.pop_back();
+    now_ = std::max(now_, event.when);
+    event.run();
   }
   now_ = std::max(now_, until);
 }
 
 void VirtualClock::Schedule(uint64_t when, std::function<void()> event) {
   std::lock_guard guard(lock_);
-  events_.emplace(std::make_pair(when, sequence_++), std::move(event));
+  events_.push_back(Event{when, sequence_++, std::move(event)});
+  std::push_heap(events_.begin(), events_.end(), RunsLater);
 }
 
 uint64_t VirtualClock::NextEventTime() {
   std::lock_guard guard(lock_);
-  return events_.empty() ? UINT64_MAX : events_.begin()->first.first;
+  return events_.empty() ? UINT64_MAX : events_.front().when;
 }

@@ -5,8 +5,8 @@
 
 #include <cstdint>
 #include <functional>
-#include <map>
 #include <mutex>
+#include <vector>
 
 #include "runtime/clock.h"
 
@@ -26,6 +26,13 @@ class VirtualClock : public Clock {
   std::recursive_mutex lock_;
   uint64_t now_ = 0;
   uint64_t sequence_ = 0;
-  // Keyed by time, then by order of scheduling, so equal times run first-come first-served.
-  std::map<std::pair<uint64_t, uint64_t>, std::function<void()>> events_;
+  struct Event {
+    uint64_t when;
+    uint64_t sequence;  // equal times run first-come first-served
+    std::function<void()> run;
+  };
+  static bool RunsLater(const Event& a, const Event& b);
+  // A heap with the earliest event at the front: no allocation per event, of which a
+  // simulated line schedules one per byte.
+  std::vector<Event> events_;
 };
