@@ -14,6 +14,7 @@
 #include "protocol/identification.h"
 #include "protocol/remote_call.h"
 #include "protocol/unit_procedures.h"
+#include "runtime/console_streams.h"
 #include "runtime/program_state.h"
 #include "sim/demo_system.h"
 #include "sim/simulator.h"

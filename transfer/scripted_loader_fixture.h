@@ -43,9 +43,9 @@ class ScriptedLoader : public ScriptedUnit {
     return codes;
   }
   size_t Count(const std::string& text) const {
-    EndStandardOutput();
+    const std::string& said = console.Text();
     size_t count = 0;
-    for (size_t at = captured.find(text); at != std::string::npos; at = captured.find(text, at + 1)) ++count;
+    for (size_t at = said.find(text); at != std::string::npos; at = said.find(text, at + 1)) ++count;
     return count;
   }
 

@@ -73,10 +73,6 @@ class ToolWindow : public HeadlessToolkit {
   static ToolForm& Form() { return TheToolForm; }
   static std::vector<std::string> UnitLines() { return ListLines(TheToolForm.unitList.window.hwnd); }
   static std::string Text(PelWindow& window) { return std::string(PelGetText(window).View()); }
-  static std::string ConsoleSaid() {
-    EndStandardOutput();
-    return ConsoleText();
-  }
 
   TemporaryFolder folder{"tool"};
   SystemDescription system;
