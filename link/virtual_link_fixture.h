@@ -1,5 +1,5 @@
 // A test fixture: LinkPort open on COM1, the far end of a paced virtual line in the
-// test's hands, virtual time, and every report line console.Text().
+// test's hands, virtual time, and every report line captured.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -7,10 +7,10 @@
 #include <string_view>
 #include <vector>
 
-#include "link/packet.h"
+#include "link/link_test_support.h"
 #include "link/port_control.h"
 #include "link/virtual_line.h"
-#include "runtime/program_state.h"
+#include "runtime/program_state_test_support.h"
 #include "runtime/virtual_clock.h"
 #include "testing/console_capture.h"
 
@@ -18,14 +18,12 @@ class VirtualLink : public ::testing::Test {
  protected:
   void SetUp() override {
     InstallClock(&clock);
+    ResetProgramState();
+    ResetLinkState();
     DebugOn = DetailedDebugOn = true;
     ReportLevel = 1;
     PortNumber = 1;
-    BaudRate = 19200;
-    EvenParity = false;
     PacketTimeout = 100;
-    ResetPacketCache();
-    ClearReceiveStaging();
     peer().Configure(LineSettings{19200, 2, false, false, false});
     AttachVirtualLine(1, &line);
     ASSERT_TRUE(OpenPort());
@@ -34,8 +32,7 @@ class VirtualLink : public ::testing::Test {
     ClosePort();
     AttachVirtualLine(1, nullptr);
     InstallClock(nullptr);
-    DebugOn = DetailedDebugOn = false;
-    ReportLevel = 0;
+    ResetProgramState();
   }
 
   VirtualLine::End& peer() { return line.Peer(); }

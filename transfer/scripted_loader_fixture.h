@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-#include "protocol/remote_call.h"
+#include "protocol/protocol_test_support.h"
 #include "protocol/scripted_unit_fixture.h"
 #include "protocol/speed_negotiation.h"
 #include "runtime/console_streams.h"
@@ -19,7 +19,7 @@ class ScriptedLoader : public ScriptedUnit {
   void SetUp() override {
     ScriptedUnit::SetUp();
     setenv("VELANTORIMAGEDIR", QUARNET_IMAGE_FOLDER, 1);
-    LoaderAddress = 1;
+    ResetProtocolState();
   }
 
   static bool IsSmallBlock(const Bytes& request) { return Code(request) == 0x1020 || Code(request) == 0x1040; }

@@ -20,11 +20,6 @@ class SimulatedSystem : public SimulatedUnit {
   void SetUp() override {
     SimulatedUnit::SetUp();
     RemoteFile = RemoteFileState{};
-    ExitRequested = false;
-  }
-  void TearDown() override {
-    ExitRequested = false;
-    SimulatedUnit::TearDown();
   }
   UnitInfo Connected() {
     UnitInfo unit{};

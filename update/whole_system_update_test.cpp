@@ -22,8 +22,7 @@ class WholeSystemUpdate : public SimulatedSystem {
     SystemDescription system;
     std::string error;
     ASSERT_TRUE(ReadSystemFile(UPDATE_DEMO_SYSTEM, system, error)) << error;
-    simulator = std::make_unique<Simulator>(clock, system);
-    simulator->Attach(line);
+    Start(system);
   }
   // Every unit runs the tool's software and holds the tool's files byte for byte,
   // with no update file left behind.

@@ -6,10 +6,10 @@
 
 #include "protocol/unit_procedures.h"
 #include "runtime/message_box.h"
-#include "sim/system_file.h"
 #include "ui/tool/connection_state.h"
 #include "ui/tool/port_and_speed.h"
 #include "ops/tool_settings.h"
+#include "testing/system_text.h"
 #include "ui/tool/tool_window_fixture.h"
 #include "ui/tool/unit_list.h"
 #include "ui/toolkit/core/headless_backend.h"
@@ -22,10 +22,7 @@ SystemDescription SystemOf(std::initializer_list<int> remoteAddresses) {
   for (int address : remoteAddresses) {
     text += "[unit " + std::to_string(address) + "]\nCard = 659\nSoftware = 6.12r41\n";
   }
-  SystemDescription system;
-  std::string error;
-  EXPECT_TRUE(ReadSystemText(text, system, error)) << error;
-  return system;
+  return SystemFromText(text);
 }
 
 TEST_F(ToolWindow, WithoutPortOrSettingThePortIsNoneAndConnectDoesNothing) {
