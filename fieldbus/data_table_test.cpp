@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "fieldbus/table_fixture_test.h"
+#include "fieldbus/table_fixture.h"
 #include "fieldbus/table_lines.h"
 #include "fieldbus/table_refusal.h"
 

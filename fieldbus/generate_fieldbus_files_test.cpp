@@ -10,12 +10,12 @@
 #include <utility>
 #include <vector>
 
-#include "fieldbus/canopen_parser_test.h"
-#include "fieldbus/eds_parser_test.h"
-#include "fieldbus/generate_fixture_test.h"
-#include "fieldbus/gsd_parser_test.h"
+#include "fieldbus/canopen_parser_test_support.h"
+#include "fieldbus/eds_parser_test_support.h"
+#include "fieldbus/generate_fixture.h"
+#include "fieldbus/gsd_parser_test_support.h"
 #include "fieldbus/table_refusal.h"
-#include "fieldbus/table_fixture_test.h"
+#include "fieldbus/table_fixture.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "fieldbus/table_fixture_test.h"
+#include "fieldbus/table_fixture.h"
 #include "fieldbus/text_escape.h"
 
 namespace {

@@ -10,7 +10,7 @@
 #include <memory>
 
 #include "fieldbus/data_table.h"
-#include "fieldbus/description_checks_test.h"
+#include "fieldbus/description_checks_test_support.h"
 #include "protocol/setup_calls.h"
 #include "ops/pc_files.h"
 #include "ops/unit_transfers.h"
