@@ -47,6 +47,13 @@ class Command : public ::testing::Test {
 
   std::string Results() { return folder.Read("out.txt"); }
 
+  // quarnet-sim on COM4 serving the system `systemText`, with `options` besides.
+  SimulatorProcess Simulate(const std::string& systemText, std::vector<std::string> options = {}) {
+    folder.Write("system.txt", systemText);
+    options.insert(options.begin(), {"--system", folder.Path("system.txt")});
+    return SimulatorProcess(QUARNET_SIM_PROGRAM, folder.Path("dev/com4"), options);
+  }
+
   TemporaryFolder folder{"command"};
 };
 
@@ -182,8 +189,7 @@ TEST_F(Command, PortsListsTheSearchedPortsAndWhichAreHeld) {
 
 // A unit's text in the 8-bit code page its display uses reaches a script as UTF-8.
 TEST_F(Command, ListWritesTheUnitsTextsInUtf8) {
-  folder.Write("system.txt", "[unit 5]\nCard = 653\nSoftware = 6.12r41\nInformation = Waage \\xE4 \\x80 5\n");
-  SimulatorProcess simulator(QUARNET_SIM_PROGRAM, folder.Path("dev/com4"), {"--system", folder.Path("system.txt")});
+  SimulatorProcess simulator = Simulate("[unit 5]\nCard = 653\nSoftware = 6.12r41\nInformation = Waage \\xE4 \\x80 5\n");
   ASSERT_TRUE(simulator.Ready()) << simulator.FirstLine();
   ProgramRun run = Quarnet("--list");
   EXPECT_EQ(run.exitCode, 0) << run.output;
@@ -305,8 +311,7 @@ std::string SettingLines(const std::string& setup) {
 }
 
 TEST_F(Command, ASetupSavedFromOneUnitLoadsIntoAnother) {
-  folder.Write("system.txt", TwoIndicators);
-  SimulatorProcess simulator(QUARNET_SIM_PROGRAM, folder.Path("dev/com4"), {"--system", folder.Path("system.txt")});
+  SimulatorProcess simulator = Simulate(TwoIndicators);
   ASSERT_TRUE(simulator.Ready()) << simulator.FirstLine();
   ProgramRun run = Quarnet("--save-setup plant.csv --unit 5 job.ini");
   ASSERT_EQ(run.exitCode, 0) << run.output;
@@ -369,8 +374,7 @@ class OperatorTerminal {
 // On a terminal the progress is one line written over in place, fitted to the
 // terminal, and gone at the end; on a pipe it is plain lines.
 TEST_F(Command, ProgressIsOneLineOnATerminalAndPlainLinesOnAPipe) {
-  folder.Write("system.txt", TwoIndicators);
-  SimulatorProcess simulator(QUARNET_SIM_PROGRAM, folder.Path("dev/com4"), {"--system", folder.Path("system.txt")});
+  SimulatorProcess simulator = Simulate(TwoIndicators);
   ASSERT_TRUE(simulator.Ready()) << simulator.FirstLine();
   ProgramRun run = Quarnet("--save-setup plant.csv --unit 5");
   ASSERT_EQ(run.exitCode, 0) << run.output;
@@ -440,8 +444,7 @@ Information = Reject gate I/O
 )";
 
 TEST_F(Command, UpdateAllWithYesBringsEveryUnitToTheToolsSoftware) {
-  folder.Write("system.txt", OneUnitBehind);
-  SimulatorProcess simulator(QUARNET_SIM_PROGRAM, folder.Path("dev/com4"), {"--system", folder.Path("system.txt")});
+  SimulatorProcess simulator = Simulate(OneUnitBehind);
   ASSERT_TRUE(simulator.Ready()) << simulator.FirstLine();
   ProgramRun run = Quarnet("--update-all --yes job.ini");
   ASSERT_EQ(run.exitCode, 0) << run.output;
@@ -458,8 +461,7 @@ TEST_F(Command, UpdateAllWithYesBringsEveryUnitToTheToolsSoftware) {
 }
 
 TEST_F(Command, SaveLogsWritesEveryUnitsLogsBesideTheProgram) {
-  folder.Write("system.txt", OneUnitBehind);
-  SimulatorProcess simulator(QUARNET_SIM_PROGRAM, folder.Path("dev/com4"), {"--system", folder.Path("system.txt")});
+  SimulatorProcess simulator = Simulate(OneUnitBehind);
   ASSERT_TRUE(simulator.Ready()) << simulator.FirstLine();
   ProgramRun run = Quarnet("--save-logs job.ini");
   ASSERT_EQ(run.exitCode, 0) << run.output;
@@ -473,8 +475,7 @@ TEST_F(Command, SaveLogsWritesEveryUnitsLogsBesideTheProgram) {
 
 // Without --json the files an operation wrote are its results, one path a line.
 TEST_F(Command, TheFilesWrittenArePrintedOneALine) {
-  folder.Write("system.txt", OneUnitBehind);
-  SimulatorProcess simulator(QUARNET_SIM_PROGRAM, folder.Path("dev/com4"), {"--system", folder.Path("system.txt")});
+  SimulatorProcess simulator = Simulate(OneUnitBehind);
   ASSERT_TRUE(simulator.Ready()) << simulator.FirstLine();
   ProgramRun run = Quarnet("--save-logs -q");
   ASSERT_EQ(run.exitCode, 0) << run.output;
@@ -488,10 +489,8 @@ TEST_F(Command, TheFilesWrittenArePrintedOneALine) {
 // the run ends within its time-outs as a failure, its lock file gone and the outcome in
 // the job file.
 TEST_F(Command, AnUpdateCutShortEndsAsAFailure) {
-  folder.Write("system.txt", OneUnitBehind);
   {
-    SimulatorProcess simulator(QUARNET_SIM_PROGRAM, folder.Path("dev/com4"),
-                               {"--system", folder.Path("system.txt"), "--fault", "vanish@120"});
+    SimulatorProcess simulator = Simulate(OneUnitBehind, {"--fault", "vanish@120"});
     ASSERT_TRUE(simulator.Ready()) << simulator.FirstLine();
     ProgramRun run = Quarnet("--update-all --yes job.ini");
     EXPECT_EQ(run.exitCode, 2) << run.output;
@@ -501,7 +500,7 @@ TEST_F(Command, AnUpdateCutShortEndsAsAFailure) {
     EXPECT_GT(job.size(), std::string("Message=\r\n").size()) << job;
     EXPECT_TRUE(fs::is_empty(folder.Path("locks")));
   }
-  SimulatorProcess simulator(QUARNET_SIM_PROGRAM, folder.Path("dev/com4"), {"--system", folder.Path("system.txt")});
+  SimulatorProcess simulator = Simulate(OneUnitBehind);
   ASSERT_TRUE(simulator.Ready()) << simulator.FirstLine();
   ProgramRun run = RunProgram(folder.Path(),
                               Environment("VELANTORPORTLIST=COM4") + "./quarnet --update-all --yes stop.ini",
@@ -541,8 +540,7 @@ TEST_F(Command, AnUpdateThatDidNotTakeEndsAsAFailureNamingTheUnit) {
        "not answering", false},
   };
   for (const Case& c : cases) {
-    folder.Write("system.txt", std::string(OneUnitBehind) + c.more);
-    SimulatorProcess simulator(QUARNET_SIM_PROGRAM, folder.Path("dev/com4"), {"--system", folder.Path("system.txt")});
+    SimulatorProcess simulator = Simulate(std::string(OneUnitBehind) + c.more);
     ASSERT_TRUE(simulator.Ready()) << simulator.FirstLine();
     // The update, then the wait for the unit that does not come back.
     ProgramRun run = Quarnet("--update-all --yes --json job.ini", "VELANTORPORTLIST=COM4", std::chrono::seconds(150));

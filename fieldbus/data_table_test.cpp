@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "fieldbus/table_fixture_test.h"
+#include "fieldbus/table_fixture.h"
 #include "fieldbus/table_lines.h"
 #include "fieldbus/table_refusal.h"
 
@@ -89,7 +89,7 @@ TEST_F(DataTableTest, WhichHeadersAreAccepted) {
     Write("table.csv", std::string(header) + "\r\n1,a,INPUT,2,BOOL,0,1,0,0,,\r\n");
     EXPECT_EQ(ReadDataTable(String::Copy(Path("table.csv"))), accepted) << header;
   }
-  EXPECT_EQ(Console().find("not found"), std::string::npos);
+  EXPECT_FALSE(console.Said("not found"));
 }
 
 TEST_F(DataTableTest, AnUnclaimedFirstFieldFillsTheOneMissingColumn) {
@@ -106,8 +106,8 @@ TEST_F(DataTableTest, MissingFileIsReportedAndEmptiesTheTable) {
   Load("1,a,INPUT,2,BOOL,0,1,0,0,,\r\n");
   std::string missing = Path("absent.csv");
   EXPECT_FALSE(ReadDataTable(String::Copy(missing)));
-  EXPECT_NE(Console().find(missing + " not found"), std::string::npos) << Console();
-  EXPECT_NE(Console().find("ReadDataTable"), std::string::npos);
+  EXPECT_TRUE(console.Said(missing + " not found")) << console.Text();
+  EXPECT_TRUE(console.Said("ReadDataTable"));
   EXPECT_EQ(TableRowCount(), 0);
   EXPECT_EQ(TableInputSize(), 0);
   EXPECT_TRUE(RowName().Empty());
@@ -287,7 +287,7 @@ TEST_F(DataTableTest, RefusalsNameTheLineTheColumnAndTheReason) {
     EXPECT_FALSE(ReadDataTable(String::Copy(Path("table.csv")))) << refusal;
     std::string text(LastFieldbusRefusal().View());
     EXPECT_EQ(text.substr(0, std::string(refusal).size()), refusal);
-    EXPECT_NE(Console().find(Path("table.csv") + " " + text), std::string::npos) << text;
+    EXPECT_TRUE(console.Said(Path("table.csv") + " " + text)) << text;
     EXPECT_EQ(TableRowCount(), 0);
     EXPECT_EQ(TableInputSize(), 0);
     EXPECT_TRUE(RowName().Empty());

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "fieldbus/table_fixture_test.h"
+#include "fieldbus/table_fixture.h"
 
 namespace {
 
@@ -48,7 +48,7 @@ TEST_F(EvaluateTest, ValuesAndArithmetic) {
        }) {
     EXPECT_EQ(Evaluate(source), value) << source;
   }
-  EXPECT_EQ(Console().find("syntax error"), std::string::npos) << Console();
+  EXPECT_FALSE(console.Said("syntax error")) << console.Text();
 }
 
 TEST_F(EvaluateTest, ErrorsGiveThePlaceholderBackAndTheirLines) {
@@ -65,19 +65,19 @@ TEST_F(EvaluateTest, ErrorsGiveThePlaceholderBackAndTheirLines) {
            Case{"- -1", "-"},
            Case{"", ""},
        }) {
-    CapturedConsole().clear();
+    console.Clear();
     EXPECT_EQ(Evaluate(source), "%" + std::string(source) + "%") << source;
     std::string line = "Evaluate syntax error <" + std::string(token) + "> in expression " + source;
-    EXPECT_NE(Console().find(line), std::string::npos) << source << ": " << Console();
+    EXPECT_TRUE(console.Said(line)) << source << ": " << console.Text();
   }
 }
 
 TEST_F(EvaluateTest, AnUnknownKeyWritesBothLinesInOrder) {
   Evaluate("Nothing");
-  size_t lookup = Console().find("Lookup not found: Nothing");
-  size_t evaluate = Console().find("Evaluate syntax error <Nothing> in expression Nothing");
-  ASSERT_NE(lookup, std::string::npos) << Console();
-  ASSERT_NE(evaluate, std::string::npos) << Console();
+  size_t lookup = console.Text().find("Lookup not found: Nothing");
+  size_t evaluate = console.Text().find("Evaluate syntax error <Nothing> in expression Nothing");
+  ASSERT_NE(lookup, std::string::npos) << console.Text();
+  ASSERT_NE(evaluate, std::string::npos) << console.Text();
   EXPECT_LT(lookup, evaluate);
 }
 

@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "fieldbus/canopen_parser_test.h"
-#include "fieldbus/eds_parser_test.h"
-#include "fieldbus/gsd_parser_test.h"
-#include "fieldbus/gsdml_parser_test.h"
+#include "fieldbus/canopen_parser_test_support.h"
+#include "fieldbus/eds_parser_test_support.h"
+#include "fieldbus/gsd_parser_test_support.h"
+#include "fieldbus/gsdml_parser_test_support.h"
 
 namespace {
 

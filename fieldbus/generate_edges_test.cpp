@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "fieldbus/generate_fixture_test.h"
+#include "fieldbus/generate_fixture.h"
 #include "fieldbus/table_lines.h"
 
 namespace {
@@ -145,13 +145,13 @@ TEST_F(GenerateEdgesTest, JustBeyondEveryEdgeNoFileChanges) {
            Case{good + "2,\"x,INPUT,2,BITS16,0,1,0,0,,\r\n", "line 3, DATA NAME: a quote opens that is not closed"},
            Case{good + std::string(MaxTableLineLength + 1, 'x'), "line 3: longer than"},
        }) {
-    CapturedConsole().clear();
+    console.Clear();
     EXPECT_FALSE(GenerateRows(rows)) << refusal;
     std::string text(LastFieldbusRefusal().View());
     EXPECT_EQ(text.substr(0, std::string(refusal).size()), refusal);
     EXPECT_EQ(Outputs(), before) << refusal;
     EXPECT_EQ(Listing(), listing) << refusal;
-    EXPECT_EQ(Console().find("generating"), std::string::npos) << refusal;
+    EXPECT_FALSE(console.Said("generating")) << refusal;
   }
 }
 

@@ -10,12 +10,12 @@
 #include <utility>
 #include <vector>
 
-#include "fieldbus/canopen_parser_test.h"
-#include "fieldbus/eds_parser_test.h"
-#include "fieldbus/generate_fixture_test.h"
-#include "fieldbus/gsd_parser_test.h"
+#include "fieldbus/canopen_parser_test_support.h"
+#include "fieldbus/eds_parser_test_support.h"
+#include "fieldbus/generate_fixture.h"
+#include "fieldbus/gsd_parser_test_support.h"
 #include "fieldbus/table_refusal.h"
-#include "fieldbus/table_fixture_test.h"
+#include "fieldbus/table_fixture.h"
 
 namespace {
 
@@ -120,7 +120,7 @@ TEST_F(GenerateFieldbusFilesTest, WritesTheFourFilesBesideTheTableAndReportsThem
                        "GenerateFieldbusFiles generating Profinet configuration: " + prefix + Stem + " Profinet.xml\r\n"
                        "GenerateFieldbusFiles generating Profibus configuration: " + prefix + Stem + " Profibus.gsd\r\n"
                        "GenerateFieldbusFiles generating CANopen configuration: " + prefix + Stem + " CANopen.eds";
-  EXPECT_NE(Console().find(report), std::string::npos) << Console();
+  EXPECT_TRUE(console.Said(report)) << console.Text();
   std::vector<std::string> expected = {std::string(Stem) + " CANopen.eds", std::string(Stem) + " EthernetIP.EDS",
                                        std::string(Stem) + " Profibus.gsd", std::string(Stem) + " Profinet.xml",
                                        std::string(Stem) + ".csv", GsdmlFileName};
@@ -247,11 +247,11 @@ TEST_F(GenerateFieldbusFilesTest, SerialNumbersTheProfibusModulesFromOneInEveryC
 
 TEST_F(GenerateFieldbusFilesTest, ATableThatCannotBeReadWritesNothing) {
   EXPECT_FALSE(GenerateFieldbusFiles(String::Copy(Path("absent.csv"))));
-  EXPECT_NE(Console().find(Path("absent.csv") + " not found"), std::string::npos) << Console();
+  EXPECT_TRUE(console.Said(Path("absent.csv") + " not found")) << console.Text();
   Write("bad.csv", "Data Name,Scope\r\n1,a\r\n");
   EXPECT_FALSE(GenerateFieldbusFiles(String::Copy(Path("bad.csv"))));
   EXPECT_EQ(Listing(), std::vector<std::string>{"bad.csv"});
-  EXPECT_EQ(Console().find("generating"), std::string::npos);
+  EXPECT_FALSE(console.Said("generating"));
 }
 
 // The four files go in as one set: when one cannot take its place, the ones already
@@ -265,10 +265,10 @@ TEST_F(GenerateFieldbusFilesTest, AFileThatCannotTakeItsPlaceChangesNoFile) {
   Write(std::string(Stem) + ".csv", TableText(ManyRows(3)));
   std::vector<std::string> before = Listing();
   EXPECT_FALSE(GenerateFieldbusFiles(String::Copy(Path(std::string(Stem) + ".csv"))));
-  EXPECT_NE(Console().find("GenerateFieldbusFiles cannot write " + Path(std::string(Stem) + " Profibus.gsd") +
+  EXPECT_NE(console.Text().find("GenerateFieldbusFiles cannot write " + Path(std::string(Stem) + " Profibus.gsd") +
                            ": Is a directory"),
             std::string::npos)
-      << Console();
+      << console.Text();
   EXPECT_EQ(Listing(), before);
   for (const char* suffix : {" EthernetIP.EDS", " Profinet.xml", " CANopen.eds"}) {
     EXPECT_EQ(Output(suffix), std::string("older") + suffix);
@@ -293,10 +293,10 @@ TEST_F(GenerateFieldbusFilesTest, ALinkOrAFifoInTheWayIsLeftAsItIs) {
   std::string before = Output(" Profibus.gsd");
   EXPECT_FALSE(Generate(ManyRows(4)));
   EXPECT_TRUE(std::filesystem::is_fifo(Path(std::string(Stem) + " Profinet.xml")));
-  EXPECT_NE(Console().find("GenerateFieldbusFiles cannot write " + Path(std::string(Stem) + " Profinet.xml") +
+  EXPECT_NE(console.Text().find("GenerateFieldbusFiles cannot write " + Path(std::string(Stem) + " Profinet.xml") +
                            ": it is no regular file"),
             std::string::npos)
-      << Console();
+      << console.Text();
   EXPECT_EQ(Output(" Profibus.gsd"), before) << "the set changes as one or not at all";
 }
 
@@ -321,9 +321,9 @@ TEST_F(GenerateFieldbusFilesTest, TheFilesAreDocumentsTheUmaskGoverns) {
 TEST_F(GenerateFieldbusFilesTest, AGsdmlCopyThatFailsIsReportedAndChangesNothingElse) {
   std::filesystem::create_directories(Path(std::string(GsdmlFileName) + "/inside"));
   EXPECT_TRUE(Generate(ManyRows(3)));
-  EXPECT_NE(Console().find("GenerateFieldbusFiles cannot write " + Path(GsdmlFileName) + ": Is a directory"),
+  EXPECT_NE(console.Text().find("GenerateFieldbusFiles cannot write " + Path(GsdmlFileName) + ": Is a directory"),
             std::string::npos)
-      << Console();
+      << console.Text();
   EXPECT_EQ(Profibus().modules.size(), 3u);
   for (const std::string& name : Listing()) EXPECT_EQ(name.find(".00"), std::string::npos) << name;
 }

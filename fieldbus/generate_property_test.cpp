@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "fieldbus/generate_fixture_test.h"
+#include "fieldbus/generate_fixture.h"
 
 namespace {
 

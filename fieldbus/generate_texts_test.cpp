@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "fieldbus/generate_fixture_test.h"
+#include "fieldbus/generate_fixture.h"
 
 namespace {
 

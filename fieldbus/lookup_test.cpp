@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "fieldbus/table_fixture_test.h"
+#include "fieldbus/table_fixture.h"
 #include "fieldbus/text_escape.h"
 
 namespace {
@@ -122,7 +122,7 @@ TEST_F(LookupTest, UnknownKeyIsReportedAsWritten) {
   float number = 5;
   std::string text = "kept";
   EXPECT_FALSE(Lookup("NoThing", number, text));
-  EXPECT_NE(Console().find("Lookup not found: NoThing"), std::string::npos) << Console();
+  EXPECT_TRUE(console.Said("Lookup not found: NoThing")) << console.Text();
 }
 
 TEST_F(LookupTest, EveryKnownKeyAdvancesTheProgressBar) {

@@ -7,7 +7,7 @@
 #include <sys/wait.h>
 
 #include "fieldbus/generate_fieldbus_files.h"
-#include "fieldbus/table_fixture_test.h"
+#include "fieldbus/table_fixture.h"
 #include "testing/program_run.h"
 
 namespace {

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "fieldbus/table_fixture_test.h"
+#include "fieldbus/table_fixture.h"
 #include "fieldbus/text_stream.h"
 
 namespace {
@@ -53,8 +53,8 @@ TEST_F(TemplateEngineTest, PlaceholdersAndTabStops) {
 
 TEST_F(TemplateEngineTest, AnUnknownKeyStaysWithBothErrorLines) {
   EXPECT_EQ(Expand("a %Nothing% b"), "a %Nothing% b");
-  EXPECT_NE(Console().find("Lookup not found: Nothing"), std::string::npos) << Console();
-  EXPECT_NE(Console().find("Evaluate syntax error <Nothing> in expression Nothing"), std::string::npos);
+  EXPECT_TRUE(console.Said("Lookup not found: Nothing")) << console.Text();
+  EXPECT_TRUE(console.Said("Evaluate syntax error <Nothing> in expression Nothing"));
 }
 
 TEST_F(TemplateEngineTest, BlocksRepeatPerRowOfTheirKind) {
@@ -96,10 +96,10 @@ TEST_F(TemplateEngineTest, StructuralFaultsStopWithTheirMessage) {
            Case{std::string("{x\0}", 4), "", " unexpected end"},
            Case{"ab{[%DataName%{NAMES=y}]}cd", "ab[Weight", " expected bits"},
        }) {
-    CapturedConsole().clear();
+    console.Clear();
     EXPECT_EQ(Expand(text, false), written) << text;
-    EXPECT_NE(Console().find(std::string("GenerateConfigurationFile") + message), std::string::npos)
-        << text << ": " << Console();
+    EXPECT_TRUE(console.Said(std::string("GenerateConfigurationFile") + message))
+        << text << ": " << console.Text();
   }
 }
 

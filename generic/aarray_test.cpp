@@ -5,26 +5,16 @@
 #include <cmath>
 #include <string>
 
-#include "runtime/console_streams.h"
+#include "testing/console_capture.h"
 #include "testing/pseudorandom.h"
 
 namespace {
 
 std::string Bytes(const AArray& array) { return std::string(array.View()); }
 
-std::string& Said() {
-  static std::string text;
-  return text;
-}
-
 class AArrayTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    Said().clear();
-    ResetStandardStreams();
-    InstallConsoleSink([](uint8_t c) { Said() += static_cast<char>(c); });
-  }
-  void TearDown() override { InstallConsoleSink(nullptr); }
+  ConsoleCapture console;
 };
 
 TEST_F(AArrayTest, NumbersTakeTheNarrowestTypeAndTheSparseFormRemovesEmptyValues) {
@@ -116,9 +106,9 @@ TEST_F(AArrayTest, ReadersConvertEveryStoredType) {
     EXPECT_EQ(GetRealAA(array, c.key), c.asReal) << int(c.key);
     EXPECT_EQ(GetTextAA(array, c.key), c.asText) << int(c.key);
   }
-  EXPECT_TRUE(Said().empty());
+  EXPECT_TRUE(console.Text().empty());
   EXPECT_EQ(GetLargeIntAA(array, 7), 0);
-  EXPECT_NE(Said().find(" !!! GetLargeIntAA: Cannot read bytes as largeint"), std::string::npos) << Said();
+  EXPECT_TRUE(console.Said(" !!! GetLargeIntAA: Cannot read bytes as largeint")) << console.Text();
   EXPECT_EQ(GetTextAA(array, 7), std::string("\x00\xFF", 2));
 }
 
@@ -154,9 +144,9 @@ TEST_F(AArrayTest, CheckFindsDisorderWrongLengthsAndOverruns) {
       std::string("\x01\xE0", 2),                  // a long header cut short
   };
   for (const std::string& bytes : cases) {
-    Said().clear();
+    console.Clear();
     EXPECT_FALSE(CheckAA(String::Copy(bytes))) << testing::PrintToString(bytes);
-    EXPECT_NE(Said().find(" !!! corrupt AA"), std::string::npos) << Said();
+    EXPECT_TRUE(console.Said(" !!! corrupt AA")) << console.Text();
   }
 }
 

@@ -5,28 +5,20 @@
 #include <regex>
 #include <string>
 
-#include "runtime/console_streams.h"
+#include "testing/console_capture.h"
 #include "testing/pseudorandom.h"
 
 namespace {
 
-std::string& Said() {
-  static std::string text;
-  return text;
-}
-
 // The reports as written, without the time stamps the standard-error stream gives
 // each of its lines on the console.
-std::string Reports() { return std::regex_replace(Said(), std::regex("\r\n[0-9]+\\.[0-9]{3}: "), "\r"); }
+std::string Reports() {
+  return std::regex_replace(ConsoleCapture::Text(), std::regex("\r\n[0-9]+\\.[0-9]{3}: "), "\r");
+}
 
 class AArrayTextTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    Said().clear();
-    ResetStandardStreams();
-    InstallConsoleSink([](uint8_t c) { Said() += static_cast<char>(c); });
-  }
-  void TearDown() override { InstallConsoleSink(nullptr); }
+  ConsoleCapture console;
 };
 
 TEST_F(AArrayTextTest, EveryTypeIsWrittenAndReadBack) {
@@ -48,7 +40,7 @@ TEST_F(AArrayTextTest, EveryTypeIsWrittenAndReadBack) {
   EXPECT_NE(text.View().find("8scomma\\c back\\\\slash\\nline\\ttab\\r\\01\\E9,"), std::string::npos) << text.View();
   AArray back = TextToAA(text);
   EXPECT_EQ(back.View(), array.View()) << text.View();
-  EXPECT_TRUE(Said().empty()) << Said();
+  EXPECT_TRUE(console.Text().empty()) << console.Text();
 
   EXPECT_EQ(AAToText(AArray()), "");
   EXPECT_TRUE(TextToAA(String()).Empty());
@@ -86,7 +78,7 @@ TEST_F(AArrayTextTest, BadFieldsAreReportedAndPassedOver) {
       {"-,", "\r !!! invalid field", ""},
   };
   for (const Case& c : cases) {
-    Said().clear();
+    console.Clear();
     AArray array = TextToAA(String::Copy(c.text));
     EXPECT_EQ(Reports(), c.said) << c.text;
     EXPECT_EQ(AAToText(array), c.readBack) << c.text;

@@ -102,7 +102,7 @@ TEST_F(Packets, AnotherRequestDiscardsTheHeldReply) {
     ASSERT_NE(RecvPacketSize, 0u);
     clock.Sleep(10'000);
     PeerReceived();
-    captured.clear();
+    console.Clear();
     BuildRequest(c.next);
     SendPacket(LinkPort, static_cast<uint32_t>(c.next.size()));
     EXPECT_TRUE(Said("[DISCARD (5) 05 46 AB")) << c.next.size();
@@ -214,14 +214,14 @@ TEST_F(Packets, EndRecvChecksThatTheWholeBodyWasRead) {
   SendPacket(LinkPort, 2);
   ASSERT_TRUE(RecvPacket(LinkPort, 4));
   GetWord(PacketReader);
-  captured.clear();
+  console.Clear();
   EXPECT_FALSE(EndRecvPacket(LinkPort));
   EXPECT_TRUE(Said("READ ERROR: final position=2, should be at=4\r\n"));
 
-  captured.clear();
+  console.Clear();
   RecvPacketSize = 3;
   EXPECT_FALSE(EndRecvPacket(LinkPort));
-  EXPECT_TRUE(captured.empty());
+  EXPECT_TRUE(console.Text().empty());
   ResetPacketCache();
 }
 

@@ -26,7 +26,7 @@ TEST_F(PortControl, LockFileLivesWhileThePortIsOpen) {
   for (const char* suffix : {"", "/"}) {
     TemporaryFolder folder("lock");
     lockFolder.Set(folder.Path() + suffix);
-    captured.clear();
+    console.Clear();
     ASSERT_TRUE(OpenPort());
     EXPECT_EQ(LockFileName, folder.Path("lockVelantorCommPort1").c_str());
     EXPECT_TRUE(fs::exists(folder.Path("lockVelantorCommPort1")));
@@ -37,7 +37,7 @@ TEST_F(PortControl, LockFileLivesWhileThePortIsOpen) {
     EXPECT_TRUE(Said("ClosePort deleting lock file: " + folder.Path("lockVelantorCommPort1") + "\r\n"));
   }
   lockFolder.Unset();
-  captured.clear();
+  console.Clear();
   ASSERT_TRUE(OpenPort());
   EXPECT_FALSE(Said("lock file"));
 }
@@ -47,7 +47,7 @@ TEST_F(PortControl, MissingPortAndPortHeldElsewhere) {
   lockFolder.Set(folder.Path());
   ClosePort();
   PortNumber = 7;
-  captured.clear();
+  console.Clear();
   EXPECT_FALSE(OpenPort());
   EXPECT_TRUE(Said("COM7 is not present on this computer\r\n"));
   EXPECT_FALSE(fs::exists(folder.Path("lockVelantorCommPort7")));
@@ -56,12 +56,12 @@ TEST_F(PortControl, MissingPortAndPortHeldElsewhere) {
   PortNumber = 1;
   CommHandle other = OpenCommPort(1, 9600, 2, false, false, false, 0);
   ASSERT_NE(other, nullptr);
-  captured.clear();
+  console.Clear();
   DetailedDebugOn = false;  // what the operator sees
   uint64_t start = clock.Now();
   EXPECT_FALSE(OpenPort());
-  EXPECT_TRUE(Said(std::string(100, '.') + "\r\n")) << captured;
-  EXPECT_EQ(std::count(captured.begin(), captured.end(), '.'), 100);
+  EXPECT_TRUE(Said(std::string(100, '.') + "\r\n")) << console.Text();
+  EXPECT_EQ(std::count(console.Text().begin(), console.Text().end(), '.'), 100);
   EXPECT_FALSE(Said("COM1"));
   EXPECT_GE(clock.Now() - start, 9'900'000u);
   EXPECT_FALSE(fs::exists(folder.Path("lockVelantorCommPort1")));
@@ -111,9 +111,9 @@ TEST_F(PortControl, APortNamedByItsPathIsNamedAndLockedByIt) {
   PortNumber = PathPortNumber;
   PortPath = "/dev/serial/by-id/usb-FTDI-if00";
   std::string lockFile = folder.Path("lockVelantorCommPort_dev_serial_by-id_usb-FTDI-if00");
-  captured.clear();
+  console.Clear();
   ASSERT_TRUE(OpenPort());
-  EXPECT_TRUE(Said("OpenPort opening comm port: /dev/serial/by-id/usb-FTDI-if00 19200\r\n")) << captured;
+  EXPECT_TRUE(Said("OpenPort opening comm port: /dev/serial/by-id/usb-FTDI-if00 19200\r\n")) << console.Text();
   EXPECT_EQ(LockFileName, lockFile.c_str());
   EXPECT_TRUE(fs::exists(lockFile));
   ClosePort();
@@ -121,9 +121,9 @@ TEST_F(PortControl, APortNamedByItsPathIsNamedAndLockedByIt) {
   AttachVirtualLine(PathPortNumber, nullptr);
 
   PortPath = "/dev/ttyUSB9";
-  captured.clear();
+  console.Clear();
   EXPECT_FALSE(OpenPort());
-  EXPECT_TRUE(Said("/dev/ttyUSB9 is not present on this computer\r\n")) << captured;
+  EXPECT_TRUE(Said("/dev/ttyUSB9 is not present on this computer\r\n")) << console.Text();
   EXPECT_TRUE(fs::is_empty(folder.Path()));
   PortPath.Clear();
   PortNumber = 1;
@@ -141,7 +141,7 @@ TEST_F(PortControl, TheFirstRefusalForWantOfPermissionIsKept) {
   ClosePort();
   SerialDeviceOpener before = InstallSerialDeviceOpener(RefuseSomePorts);
   ForgetPermissionRefusal();
-  captured.clear();
+  console.Clear();
   for (int port : {2, 3, 4, 5}) {
     PortNumber = static_cast<int16_t>(port);
     EXPECT_FALSE(OpenPort()) << port;
@@ -149,7 +149,7 @@ TEST_F(PortControl, TheFirstRefusalForWantOfPermissionIsKept) {
   EXPECT_EQ(FirstPermissionRefusal().port, 3);
   EXPECT_EQ(FirstPermissionRefusal().systemErrorNumber, EACCES);
   EXPECT_TRUE(Said("COM3:13:Error: Permission denied\r\nSerial ports need membership of the dialout group"))
-      << captured;
+      << console.Text();
   ForgetPermissionRefusal();
   EXPECT_EQ(FirstPermissionRefusal().port, 0);
   PortNumber = 5;

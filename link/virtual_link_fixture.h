@@ -4,31 +4,26 @@
 
 #include <gtest/gtest.h>
 
-#include <string>
+#include <string_view>
 #include <vector>
 
-#include "link/packet.h"
+#include "link/link_test_support.h"
 #include "link/port_control.h"
 #include "link/virtual_line.h"
-#include "runtime/console_streams.h"
-#include "runtime/program_state.h"
+#include "runtime/program_state_test_support.h"
 #include "runtime/virtual_clock.h"
+#include "testing/console_capture.h"
 
 class VirtualLink : public ::testing::Test {
  protected:
   void SetUp() override {
     InstallClock(&clock);
-    captured.clear();
-    ResetStandardStreams();
-    InstallConsoleSink([](uint8_t c) { captured += static_cast<char>(c); });
+    ResetProgramState();
+    ResetLinkState();
     DebugOn = DetailedDebugOn = true;
     ReportLevel = 1;
     PortNumber = 1;
-    BaudRate = 19200;
-    EvenParity = false;
     PacketTimeout = 100;
-    ResetPacketCache();
-    ClearReceiveStaging();
     peer().Configure(LineSettings{19200, 2, false, false, false});
     AttachVirtualLine(1, &line);
     ASSERT_TRUE(OpenPort());
@@ -36,10 +31,8 @@ class VirtualLink : public ::testing::Test {
   void TearDown() override {
     ClosePort();
     AttachVirtualLine(1, nullptr);
-    InstallConsoleSink(nullptr);
     InstallClock(nullptr);
-    DebugOn = DetailedDebugOn = false;
-    ReportLevel = 0;
+    ResetProgramState();
   }
 
   VirtualLine::End& peer() { return line.Peer(); }
@@ -52,13 +45,9 @@ class VirtualLink : public ::testing::Test {
     peer().Read(bytes.data(), static_cast<int>(bytes.size()));
     return bytes;
   }
-  // Line breaks are written when the next line starts; a check wants them now.
-  bool Said(const std::string& text) const {
-    EndStandardOutput();
-    return captured.find(text) != std::string::npos;
-  }
+  static bool Said(std::string_view text) { return ConsoleCapture::Said(text); }
 
-  static inline std::string captured;
+  ConsoleCapture console;
   VirtualClock clock;
   VirtualLine line{clock, true};
 };

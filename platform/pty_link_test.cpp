@@ -7,11 +7,11 @@
 #include <thread>
 
 #include "generic/checksum.h"
-#include "link/packet.h"
+#include "link/link_test_support.h"
 #include "link/port_control.h"
 #include "platform/pseudo_terminal.h"
 #include "platform/tty_device.h"
-#include "runtime/program_state.h"
+#include "runtime/program_state_test_support.h"
 #include "runtime/virtual_clock.h"
 #include "testing/saved_variable.h"
 #include "testing/temporary_folder.h"
@@ -26,12 +26,10 @@ class PtyLink : public ::testing::Test {
     ASSERT_TRUE(pty.Ready()) << pty.Error();
     ASSERT_TRUE(pty.LinkAs(folder.Path("com4")));
     before = InstallSerialDeviceOpener(OpenTtyDevice);
+    ResetProgramState();
+    ResetLinkState();
     PortNumber = 4;
-    BaudRate = 19200;
-    EvenParity = false;
     PacketTimeout = 200;
-    ResetPacketCache();
-    ClearReceiveStaging();
   }
   void TearDown() override {
     ClosePort();

@@ -9,30 +9,27 @@
 #include <cstdio>
 
 #include "link/link_speed.h"
-#include "link/virtual_link_fixture.h"
+#include "link/simulated_link_fixture.h"
 #include "protocol/discovery.h"
 #include "protocol/identification.h"
 #include "protocol/remote_call.h"
 #include "protocol/unit_procedures.h"
+#include "runtime/console_streams.h"
 #include "runtime/program_state.h"
 #include "sim/demo_system.h"
-#include "sim/simulator.h"
 
 namespace {
 
-class DemoSystemLink : public VirtualLink {
+class DemoSystemLink : public SimulatedLink {
  protected:
   void SetUp() override {
-    VirtualLink::SetUp();
-    DetailedDebugOn = false;
-    simulator = std::make_unique<Simulator>(clock, system);
-    simulator->Attach(line);
+    SimulatedLink::SetUp();
+    Start(DemoSystem());
     realStart = std::chrono::steady_clock::now();
   }
   void TearDown() override {
     EXPECT_LT(std::chrono::steady_clock::now() - realStart, std::chrono::seconds(20));
-    VirtualLink::TearDown();
-    simulator.reset();
+    SimulatedLink::TearDown();
   }
   // Finds and connects to the unit on the port, as the main window does.
   UnitInfo FoundAndConnected() {
@@ -42,8 +39,6 @@ class DemoSystemLink : public VirtualLink {
     return unit;
   }
 
-  SystemDescription system = DemoSystem();
-  std::unique_ptr<Simulator> simulator;
   std::chrono::steady_clock::time_point realStart;
 };
 
@@ -148,29 +143,14 @@ TEST_F(DemoSystemLink, FlakyRepliesAreRepeated) {
 }
 
 // Systems of their own for the cases the demo does not have.
-class SystemLink : public VirtualLink {
- protected:
-  void Serve(std::string_view text) {
-    DetailedDebugOn = false;
-    std::string error;
-    ASSERT_TRUE(ReadSystemText(text, system, error)) << error;
-    simulator = std::make_unique<Simulator>(clock, system);
-    simulator->Attach(line);
-  }
-  void TearDown() override {
-    VirtualLink::TearDown();
-    simulator.reset();
-  }
-  SystemDescription system;
-  std::unique_ptr<Simulator> simulator;
-};
+using SystemLink = SimulatedLink;
 
 constexpr std::string_view DisplayAt5 =
     "[unit 5]\nAttached = yes\nCard = 653\nSoftware = 6.12r41\nSerialNumber = 100\n"
     "BootLoaderSpeed = 115200\nBootLoaderVersion = 2\nBootLoaderRelease = 18\n";
 
 TEST_F(SystemLink, APowerCycledUnitIsCaughtAt115200WhenItsBootLoaderRunsThere) {
-  Serve(DisplayAt5);
+  Start(DisplayAt5);
   UnitInfo unit{};
   ASSERT_TRUE(FindUnitOnPort(unit));
   simulator->OrderFault({.kind = FaultKind::Mute, .unit = 5});
@@ -186,7 +166,7 @@ TEST_F(SystemLink, APowerCycledUnitIsCaughtAt115200WhenItsBootLoaderRunsThere) {
 }
 
 TEST_F(SystemLink, TheTestJigsControlDisplayIsPassedOver) {
-  Serve(std::string(DisplayAt5) +
+  Start(std::string(DisplayAt5) +
         "[unit 7]\nCard = 653\nSoftware = 6.12r41\nSerialNumber = 200\n"
         "[unit 60]\nCard = 653\nSoftware = 6.12r41\nSerialNumber = 300\n");
   UnitInfo unit = {};
@@ -206,7 +186,7 @@ TEST_F(SystemLink, TheTestJigsControlDisplayIsPassedOver) {
 using SystemLinkDeathTest = SystemLink;
 
 TEST_F(SystemLinkDeathTest, TwoMatchingUnitsEndTheUpdate) {
-  Serve(std::string(DisplayAt5) + "[unit 2]\nCard = 659\nSoftware = 6.12r41\n"
+  Start(std::string(DisplayAt5) + "[unit 2]\nCard = 659\nSoftware = 6.12r41\n"
                                   "[unit 3]\nCard = 659\nSoftware = 6.12r41\n");
   UnitInfo unit = {};
   ASSERT_TRUE(FindUnitOnPort(unit));

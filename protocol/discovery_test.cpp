@@ -112,7 +112,7 @@ TEST_F(Discovery, ALinkThatVanishesDuringTheBootRomHandshakeEndsItsLine) {
   };
   UnitInfo unit{};
   EXPECT_FALSE(FindUnitOnPort(unit));
-  EXPECT_TRUE(Said("[ERROR]Error: Input/output error\r\n")) << captured;
+  EXPECT_TRUE(Said("[ERROR]Error: Input/output error\r\n")) << console.Text();
 }
 
 TEST_F(Discovery, ARawReadOfASilentLineCostsItsTimeOutAndNoMore) {
@@ -147,7 +147,7 @@ TEST_F(Discovery, EnvironmentPortList) {
     else portList.Unset();
     if (c.single != nullptr) port.Set(c.single);
     else port.Unset();
-    captured.clear();
+    console.Clear();
     UnitInfo unit{};
     EXPECT_EQ(SearchEnvironmentPorts(unit), c.found) << (c.list ? c.list : c.single);
     if (c.found) {
@@ -177,11 +177,11 @@ TEST_F(Discovery, AllPortsRememberTheUnitsPort) {
   WriteUserSetting(CommPortSetting, "7");
   AttachVirtualLine(4, nullptr);
   AttachVirtualLine(7, &line);
-  captured.clear();
+  console.Clear();
   ASSERT_TRUE(SearchAllPorts(unit));
   EXPECT_EQ(PortNumber, 7);
   EXPECT_TRUE(Said("COM7 loaded from registry\r\n"));
-  EXPECT_EQ(captured.find("COM1 "), std::string::npos) << "the scan did not start";
+  EXPECT_FALSE(console.Said("COM1 ")) << "the scan did not start";
   EXPECT_EQ(ReadUserSetting(CommPortSetting), "7");
   ClosePort();
   AttachVirtualLine(7, nullptr);

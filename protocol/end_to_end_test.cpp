@@ -9,15 +9,13 @@
 #include "protocol/connection.h"
 #include "protocol/discovery.h"
 #include "protocol/identification.h"
-#include "runtime/console_streams.h"
 #include "runtime/program_state.h"
+#include "testing/console_capture.h"
 #include "testing/saved_variable.h"
 #include "testing/simulator_process.h"
 #include "testing/temporary_folder.h"
 
 namespace {
-
-std::string console;
 
 TEST(EndToEnd, UnitNamedByThePortListIsFoundConnectedAndReported) {
   TemporaryFolder folder("e2e");
@@ -27,8 +25,7 @@ TEST(EndToEnd, UnitNamedByThePortListIsFoundConnectedAndReported) {
   SerialDeviceOpener before = InstallSerialDeviceOpener(OpenTtyDevice);
   SavedVariable devices("VELANTORDEVDIR", folder.Path());
   SavedVariable portList("VELANTORPORTLIST", "COM3");
-  console.clear();
-  InstallConsoleSink([](uint8_t byte) { console += static_cast<char>(byte); });
+  ConsoleCapture console;
   UnitInfo unit{};
   bool found = SearchEnvironmentPorts(unit);
   bool connected = found && Connect(unit);
@@ -37,20 +34,18 @@ TEST(EndToEnd, UnitNamedByThePortListIsFoundConnectedAndReported) {
     ReadAdvancedInfo(unit);
     WriteUnitReport(unit);
   }
-  EndStandardOutput();
   ClosePort();
   InstallSerialDeviceOpener(before);
-  InstallConsoleSink(nullptr);
 
-  ASSERT_TRUE(found) << console;
-  ASSERT_TRUE(connected) << console;
+  ASSERT_TRUE(found) << console.Text();
+  ASSERT_TRUE(connected) << console.Text();
   EXPECT_EQ(PortNumber, 3);
   EXPECT_EQ(unit.SlaveAddress, 5);
-  EXPECT_NE(console.find("COM3 opened\r\n"), std::string::npos) << console;
-  EXPECT_NE(console.find("   Unit Type       : KD6/KP6 Display\r\n"), std::string::npos) << console;
-  EXPECT_NE(console.find("   Software        : v6.12r41\r\n"), std::string::npos) << console;
-  EXPECT_NE(console.find("   Serial No       : 2318842\r\n"), std::string::npos) << console;
-  EXPECT_NE(console.find("   Information     : Silo 3 discharge\r\n"), std::string::npos) << console;
+  EXPECT_TRUE(console.Said("COM3 opened\r\n")) << console.Text();
+  EXPECT_TRUE(console.Said("   Unit Type       : KD6/KP6 Display\r\n")) << console.Text();
+  EXPECT_TRUE(console.Said("   Software        : v6.12r41\r\n")) << console.Text();
+  EXPECT_TRUE(console.Said("   Serial No       : 2318842\r\n")) << console.Text();
+  EXPECT_TRUE(console.Said("   Information     : Silo 3 discharge\r\n")) << console.Text();
 }
 
 }  // namespace

@@ -216,10 +216,10 @@ TEST_F(SpeedChangingUnit, SpeedCapsAndTheTable) {
     ChangePacketBaudRate(19200, false, 100, false);
     peer().Configure(LineSettings{19200, 2, false, false, false});
     asked.clear();
-    captured.clear();
+    console.Clear();
     UnitInfo unit = SoftwareUnit(c.version, c.build);
     unit.mcu = c.mcu;
-    ASSERT_TRUE(SetUnitBaudRate(unit, c.speed)) << c.speed << captured;
+    ASSERT_TRUE(SetUnitBaudRate(unit, c.speed)) << c.speed << console.Text();
     ASSERT_FALSE(asked.empty());
     EXPECT_EQ(asked.front(), c.asked) << c.version << "r" << c.build << " " << c.speed;
     EXPECT_EQ(BaudRate, c.asked);

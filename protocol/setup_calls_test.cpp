@@ -99,7 +99,7 @@ TEST_F(SetupCalls, EightRejectedRepliesFailTheCallWithoutCompleteAndUseUpOneSequ
   };
   for (const Case& c : cases) {
     requests.clear();
-    captured.clear();
+    console.Clear();
     answer = [&](const Bytes& request) -> std::optional<Bytes> { return c.reply(request); };
     EXPECT_FALSE(SaveFieldbusConfig(SoftwareUnit())) << c.what;
     EXPECT_EQ(requests.size(), 8u) << c.what;

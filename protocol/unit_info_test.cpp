@@ -4,29 +4,17 @@
 
 #include <string>
 
-#include "runtime/console_streams.h"
 #include "runtime/program_state.h"
+#include "testing/console_capture.h"
 
 namespace {
 
-std::string console;
-
 class Report : public ::testing::Test {
  protected:
-  void SetUp() override {
-    console.clear();
-    ResetStandardStreams();
-    InstallConsoleSink([](uint8_t c) { console += static_cast<char>(c); });
-    DebugOn = true;
-  }
-  void TearDown() override {
-    InstallConsoleSink(nullptr);
-    DebugOn = false;
-  }
-  std::string Text() {
-    EndStandardOutput();
-    return console;
-  }
+  void SetUp() override { DebugOn = true; }
+  void TearDown() override { DebugOn = false; }
+
+  ConsoleCapture console;
 };
 
 UnitInfo Kd6() {
@@ -60,7 +48,7 @@ UnitInfo Kd6() {
 
 TEST_F(Report, UnitAtCurrentSoftware) {
   WriteUnitReport(Kd6());
-  EXPECT_EQ(Text(),
+  EXPECT_EQ(console.Text(),
             "   Unit Type       : KD6/KP6 Display\r\n"
             "   Card            : c653r5B1\r\n"
             "   Software        : v6.10r57\r\n"
@@ -86,14 +74,14 @@ TEST_F(Report, H8UnitAndOldSoftware) {
   h8.mcu = McuH8S2145;
   h8.bootversion = 2;
   WriteUnitReport(h8);
-  EXPECT_EQ(Text(),
+  EXPECT_EQ(console.Text(),
             "   Unit Type       : KL9 Display\r\n"
             "   Card            : 611\r\n"
             "   Circuit code    : 3\r\n"
             "   Software        : v6.06\r\n"
             "   MCU Type        : H8S2145\r\n");
 
-  console.clear();
+  console.Clear();
   UnitInfo old = Kd6();
   old.softwareversion = 599;
   old.bootrelease = 3;
@@ -101,7 +89,7 @@ TEST_F(Report, H8UnitAndOldSoftware) {
   old.information.Clear();
   old.unitflags = 0;
   WriteUnitReport(old);
-  std::string text = Text();
+  std::string text = console.Text();
   EXPECT_NE(text.find("Card            : c653r5-1\r\n"), std::string::npos);
   EXPECT_EQ(text.find("Boot loader"), std::string::npos);
   EXPECT_EQ(text.find("MCU Type"), std::string::npos);
@@ -118,11 +106,11 @@ TEST_F(Report, RevisionLettersPastZAreShownAsUnknown) {
   for (const auto& [letter, card] : {Case{0, "c653r5-1"}, Case{1, "c653r5A1"}, Case{26, "c653r5Z1"},
                                      Case{27, "c653r5?1"}, Case{0xCD, "c653r5?1"}, Case{0xDB, "c653r5?1"},
                                      Case{0xFF, "c653r5?1"}}) {
-    console.clear();
+    console.Clear();
     UnitInfo unit = Kd6();
     unit.revisionletter = letter;
     WriteUnitReport(unit);
-    EXPECT_NE(Text().find(std::string("   Card            : ") + card + "\r\n   Software"), std::string::npos)
+    EXPECT_TRUE(console.Said(std::string("   Card            : ") + card + "\r\n   Software"))
         << int{letter};
   }
 }
@@ -132,7 +120,7 @@ TEST_F(Report, TestSoftwareLines) {
   unit.bootflags = 0xC0;
   unit.unitflags = 0x80;
   WriteUnitReport(unit);
-  std::string text = Text();
+  std::string text = console.Text();
   EXPECT_NE(text.find("Test software present (pre-production board)\r\n"
                       "                     - pre-production boot loader\r\n"
                       "                     - card tester software\r\n"),
@@ -196,11 +184,11 @@ TEST_F(Report, SummaryAndUpdateDecisions) {
       {[](UnitInfo& u) { u.unitflags = 0; }, false, "-- Unit reports that it will not accept update files\r\n"},
   };
   for (const Case& c : cases) {
-    console.clear();
+    console.Clear();
     UnitInfo unit = Kd6();
     c.change(unit);
     EXPECT_EQ(AcceptsUpdateFiles(unit), c.accepts) << c.line;
-    EXPECT_NE(Text().find(c.line), std::string::npos) << c.line;
+    EXPECT_TRUE(console.Said(c.line)) << c.line;
   }
   UnitInfo unit = Kd6();
   unit.softwareversion = 603;

@@ -8,23 +8,14 @@
 #include <string>
 #include <sys/stat.h>
 
-#include "runtime/console_streams.h"
 #include "runtime/path.h"
+#include "testing/console_capture.h"
 #include "testing/temporary_folder.h"
 
 namespace {
 
-std::string console;
-
 class BufferedFileTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    console.clear();
-    ResetStandardStreams();
-    InstallConsoleSink([](uint8_t c) { console += static_cast<char>(c); });
-  }
-  void TearDown() override { InstallConsoleSink(nullptr); }
-
   String Name(const std::string& relative) const { return String::Copy(folder.Path(relative)); }
   // Every byte up to the end, the end-of-file flag checked after each get.
   static std::string ReadAll(BufferedFile* file) {
@@ -38,6 +29,7 @@ class BufferedFileTest : public ::testing::Test {
   }
 
   TemporaryFolder folder{"buffered"};
+  ConsoleCapture console;
 };
 
 // Over two buffer boundaries, zero bytes included, and through a '\' name.
@@ -59,7 +51,7 @@ TEST_F(BufferedFileTest, WhatIsWrittenReadsBackByteForByte) {
   EXPECT_EQ(FileGetByte(file), 0);
   EXPECT_TRUE(FileEnd(file));
   EXPECT_TRUE(FileClose(file));
-  EXPECT_TRUE(console.empty()) << console;
+  EXPECT_TRUE(console.Text().empty()) << console.Text();
 }
 
 TEST_F(BufferedFileTest, CreateTruncatesAppendAddsAndAnEmptyFileEndsAtOnce) {
@@ -89,19 +81,19 @@ TEST_F(BufferedFileTest, OpenFailuresAreWrittenAndGiveTheErrorNumber) {
   for (auto [opener, text] : {Case{FileCreate, "Cannot create file: "},
                               Case{FileAppend, "Cannot open file for append: "},
                               Case{FileOpen, "Cannot open file: "}}) {
-    console.clear();
+    console.Clear();
     static BufferedFile stale{};
     BufferedFile* file = &stale;
     EXPECT_EQ(opener(file, Name("missing/x.txt")), ENOENT) << text;
     EXPECT_EQ(file, nullptr);
-    EXPECT_NE(console.find(text + folder.Path("missing/x.txt")), std::string::npos) << console;
+    EXPECT_TRUE(console.Said(text + folder.Path("missing/x.txt"))) << console.Text();
   }
-  console.clear();
+  console.Clear();
   BufferedFile* file = nullptr;
   EXPECT_EQ(FileCreateQuietly(file, Name("missing/x.txt")), ENOENT);
   EXPECT_EQ(FileOpenQuietly(file, Name("missing/x.txt")), ENOENT);
   EXPECT_EQ(file, nullptr);
-  EXPECT_TRUE(console.empty()) << console;
+  EXPECT_TRUE(console.Text().empty()) << console.Text();
 }
 
 // Documents are for others to read as the umask allows; the program's own files
@@ -126,7 +118,7 @@ TEST_F(BufferedFileTest, DocumentsFollowTheUmaskOwnFilesStayPrivate) {
     EXPECT_EQ(status.st_mode & 0777, mode) << std::oct << mask;
   }
   umask(saved);
-  EXPECT_TRUE(console.empty()) << console;
+  EXPECT_TRUE(console.Text().empty()) << console.Text();
 }
 
 // A full disk: the close must not report the file as good, whether the failure

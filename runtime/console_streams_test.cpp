@@ -6,22 +6,19 @@
 #include <string>
 
 #include "runtime/stream.h"
+#include "testing/console_capture.h"
 
 namespace {
 
-std::string console;
-
 TEST(ConsoleStreams, StandardOutputNeverRunsOnFromATraceLine) {
-  console.clear();
-  ResetStandardStreams();
-  InstallConsoleSink([](uint8_t c) { console += static_cast<char>(c); });
+  ConsoleCapture capture;
   // Standard output's line is unfinished (a prompt, a row of dots) when the trace comes.
   PutText(StandardOutput, "Connecting");
   PutText(StandardError, "\r\nToolFormFinalise");
   PutText(StandardOutput, "Failed: Cannot find a Velantor unit\r\n");
   PutText(StandardOutput, "next\r\n");
   EndConsoleLine();
-  InstallConsoleSink(nullptr);
+  const std::string& console = capture.Text();
   // The trace's stamp depends on the clock; what matters is where the lines break.
   size_t trace = console.find("ToolFormFinalise");
   ASSERT_NE(trace, std::string::npos) << console;

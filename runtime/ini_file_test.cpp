@@ -9,27 +9,23 @@
 #include <vector>
 
 #include "runtime/console_streams.h"
+#include "testing/console_capture.h"
 #include "testing/temporary_folder.h"
 
 namespace {
-
-std::string console;
 
 class IniFileTest : public ::testing::Test {
  protected:
   void SetUp() override {
     job = String::Copy(folder.Path("job.ini"));
-    console.clear();
-    ResetStandardStreams();
-    InstallConsoleSink([](uint8_t c) { console += static_cast<char>(c); });
   }
-  void TearDown() override { InstallConsoleSink(nullptr); }
 
   void Write(const std::string& content) const { folder.Write("job.ini", content); }
   std::string Read(const std::string& relative = "job.ini") const { return folder.Read(relative); }
 
   TemporaryFolder folder{"ini"};
   String job;
+  ConsoleCapture console;
 };
 
 TEST_F(IniFileTest, KeysMatchExactlyAndValuesAreTheRestOfTheLine) {
@@ -58,7 +54,7 @@ TEST_F(IniFileTest, WritingCreatesTheFileAndItsFolder) {
   EXPECT_EQ(Read("jobs/run.ini"), "Message=Update complete\r\n");
   EXPECT_EQ(ReadIni(nested, "Message"), "Update complete");
   EXPECT_EQ(folder.Listing(), std::vector<std::string>{"jobs"});
-  EXPECT_TRUE(console.empty()) << console;
+  EXPECT_TRUE(console.Text().empty()) << console.Text();
 }
 
 // Every line of the key is replaced in place, other lines are copied as they are
@@ -128,7 +124,7 @@ TEST_F(IniFileTest, QuietFormsDeleteAndNeverWrite) {
   std::filesystem::remove(folder.Path("job.ini"));
   std::filesystem::create_directory(folder.Path("job.ini"));
   EXPECT_TRUE(ReadIniQuietly(job, "C").Empty());
-  EXPECT_TRUE(console.empty()) << console;
+  EXPECT_TRUE(console.Text().empty()) << console.Text();
 }
 
 void ConsoleToStandardError() { InstallConsoleSink([](uint8_t c) { [[maybe_unused]] auto n = write(2, &c, 1); }); }

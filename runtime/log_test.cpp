@@ -11,6 +11,7 @@
 #include "runtime/ini_file.h"
 #include "runtime/program_state.h"
 #include "runtime/virtual_clock.h"
+#include "testing/console_capture.h"
 #include "testing/saved_variable.h"
 #include "testing/temporary_folder.h"
 
@@ -23,27 +24,19 @@ LocalDateTime Date(int year, int month, int day) {
                        static_cast<int8_t>(day), 12, 0, 0};
 }
 
-std::string console;
-void CaptureConsole(uint8_t c) { console += static_cast<char>(c); }
-
 class LogFolder : public ::testing::Test {
  protected:
-  void SetUp() override {
-    console.clear();
-    ResetStandardStreams();
-    InstallConsoleSink(CaptureConsole);
-    InstallClock(&clock);
-  }
+  void SetUp() override { InstallClock(&clock); }
   void TearDown() override {
     CloseLog();
     InstallClock(nullptr);
-    InstallConsoleSink(nullptr);
   }
   void Touch(const std::string& name) { folder.Write(name, "x"); }
   bool Exists(const std::string& name) { return fs::exists(folder.Path(name)); }
 
   TemporaryFolder folder{"log"};
   VirtualClock clock;
+  ConsoleCapture console;
 };
 
 TEST(LogNames, OldFilesByMonthRule) {
@@ -112,8 +105,7 @@ TEST_F(LogFolder, CleanUpOnlyFromDay22AndNotUnderAnotherCopysLock) {
   EXPECT_TRUE(Exists("notes.txt"));
   EXPECT_TRUE(Exists("2026-02-01 00-00-00.log"));
   EXPECT_FALSE(Exists("Cleanup.lck"));
-  EXPECT_NE(console.find("Deleting old log file: " + folder.Path("2026-01-10 10-00-00.log") + "\r\n"),
-            std::string::npos);
+  EXPECT_TRUE(console.Said("Deleting old log file: " + folder.Path("2026-01-10 10-00-00.log") + "\r\n"));
 }
 
 // A file the clean-up may not delete used to make it scan for ever.
@@ -175,9 +167,9 @@ TEST_F(LogFolder, HeaderAndLineStamps) {
             "004512: report\r\n"
             "1004512: late\r\n"
             "1004512: \r\n");
-  EXPECT_NE(console.find("   LogFile         : " + folder.Path()), std::string::npos);
-  EXPECT_NE(console.find("shown\r\nreport"), std::string::npos);
-  EXPECT_EQ(console.find("debug"), std::string::npos);
+  EXPECT_TRUE(console.Said("   LogFile         : " + folder.Path()));
+  EXPECT_TRUE(console.Said("shown\r\nreport"));
+  EXPECT_FALSE(console.Said("debug"));
 }
 
 TEST_F(LogFolder, RunsStartedInTheSameSecondKeepTheirOwnLogs) {
@@ -192,7 +184,7 @@ TEST_F(LogFolder, RunsStartedInTheSameSecondKeepTheirOwnLogs) {
   EXPECT_EQ(folder.Read("2026-12-08 22-57-09.log"), "x");
   EXPECT_NE(folder.Read("2026-12-08 22-57-09 (2).log").find("second run"), std::string::npos);
   EXPECT_NE(folder.Read("2026-12-08 22-57-09 (3).log").find("third run"), std::string::npos);
-  EXPECT_NE(console.find("22-57-09 (3).log"), std::string::npos) << "the name shown is the one written";
+  EXPECT_TRUE(console.Said("22-57-09 (3).log")) << "the name shown is the one written";
 
   // Numbered logs age like the others.
   Touch("2026-09-30 10-00-00 (2).log");
@@ -210,22 +202,22 @@ TEST_F(LogFolder, ALongLogNameIsShownWholeOnOneLine) {
   std::string name = deep + "/2026-12-08 22-57-09.log";
   ASSERT_GT(name.size(), 58u);
   std::string expected = "   LogFile         : " + name + "\r\n";
-  EXPECT_EQ(console.substr(0, expected.size()), expected.substr(0, expected.size() - 2));
+  EXPECT_EQ(console.Text().substr(0, expected.size()), expected);
 }
 
 TEST_F(LogFolder, ProgressDotsAndVersionTexts) {
   ProgressDots(5, 10);
-  EXPECT_EQ(console, std::string(30, '.'));
+  EXPECT_EQ(console.Text(), std::string(30, '.'));
   ProgressDots(10, 10);
-  EXPECT_EQ(console, std::string(60, '.'));
+  EXPECT_EQ(console.Text(), std::string(60, '.'));
   ProgressDots(1, 3);
-  EXPECT_EQ(console, std::string(80, '.'));
+  EXPECT_EQ(console.Text(), std::string(80, '.'));
   ProgressDots(7, 0);
   ProgressDots(9, 3);
-  EXPECT_EQ(console, std::string(120, '.'));
+  EXPECT_EQ(console.Text(), std::string(120, '.'));
   ProgressDotsEnd();
   PutText(StandardOutput, "x");
-  EXPECT_EQ(console, std::string(120, '.') + "\r\nx");
+  EXPECT_EQ(console.Text(), std::string(120, '.') + "\r\nx");
 
   EXPECT_EQ(VersionText(610), "6.10");
   EXPECT_EQ(VersionText(1005), "10.05");
@@ -243,7 +235,7 @@ TEST_F(LogFolder, CommTraceOnlyWhileRaised) {
   std::string log = folder.Read("2026-12-08 22-57-09.log");
   EXPECT_NE(log.find("traced\r\n"), std::string::npos);
   EXPECT_EQ(log.find("not traced"), std::string::npos);
-  EXPECT_EQ(console.find("traced\r\n"), std::string::npos);  // the console only with -d
+  EXPECT_FALSE(console.Said("traced\r\n"));  // the console only with -d
 }
 
 using LogDeathTest = LogFolder;

@@ -4,23 +4,15 @@
 
 #include <string>
 
-#include "runtime/console_streams.h"
+#include "testing/console_capture.h"
 
 namespace {
 
-std::string console;
-
 class MessageBoxTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    console.clear();
-    ResetStandardStreams();
-    InstallConsoleSink([](uint8_t c) { console += static_cast<char>(c); });
-  }
-  void TearDown() override {
-    InstallConsoleSink(nullptr);
-    InstallMessageResponder(nullptr);
-  }
+  void TearDown() override { InstallMessageResponder(nullptr); }
+
+  ConsoleCapture console;
 };
 
 TEST_F(MessageBoxTest, HeadlessBoxIsWrittenAndTakesTheFirstButton) {
@@ -34,7 +26,7 @@ TEST_F(MessageBoxTest, HeadlessBoxIsWrittenAndTakesTheFirstButton) {
                                Case{MessageYesNo | MessageIconQuestion, ButtonYes}}) {
     EXPECT_EQ(ShowMessage("Update all units?", "Quarnet", style), button) << style;
   }
-  EXPECT_NE(console.find("Quarnet: Update all units?"), std::string::npos) << console;
+  EXPECT_TRUE(console.Said("Quarnet: Update all units?")) << console.Text();
 }
 
 TEST_F(MessageBoxTest, AnInstalledResponderAnswersInstead) {
@@ -45,10 +37,10 @@ TEST_F(MessageBoxTest, AnInstalledResponderAnswersInstead) {
   });
   EXPECT_EQ(ShowMessage("Overwrite?", "Quarnet", MessageYesNo), ButtonNo);
   EXPECT_EQ(seen, "QuarnetOverwrite?");
-  EXPECT_TRUE(console.empty());
+  EXPECT_TRUE(console.Text().empty());
   InstallMessageResponder(nullptr);
   EXPECT_EQ(ShowMessage("Done", "Information", MessageOk), ButtonOk);
-  EXPECT_NE(console.find("Information: Done"), std::string::npos);
+  EXPECT_TRUE(console.Said("Information: Done"));
 }
 
 TEST_F(MessageBoxTest, AfterAStopSignalBoxesAreOnlyWritten) {
@@ -62,7 +54,7 @@ TEST_F(MessageBoxTest, AfterAStopSignalBoxesAreOnlyWritten) {
   EXPECT_EQ(ShowMessage("Replace?", "Quarnet", MessageYesNo), ButtonYes);
   AnswerMessagesUnseen(false);
   EXPECT_EQ(asked, 0);
-  EXPECT_NE(console.find("Fatal Error: Aborted"), std::string::npos) << console;
+  EXPECT_TRUE(console.Said("Fatal Error: Aborted")) << console.Text();
 }
 
 }  // namespace

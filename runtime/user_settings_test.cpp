@@ -6,28 +6,20 @@
 #include <string>
 #include <sys/stat.h>
 
-#include "runtime/console_streams.h"
+#include "testing/console_capture.h"
 #include "testing/saved_variable.h"
 #include "testing/temporary_folder.h"
 
 namespace {
 
-std::string console;
-
 class UserSettingsTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    console.clear();
-    ResetStandardStreams();
-    InstallConsoleSink([](uint8_t c) { console += static_cast<char>(c); });
-  }
-  void TearDown() override { InstallConsoleSink(nullptr); }
-
   std::string ReadFile() const { return folder.Read("config/quarnet/settings.ini"); }
 
   TemporaryFolder folder{"settings"};
   SavedVariable configHome{"XDG_CONFIG_HOME", folder.Path("config")};
   SavedVariable home{"HOME"};
+  ConsoleCapture console;
 };
 
 TEST_F(UserSettingsTest, TheFileFollowsTheConfigurationHome) {
@@ -75,7 +67,7 @@ TEST_F(UserSettingsTest, FailuresAreSilent) {
   WriteUserSetting("BaudRate", "115200");
   EXPECT_TRUE(ReadUserSetting("BaudRate").Empty());
   WriteUserSetting("BaudRate", "");
-  EXPECT_TRUE(console.empty()) << console;
+  EXPECT_TRUE(console.Text().empty()) << console.Text();
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include "generic/aarray.h"
 #include "link/port_control.h"
 #include "protocol/remote_call.h"
+#include "runtime/console_streams.h"
 #include "runtime/program_state.h"
 #include "runtime/window_hooks.h"
 #include "transfer/file_checksums.h"
@@ -74,27 +75,27 @@ class FileSending : public SimulatedUnits {
 TEST_F(FileSending, SendFileWritesTheFileAndItsCrcAsProperty1) {
   StartSystem();
   Bytes data = Pattern(300);
-  ASSERT_TRUE(SendFile(UnitAt(5), 1, 0x0123, data.data(), 300, true)) << captured;
+  ASSERT_TRUE(SendFile(UnitAt(5), 1, 0x0123, data.data(), 300, true)) << console.Text();
   SimFile* file = simulator->File(5, 1, 0x0123);
   ASSERT_NE(file, nullptr);
   EXPECT_EQ(file->data, data);
   EXPECT_EQ(file->properties, CrcProperty(data));
   char crc[8];
   std::snprintf(crc, sizeof crc, "%04X", FileCrc(data.data(), 300));
-  EXPECT_TRUE(Said("Updating Velantor file 01:0123 300 bytes\r\n")) << captured;
+  EXPECT_TRUE(Said("Updating Velantor file 01:0123 300 bytes\r\n")) << console.Text();
   // The progress dots come between the lines on the console.
   for (const char* line : {"Writing $00000000(128)\r\n", "Writing $00000080(128)\r\n", "Writing $00000100(44)\r\n"}) {
-    EXPECT_TRUE(Said(line)) << captured;
+    EXPECT_TRUE(Said(line)) << console.Text();
   }
-  EXPECT_TRUE(Said("Bytes sent = ")) << captured;
-  EXPECT_TRUE(Said(std::string("\r\nAdding CRC=") + crc + "\r\n")) << captured;
-  EXPECT_TRUE(Said("COMPLETE: Result=0\r\nCOMPLETE\r\n")) << captured;
+  EXPECT_TRUE(Said("Bytes sent = ")) << console.Text();
+  EXPECT_TRUE(Said(std::string("\r\nAdding CRC=") + crc + "\r\n")) << console.Text();
+  EXPECT_TRUE(Said("COMPLETE: Result=0\r\nCOMPLETE\r\n")) << console.Text();
   EXPECT_EQ(ReportLevel, 1) << "restored";
 
-  captured.clear();
+  console.Clear();
   EXPECT_FALSE(FileNeedsUpdate(UnitAt(5), 1, 0x0123, data.data(), 300, true));
   EXPECT_TRUE(Said(std::string("Current file CRC=") + crc + "\r\n-- Velantor file 01:0123 is up to date\r\n"))
-      << captured;
+      << console.Text();
 }
 
 // A file equal in size and checksums: only the CRC check looks at the property.
@@ -119,10 +120,10 @@ TEST_F(FileSending, AFileThatMatchesButForItsCrc) {
     SCOPED_TRACE(test.what);
     simulator->PutFile(5, 1, 0x0200, data, test.properties);
     EXPECT_EQ(FileNeedsUpdate(UnitAt(5), 1, 0x0200, data.data(), 1000, false), test.withoutCheck);
-    captured.clear();
+    console.Clear();
     EXPECT_EQ(FileNeedsUpdate(UnitAt(5), 1, 0x0200, data.data(), 1000, true), test.withCheck);
     if (test.withCheck) {
-      EXPECT_TRUE(Said("-- Velantor file 01:0200 CRC is different\r\n")) << captured;
+      EXPECT_TRUE(Said("-- Velantor file 01:0200 CRC is different\r\n")) << console.Text();
     }
   }
 }
@@ -133,12 +134,12 @@ TEST_F(FileSending, FilesThatDifferOrAreMissingNeedWriting) {
   simulator->PutFile(5, 1, 0x0200, Pattern(999));
   EXPECT_TRUE(FileNeedsUpdate(UnitAt(5), 1, 0x0200, data.data(), 1000, false));
   EXPECT_TRUE(Said("Checking if current file is different from new file for FileNo=0200 DriveNo=01 Size=1000\r\n"))
-      << captured;
-  EXPECT_TRUE(Said("New file attributes: FileSize=1000 Checksum1=")) << captured;
-  EXPECT_TRUE(Said("-- Velantor file 01:0200 checksums are different\r\n")) << captured;
-  captured.clear();
+      << console.Text();
+  EXPECT_TRUE(Said("New file attributes: FileSize=1000 Checksum1=")) << console.Text();
+  EXPECT_TRUE(Said("-- Velantor file 01:0200 checksums are different\r\n")) << console.Text();
+  console.Clear();
   EXPECT_TRUE(FileNeedsUpdate(UnitAt(5), 1, 0x0201, data.data(), 1000, false)) << "not there: result 1";
-  EXPECT_FALSE(Said("checksums are different")) << captured;
+  EXPECT_FALSE(Said("checksums are different")) << console.Text();
 }
 
 // Every read needs room for a whole block, the one that finds the end too.
@@ -150,11 +151,11 @@ TEST_F(FileSending, ReceivingAFileOfExactly256Bytes) {
   uint32_t size = 0;
   EXPECT_FALSE(ReceiveFile(UnitAt(5), 1, 0x0300, buffer.data(), 383, size));
   EXPECT_EQ(ReportLevel, 1);
-  ASSERT_TRUE(ReceiveFile(UnitAt(5), 1, 0x0300, buffer.data(), 384, size)) << captured;
+  ASSERT_TRUE(ReceiveFile(UnitAt(5), 1, 0x0300, buffer.data(), 384, size)) << console.Text();
   EXPECT_EQ(size, 256u);
   EXPECT_EQ(Bytes(buffer.begin(), buffer.begin() + 256), data);
-  EXPECT_TRUE(Said("Opening Velantor file 01:0300 -- remote file access window size = 8\r\n")) << captured;
-  EXPECT_TRUE(Said("Reading $00000100(128)\r\n")) << captured;
+  EXPECT_TRUE(Said("Opening Velantor file 01:0300 -- remote file access window size = 8\r\n")) << console.Text();
+  EXPECT_TRUE(Said("Reading $00000100(128)\r\n")) << console.Text();
 }
 
 TEST_F(FileSending, Reading300BytesWithEightReadsAhead) {
@@ -163,11 +164,11 @@ TEST_F(FileSending, Reading300BytesWithEightReadsAhead) {
   simulator->PutFile(5, 1, 0x0301, data);
   Bytes buffer(1024);
   uint32_t size = 0;
-  ASSERT_TRUE(ReceiveFile(UnitAt(5), 1, 0x0301, buffer.data(), 1024, size)) << captured;
+  ASSERT_TRUE(ReceiveFile(UnitAt(5), 1, 0x0301, buffer.data(), 1024, size)) << console.Text();
   EXPECT_EQ(Bytes(buffer.begin(), buffer.begin() + size), data);
   EXPECT_TRUE(Said("Reading $00000000(128)\r\nReading $00000080(128)\r\nReading $00000100(128)\r\n"
                    "Reading $0000012C(128)\r\nRPC: CloseFile"))
-      << captured;
+      << console.Text();
   std::vector<uint32_t> offsets;
   for (const Bytes& block : BlocksHeard()) offsets.push_back(uint32_t{block[8]} << 8 | block[9]);
   ASSERT_GE(offsets.size(), 8u);
@@ -198,22 +199,23 @@ TEST_F(FileSending, UpdateFilesEndWithTheirTrailer) {
   uint16_t number = 0x0400;
   for (const Case& test : cases) {
     SCOPED_TRACE(test.what);
-    captured.clear();
+    console.Clear();
     simulator->Traffic().Clear();
     uint32_t length = static_cast<uint32_t>(test.data.size());
-    ASSERT_TRUE(WriteSoftwareUpdateFile(UnitAt(5), 0xC1, number, test.data.data(), length, test.trailer)) << captured;
+    ASSERT_TRUE(WriteSoftwareUpdateFile(UnitAt(5), 0xC1, number, test.data.data(), length, test.trailer))
+        << console.Text();
     Bytes expected = test.data;
     expected.insert(expected.end(), test.trailerBytes.begin(), test.trailerBytes.end());
     EXPECT_EQ(simulator->File(5, 0xC1, number)->data, expected);
     if (test.line != nullptr) {
-      EXPECT_TRUE(Said(test.line)) << captured;
+      EXPECT_TRUE(Said(test.line)) << console.Text();
     }
-    EXPECT_TRUE(Said("Sending file " + std::to_string(number) + " in drive 193 to unit 5\r\n")) << captured;
+    EXPECT_TRUE(Said("Sending file " + std::to_string(number) + " in drive 193 to unit 5\r\n")) << console.Text();
     ++number;
   }
   // 1004 bytes on the unit: eight blocks, the last of 104, and the trailer at 1000.
   EXPECT_EQ(WriteOffsets(), (std::vector<uint32_t>{0, 128, 256, 384, 512, 640, 768, 896, 1000}));
-  EXPECT_TRUE(Said("Writing $00000380(104)\r\n")) << captured;
+  EXPECT_TRUE(Said("Writing $00000380(104)\r\n")) << console.Text();
 }
 
 TEST_F(FileSending, RelayedWritesReachARemoteUnitThroughTheLocalOne) {
@@ -235,7 +237,7 @@ TEST_F(FileSending, RelayedWritesReachARemoteUnitThroughTheLocalOne) {
     simulator->Traffic().Clear();
     RelayCapable = test.relayCapable;
     Bytes data = Pattern(500, test.address);
-    ASSERT_TRUE(SendFile(UnitAt(test.address, test.version), 1, 0x0500, data.data(), 500, true)) << captured;
+    ASSERT_TRUE(SendFile(UnitAt(test.address, test.version), 1, 0x0500, data.data(), 500, true)) << console.Text();
     EXPECT_EQ(simulator->File(test.address, 1, 0x0500)->data, data);
     std::vector<Bytes> blocks = BlocksHeard();
     ASSERT_EQ(blocks.size(), 4u);
@@ -257,7 +259,7 @@ TEST_F(FileSending, AFlashProgrammerIsReachedOnTheLoaderAddress) {
   LoaderAddress = 1;
   Bytes data = Pattern(700);
   ASSERT_TRUE(WriteSoftwareUpdateFile(UnitAt(5, 612, ModeProgrammer), 0xC1, 1, data.data(), 700, NoTrailer))
-      << captured;
+      << console.Text();
   EXPECT_EQ(simulator->File(5, 0xC1, 1)->data, data);
   for (const Bytes& block : BlocksHeard()) {
     EXPECT_EQ(block[0], 1);
@@ -265,7 +267,7 @@ TEST_F(FileSending, AFlashProgrammerIsReachedOnTheLoaderAddress) {
   }
   Bytes buffer(1024);
   uint32_t size = 0;
-  ASSERT_TRUE(ReceiveFile(UnitAt(5, 612, ModeProgrammer), 0xC1, 1, buffer.data(), 1024, size)) << captured;
+  ASSERT_TRUE(ReceiveFile(UnitAt(5, 612, ModeProgrammer), 0xC1, 1, buffer.data(), 1024, size)) << console.Text();
   EXPECT_EQ(Bytes(buffer.begin(), buffer.begin() + size), data);
 }
 
@@ -287,13 +289,13 @@ TEST_F(FileSending, RecoveryFromLostRefusedAndSwappedBlocks) {
   };
   for (const Case& test : cases) {
     SCOPED_TRACE(test.what);
-    captured.clear();
+    console.Clear();
     simulator->ClearFaults();
     simulator->OrderFault(test.fault);
     Bytes data = Pattern(300, 3);
-    ASSERT_TRUE(SendFile(UnitAt(5), 1, 0x0600, data.data(), 300, true)) << captured;
+    ASSERT_TRUE(SendFile(UnitAt(5), 1, 0x0600, data.data(), 300, true)) << console.Text();
     EXPECT_EQ(simulator->File(5, 1, 0x0600)->data, data);
-    EXPECT_TRUE(Said(test.line)) << captured;
+    EXPECT_TRUE(Said(test.line)) << console.Text();
   }
 
   simulator->ClearFaults();
@@ -302,8 +304,8 @@ TEST_F(FileSending, RecoveryFromLostRefusedAndSwappedBlocks) {
   simulator->PutFile(5, 1, 0x0601, data);
   Bytes buffer(4096);
   uint32_t size = 0;
-  captured.clear();
-  ASSERT_TRUE(ReceiveFile(UnitAt(5), 1, 0x0601, buffer.data(), 4096, size)) << captured;
+  console.Clear();
+  ASSERT_TRUE(ReceiveFile(UnitAt(5), 1, 0x0601, buffer.data(), 4096, size)) << console.Text();
   EXPECT_EQ(Bytes(buffer.begin(), buffer.begin() + size), data);
   EXPECT_FALSE(Said("READ MISSING")) << "replies out of order are no loss";
 }
@@ -314,7 +316,7 @@ TEST_F(FileSending, AFlashThatFailsEndsTheTransferWithTheUnitsWords) {
   simulator->OrderFault({.kind = FaultKind::FlashFailure, .after = 1, .result = 0x21});
   EXPECT_FALSE(SendFile(UnitAt(5), 1, 0x0700, data.data(), 1000, true));
   EXPECT_TRUE(Said("\r\nUnit reported hardware failure, cannot write to flash drive. Address=$00000080, Result=21\r\n"))
-      << captured;
+      << console.Text();
   EXPECT_EQ(ReportLevel, 1);
   clock.AdvanceTo(clock.Now() + 1000'000);  // the writes still on the line are heard
 
@@ -324,7 +326,7 @@ TEST_F(FileSending, AFlashThatFailsEndsTheTransferWithTheUnitsWords) {
   uint32_t size = 0;
   EXPECT_FALSE(ReceiveFile(UnitAt(5), 1, 0x0701, buffer.data(), 2048, size));
   EXPECT_TRUE(Said("\r\nUnit reported hardware failure, cannot read from flash drive. Address=$00000100\r\n"))
-      << captured;
+      << console.Text();
   EXPECT_EQ(ReportLevel, 1);
 }
 

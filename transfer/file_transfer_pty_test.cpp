@@ -11,8 +11,8 @@
 #include "platform/tty_device.h"
 #include "protocol/connection.h"
 #include "protocol/discovery.h"
-#include "runtime/console_streams.h"
 #include "testing/pseudorandom.h"
+#include "testing/console_capture.h"
 #include "testing/saved_variable.h"
 #include "testing/simulator_process.h"
 #include "testing/temporary_folder.h"
@@ -20,8 +20,6 @@
 #include "transfer/file_sending.h"
 
 namespace {
-
-std::string console;
 
 TEST(FileTransferOverPseudoTerminal, FilesArriveByteForByte) {
   TemporaryFolder folder("file-pty");
@@ -36,8 +34,7 @@ TEST(FileTransferOverPseudoTerminal, FilesArriveByteForByte) {
   SerialDeviceOpener before = InstallSerialDeviceOpener(OpenTtyDevice);
   SavedVariable devices("VELANTORDEVDIR", folder.Path());
   SavedVariable portList("VELANTORPORTLIST", "COM3");
-  console.clear();
-  InstallConsoleSink([](uint8_t byte) { console += static_cast<char>(byte); });
+  ConsoleCapture console;
   Pseudorandom random;
   std::string local = random.Bytes(3000);
   std::string remote = random.Bytes(700);
@@ -54,18 +51,16 @@ TEST(FileTransferOverPseudoTerminal, FilesArriveByteForByte) {
   bool relayed = connected && SendFile(behind, 1, 0x0301, bytes(remote), 700, true);
   bool received = connected && ReceiveFile(unit, 1, 0x0100, buffer.data(), 2048, size);
   bool upToDate = connected && !FileNeedsUpdate(unit, 1, 0x0300, bytes(local), 3000, true);
-  EndStandardOutput();
   ClosePort();
   InstallSerialDeviceOpener(before);
-  InstallConsoleSink(nullptr);
   EXPECT_EQ(simulator.Stop(), 0);
 
-  ASSERT_TRUE(connected) << console;
+  ASSERT_TRUE(connected) << console.Text();
   EXPECT_TRUE(RelayCapable);
-  EXPECT_TRUE(sent) << console;
-  EXPECT_TRUE(relayed) << console;
-  ASSERT_TRUE(received) << console;
-  EXPECT_TRUE(upToDate) << console;
+  EXPECT_TRUE(sent) << console.Text();
+  EXPECT_TRUE(relayed) << console.Text();
+  ASSERT_TRUE(received) << console.Text();
+  EXPECT_TRUE(upToDate) << console.Text();
   ASSERT_EQ(size, 1500u);
   for (uint32_t i = 0; i < size; ++i) ASSERT_EQ(buffer[i], static_cast<uint8_t>(i)) << "at " << i;
   EXPECT_EQ(folder.Read("dump/unit5-drive1-file0300.bin"), local);

@@ -17,6 +17,7 @@
 #include "protocol/speed_negotiation.h"
 #include "protocol/unit_procedures.h"
 #include "runtime/clock.h"
+#include "testing/console_capture.h"
 #include "testing/saved_variable.h"
 #include "testing/simulator_process.h"
 #include "testing/temporary_folder.h"
@@ -28,8 +29,6 @@
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string console;
 
 TEST(FlashPathOverAPseudoTerminal, TheKd6RunsTheSoftwareWrittenIntoItsFlash) {
   TemporaryFolder folder("flash");
@@ -45,8 +44,7 @@ TEST(FlashPathOverAPseudoTerminal, TheKd6RunsTheSoftwareWrittenIntoItsFlash) {
   setenv("VELANTORDEVDIR", folder.Path().c_str(), 1);
   setenv("VELANTORPORTLIST", "COM3", 1);
   setenv("VELANTORIMAGEDIR", QUARNET_IMAGE_FOLDER, 1);
-  console.clear();
-  InstallConsoleSink([](uint8_t byte) { console += static_cast<char>(byte); });
+  ConsoleCapture console;
   ProgrammerBaudRate = 921600;
 
   UnitInfo unit{};
@@ -60,15 +58,13 @@ TEST(FlashPathOverAPseudoTerminal, TheKd6RunsTheSoftwareWrittenIntoItsFlash) {
     SleepMilliseconds(2500);  // the unit's restart and its boot loader's window
     found = FindUnitOnPort(restarted) && Connect(restarted) && ReadAdvancedInfo(restarted);
   }
-  EndStandardOutput();
   ProgrammerBaudRate = 0;
   ClosePort();
   InstallSerialDeviceOpener(before);
-  InstallConsoleSink(nullptr);
   simulator.reset();
 
-  ASSERT_TRUE(updated) << console;
-  ASSERT_TRUE(found) << console;
+  ASSERT_TRUE(updated) << console.Text();
+  ASSERT_TRUE(found) << console.Text();
   EXPECT_EQ(restarted.cardnumber, 653);
   EXPECT_EQ(restarted.softwareversion, 610);
   EXPECT_EQ(restarted.softwarebuild, 57);

@@ -70,7 +70,7 @@ TEST_F(FlashWrite, SoftwareIsErasedAsOneRangeFirstBootLoadersAreNot) {
   EXPECT_TRUE(Said("Updating Velantor software (do not turn off the power!)...\r\n"));
   EXPECT_TRUE(Said("Writing to MCU flash\r\n"));
   EXPECT_TRUE(Said("Programming $1A004000(120)\r\n"));
-  EXPECT_TRUE(std::regex_search(captured, std::regex("Bytes sent = 280 : Time = [0-9]+ mS : Data rate = [0-9]+ "
+  EXPECT_TRUE(std::regex_search(console.Text(), std::regex("Bytes sent = 280 : Time = [0-9]+ mS : Data rate = [0-9]+ "
                                                      "baud\r\nCOMPLETE\r\n")))
       << "the last image's two requests: 100 + 11 and 157 + 12 bytes";
 }
@@ -81,7 +81,7 @@ TEST_F(FlashWrite, AFlashFailureEndsTheWriteAtItsBlock) {
   EXPECT_FALSE(WriteSoftware(unit, SlotOf(image)));
   EXPECT_TRUE(Said("\r\nUnit reported hardware failure, cannot write to MCU flash memory. Address=$00006000, "
                    "Result=01\r\n"))
-      << captured;
+      << console.Text();
   EXPECT_EQ(Codes(), (std::vector<uint16_t>{0x1035, 0x1040, 0x1040}));
   EXPECT_EQ(ReportLevel, 1);
 }

@@ -47,7 +47,7 @@ TEST_F(FlashUpdate, TheNewSoftwareRunsOnceTheUnitRestarts) {
   EXPECT_EQ(restarted.softwarecrc, crc);
 
   std::string dots(60, '.');
-  EXPECT_TRUE(Said("Downloading programmer...\r\n" + dots + "\r\n")) << captured;
+  EXPECT_TRUE(Said("Downloading programmer...\r\n" + dots + "\r\n")) << console.Text();
   EXPECT_TRUE(Said("Updating Velantor software (do not turn off the power!)...\r\n" + dots + "\r\n"));
   std::vector<std::string> heard = Heard();
   EXPECT_EQ(CountOf(heard, "01 45 10 24 block $100"), 5) << "the LARGE programmer's five records";

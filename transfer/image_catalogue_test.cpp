@@ -57,12 +57,12 @@ TEST_F(Catalogue, TheFlashProgrammerFollowsMcuUnitTypeBootLoaderVersionAndBuffer
        "-- selected flash programmer for KD5 LPC4357 LARGE C4\r\n"},
   };
   for (const Case& c : cases) {
-    console.clear();
+    console.Clear();
     UnitInfo unit = Unit(c.mcu, c.unittype, c.bootversion, c.buffersize);
     ASSERT_TRUE(SelectFlashProgrammer(unit)) << c.file;
     EXPECT_EQ(unit.ProgrammerImage.length, c.length) << c.file;
     EXPECT_EQ(FileLength(c.file), c.length);
-    EXPECT_TRUE(Said(c.line)) << console;
+    EXPECT_TRUE(Said(c.line)) << console.Text();
     EXPECT_EQ(Said("using large packet"), c.mcu == 5 && c.buffersize > 128) << c.file;
   }
 }
@@ -145,11 +145,11 @@ TEST_F(Catalogue, SoftwareImagesAndWhatTheUnitReportsOnceItRunsThem) {
       {3, 5, 183446, 0x46199722, 0x687D, "-- selected unit is a IOUnit\r\n"},
   };
   for (const Case& c : cases) {
-    console.clear();
+    console.Clear();
     UnitInfo unit = Unit(c.mcu, c.unittype);
     ASSERT_TRUE(SelectSoftwareImage(unit));
     EXPECT_EQ(unit.SoftwareImage.length, c.length);
-    EXPECT_TRUE(Said(c.line)) << console;
+    EXPECT_TRUE(Said(c.line)) << console.Text();
     uint32_t checksum = 0;
     uint16_t crc = 0;
     ASSERT_TRUE(ExpectedSoftwareChecks(unit, checksum, crc));

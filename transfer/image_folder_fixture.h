@@ -6,30 +6,23 @@
 #include <unistd.h>
 
 #include <string>
+#include <string_view>
 
 #include "runtime/console_streams.h"
 #include "runtime/program_state.h"
+#include "testing/console_capture.h"
 #include "testing/saved_variable.h"
 
 class PlaceholderImages : public ::testing::Test {
  protected:
   void SetUp() override {
     setenv("VELANTORIMAGEDIR", QUARNET_IMAGE_FOLDER, 1);
-    console.clear();
-    ResetStandardStreams();
-    InstallConsoleSink([](uint8_t c) { console += static_cast<char>(c); });
     DebugOn = true;
   }
-  void TearDown() override {
-    InstallConsoleSink(nullptr);
-    DebugOn = false;
-  }
-  bool Said(const std::string& text) const {
-    EndStandardOutput();
-    return console.find(text) != std::string::npos;
-  }
+  void TearDown() override { DebugOn = false; }
+  static bool Said(std::string_view text) { return ConsoleCapture::Said(text); }
 
-  static inline std::string console;
+  ConsoleCapture console;
   SavedVariable savedFolder{"VELANTORIMAGEDIR"};
 };
 

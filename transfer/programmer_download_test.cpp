@@ -59,15 +59,15 @@ TEST_F(Download, EachRecordGoesAsOneBlockThenTheProgrammerStartsAndIsAsked) {
   EXPECT_TRUE(Said("Downloading programmer...\r\n"));
   EXPECT_TRUE(Said("Downloading $10080200(128)\r\n"));
   EXPECT_TRUE(Said("Downloading $10080280(129)\r\n"));
-  EndStandardOutput();
-  size_t first = captured.find("Downloading $10080200");
-  std::string transfer = captured.substr(first, captured.find("Bytes sent") - first);
+  const std::string& said = console.Text();
+  size_t first = said.find("Downloading $10080200");
+  std::string transfer = said.substr(first, said.find("Bytes sent") - first);
   EXPECT_EQ(std::count(transfer.begin(), transfer.end(), '.'), 60) << transfer;
   std::smatch statistics;
-  ASSERT_TRUE(std::regex_search(captured, statistics,
+  ASSERT_TRUE(std::regex_search(said, statistics,
                                 std::regex("Bytes sent = 311 : Time = ([0-9]+) mS : Data rate = ([0-9]+) baud\r\n"
                                            "COMPLETE\r\n")))
-      << captured;
+      << said;
   EXPECT_EQ(std::stoul(statistics[2]), 311u * 11 * 1000 / std::stoul(statistics[1]));
 }
 
@@ -134,7 +134,7 @@ TEST_F(Download, AReplyEchoingAnotherLengthAddressOrCommandIsOneFailedAttempt) {
   Bytes data(128, 0x11);
   for (const Case& c : cases) {
     requests.clear();
-    captured.clear();
+    console.Clear();
     answer = [this, &c](const Bytes& request) -> std::optional<Bytes> {
       Bytes reply = BlockEcho(request);
       if (requests.size() == 1) c.damage(reply);
@@ -142,7 +142,7 @@ TEST_F(Download, AReplyEchoingAnotherLengthAddressOrCommandIsOneFailedAttempt) {
     };
     EXPECT_TRUE(DownloadBlock(0x10080200, data.data(), 128)) << c.name;
     EXPECT_EQ(requests.size(), 2u) << c.name;
-    EXPECT_TRUE(Said(c.line)) << c.name << ": " << captured;
+    EXPECT_TRUE(Said(c.line)) << c.name << ": " << console.Text();
     EXPECT_EQ(Count("BAD REPLY FOR"), 1u) << c.name;
     EXPECT_EQ(Count("!"), 1u) << c.name;
   }
@@ -152,7 +152,7 @@ TEST_F(Download, EightUnansweredAttemptsFailTheBlock) {
   Bytes data(200, 0x11);
   EXPECT_FALSE(DownloadBlock(0x10080200, data.data(), 200));
   EXPECT_EQ(requests.size(), 8u);
-  EXPECT_EQ(Count("BAD REPLY FOR 10080200 - GOT 0 FC00 $0000 $00000000 0\r\n"), 8u) << captured;
+  EXPECT_EQ(Count("BAD REPLY FOR 10080200 - GOT 0 FC00 $0000 $00000000 0\r\n"), 8u) << console.Text();
   EXPECT_EQ(Count("!"), 8u);
   EXPECT_TRUE(Said("FAILED\r\n"));
 }
@@ -173,7 +173,7 @@ TEST_F(Download, ResetProgrammerTriesTheRememberedSpeed115200And9600InTurn) {
       return Code(request) == 0x1033 ? std::optional<Bytes>(Echo(request, {})) : std::nullopt;
     };
     requests.clear();
-    captured.clear();
+    console.Clear();
     DetailedDebugOn = true;
     UnitInfo unit = LoaderUnit();
     unit.unitmode = ModeProgrammer;
@@ -181,7 +181,7 @@ TEST_F(Download, ResetProgrammerTriesTheRememberedSpeed115200And9600InTurn) {
     DetailedDebugOn = false;
     EXPECT_EQ(requests.size(), c.answered ? 1u : 0u) << "only the speed it listens at is heard";
     // The speed of each attempt, up to the verdict.
-    std::string attempts = captured.substr(0, captured.find(c.answered ? "COMPLETE" : "FAILED"));
+    std::string attempts = console.Text().substr(0, console.Text().find(c.answered ? "COMPLETE" : "FAILED"));
     std::vector<std::string> speeds;
     std::regex change("baud rate = ([0-9]+)");
     for (auto it = std::sregex_iterator(attempts.begin(), attempts.end(), change); it != std::sregex_iterator();

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "generic/aarray.h"
+#include "runtime/console_streams.h"
 #include "transfer/remote_file.h"
 #include "transfer/scripted_file_unit_fixture.h"
 
@@ -43,7 +44,7 @@ TEST_F(RemoteFileCalls, RequestsAndLinesOfOpenCreateAndClose) {
                    "COMPLETE: Result=0\r\n"
                    "-- remote file access window size = 8\r\n"
                    "RPC: CreateFile FileNo=1234 DriveNo=B1 in Unit 5\r\n"))
-      << captured;
+      << console.Text();
 }
 
 TEST_F(RemoteFileCalls, AResultIsPassedOutAsTheUnitSentIt) {
@@ -64,7 +65,7 @@ TEST_F(RemoteFileCalls, ARepliesEchoMustMatchInEveryField) {
                        Case{"file", 6}}) {
     SCOPED_TRACE(spoiled.field);
     requests.clear();
-    captured.clear();
+    console.Clear();
     answer = [spoiled](const Bytes& request) {
       Bytes reply = ResultReply(request, 0);
       reply[spoiled.position] ^= 0x01;
@@ -73,7 +74,7 @@ TEST_F(RemoteFileCalls, ARepliesEchoMustMatchInEveryField) {
     uint8_t result = 0;
     EXPECT_FALSE(CreateFile(5, 1, 0x0100, false, result));
     EXPECT_EQ(requests.size(), 8u);
-    EXPECT_TRUE(Said("RPC: CreateFile FileNo=0100 DriveNo=01 in Unit 5\r\nFAILED\r\n")) << captured;
+    EXPECT_TRUE(Said("RPC: CreateFile FileNo=0100 DriveNo=01 in Unit 5\r\nFAILED\r\n")) << console.Text();
     EXPECT_FALSE(RemoteFile.writing) << "nothing changes on a failed call";
   }
 }
@@ -82,7 +83,7 @@ TEST_F(RemoteFileCalls, ASilentUnitGetsEightAttempts) {
   uint8_t result = 0;
   EXPECT_FALSE(OpenFile(5, 1, 0x0100, false, result));
   EXPECT_EQ(requests.size(), 8u);
-  EXPECT_TRUE(Said("[NO DATA]\r\nFAILED\r\n")) << captured;
+  EXPECT_TRUE(Said("[NO DATA]\r\nFAILED\r\n")) << console.Text();
 }
 
 TEST_F(RemoteFileCalls, CloseOfAFileThatIsNotOpenStillSendsTheClose) {
@@ -120,7 +121,7 @@ TEST_F(RemoteFileCalls, AttributesWithTheirProperties) {
                    "COMPLETE: Result=0 FileSize=300 Checksum1=04030201 Checksum2=08060402 "
                    "Checksum3=DEADBEEF Checksum4=00000000\r\n"
                    "Properties Length=6\r\n"))
-      << captured;
+      << console.Text();
 }
 
 TEST_F(RemoteFileCalls, AttributesWhosePropertiesDoNotAllArriveAreRetried) {

@@ -37,7 +37,7 @@ class RemoteRead : public ScriptedFileUnit {
   // A fresh start for the next case of a table.
   void Restart() {
     requests.clear();
-    captured.clear();
+    console.Clear();
     RemoteFile = RemoteFileState{};
     reads_ = 0;
   }
@@ -129,7 +129,7 @@ TEST_F(RemoteRead, RelayedRepliesAreKnownByTheLowFourBitsOfTheirRelayByte) {
       EXPECT_EQ(data[127], 128);
     } else {
       EXPECT_TRUE(ReadFileRemote(Unit, Drive, File, 0, data, count));
-      EXPECT_TRUE(Said("READ MISSING FOR 00000000 - 01.0100\r\n")) << captured;
+      EXPECT_TRUE(Said("READ MISSING FOR 00000000 - 01.0100\r\n")) << console.Text();
     }
     EXPECT_TRUE(CloseFile(Unit, Drive, File, result));
   }
@@ -153,7 +153,7 @@ TEST_F(RemoteRead, ALostReplyIsAskedForAgainAtItsBlock) {
     Bytes read;
     EXPECT_EQ(ReadWhole(read), (std::vector<int>{128, 128, 44, 0}));
     EXPECT_EQ(read, content);
-    EXPECT_TRUE(Said(std::string("no data received from comm port\r\n") + lost.line)) << captured;
+    EXPECT_TRUE(Said(std::string("no data received from comm port\r\n") + lost.line)) << console.Text();
     std::vector<uint32_t> offsets = ReadOffsets();
     EXPECT_EQ(std::count(offsets.begin(), offsets.end(), lost.block), 2);
   }
@@ -172,7 +172,7 @@ TEST_F(RemoteRead, AUnitThatNeverAnswersIsAskedTwentyTimes) {
   clock.AdvanceTo(clock.Now() + 100'000);  // the last request reaches the unit
   std::vector<uint32_t> offsets = ReadOffsets();
   EXPECT_EQ(std::count(offsets.begin(), offsets.end(), 0u), 21) << "the first request and 20 again";
-  EXPECT_TRUE(Said("READ MISSING FOR 00000000 - 01.0100\r\n!FAILED\r\n")) << captured;
+  EXPECT_TRUE(Said("READ MISSING FOR 00000000 - 01.0100\r\n!FAILED\r\n")) << console.Text();
 }
 
 TEST_F(RemoteRead, AUnitThatCannotReadItsFlash) {
@@ -192,7 +192,7 @@ TEST_F(RemoteRead, AUnitThatCannotReadItsFlash) {
   EXPECT_FALSE(ReadFileRemote(Unit, Drive, File, 128, data, count));
   EXPECT_EQ(count, 0);
   EXPECT_TRUE(Said("\r\nUnit reported hardware failure, cannot read from flash drive. Address=$00000080\r\n"))
-      << captured;
+      << console.Text();
   EXPECT_TRUE(CloseFile(Unit, Drive, File, result));
 }
 
@@ -211,9 +211,9 @@ TEST_F(RemoteRead, CountsNoBlockCanHaveAreDropped) {
       return std::vector<Bytes>{reply};
     };
     Bytes read;
-    EXPECT_EQ(ReadWhole(read), (std::vector<int>{128, 128, 44, 0})) << captured;
+    EXPECT_EQ(ReadWhole(read), (std::vector<int>{128, 128, 44, 0})) << console.Text();
     EXPECT_EQ(read, content);
-    EXPECT_TRUE(Said("READ MISSING FOR 00000000 - 01.0100\r\n")) << captured;
+    EXPECT_TRUE(Said("READ MISSING FOR 00000000 - 01.0100\r\n")) << console.Text();
   }
 }
 
@@ -228,7 +228,7 @@ TEST_F(RemoteRead, RepliesForAnotherFileOrDriveAreDropped) {
     Bytes read;
     EXPECT_EQ(ReadWhole(read), (std::vector<int>{128, 128, 44, 0}));
     EXPECT_EQ(read, content);
-    EXPECT_TRUE(Said("READ MISSING FOR 00000000 - 01.0100\r\n")) << captured;
+    EXPECT_TRUE(Said("READ MISSING FOR 00000000 - 01.0100\r\n")) << console.Text();
   }
 }
 

@@ -122,7 +122,7 @@ TEST_F(RemoteWrite, ARefusalResendsTheOldestUnacknowledgedWriteFirst) {
   ASSERT_TRUE(WriteAll(data));
   ASSERT_TRUE(Flush());
   EXPECT_EQ(content, data);
-  EXPECT_TRUE(Said("NACK FOR 00000100 - GOT 01.0100 $00000180\r\n")) << captured;
+  EXPECT_TRUE(Said("NACK FOR 00000100 - GOT 01.0100 $00000180\r\n")) << console.Text();
   std::vector<uint32_t> offsets = WriteOffsets();
   // 0 to 896 in the window, 1024 once 0 was acknowledged, 1152 once 128 was; then the
   // refusal of 384 is read and 256 goes out again before anything newer.
@@ -143,7 +143,7 @@ TEST_F(RemoteWrite, ALostAcknowledgementIsRecoveredByResendingTheOldestWrite) {
   ASSERT_TRUE(Flush());
   EXPECT_EQ(content, data);
   EXPECT_TRUE(Said("no data received from comm port\r\nACK MISSING FOR 00000000 - GOT 01.0100 $00000000\r\n"))
-      << captured;
+      << console.Text();
   EXPECT_EQ(WriteOffsets(), (std::vector<uint32_t>{0, 128, 256, 0}))
       << "the oldest write once, which the unit acknowledges with all it has";
   EXPECT_FALSE(Said("ChangeBaudRate")) << "the port is reopened only from the second round on";
@@ -157,10 +157,10 @@ TEST_F(RemoteWrite, RecoveryRoundsReopenThePortOnceAndEndAfterTwenty) {
   EXPECT_FALSE(Flush());
   // Round 0 once, round 1 once after reopening, rounds 2 to 19 twice each.
   EXPECT_EQ(WriteOffsets().size(), 1u + 1 + 1 + 18 * 2);
-  EXPECT_TRUE(Said("FAILED\r\nFlushFileRemote failed\r\n")) << captured;
+  EXPECT_TRUE(Said("FAILED\r\nFlushFileRemote failed\r\n")) << console.Text();
   size_t reopened = 0;
-  for (size_t at = captured.find("ChangeBaudRate closing"); at != std::string::npos;
-       at = captured.find("ChangeBaudRate closing", at + 1)) {
+  for (size_t at = console.Text().find("ChangeBaudRate closing"); at != std::string::npos;
+       at = console.Text().find("ChangeBaudRate closing", at + 1)) {
     ++reopened;
   }
   EXPECT_EQ(reopened, 1u);
@@ -174,7 +174,7 @@ TEST_F(RemoteWrite, AFlashFailureEndsTheWriteWithTheUnitsResult) {
   ASSERT_TRUE(WriteAll(Counting(3 * 128)));
   EXPECT_FALSE(Flush());
   EXPECT_TRUE(Said("\r\nUnit reported hardware failure, cannot write to flash drive. Address=$00000080, Result=21\r\n"))
-      << captured;
+      << console.Text();
 }
 
 TEST_F(RemoteWrite, CloseAfterCreateWithoutAFlushWaitsForEveryAcknowledgement) {

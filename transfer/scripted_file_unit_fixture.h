@@ -12,7 +12,8 @@
 #include <vector>
 
 #include "link/virtual_link_fixture.h"
-#include "protocol/connection.h"
+#include "link/link_speed.h"
+#include "protocol/protocol_test_support.h"
 #include "sim/chunk_receiver.h"
 #include "sim/frame.h"
 #include "transfer/remote_file.h"
@@ -90,9 +91,9 @@ class ScriptedFileUnit : public VirtualLink {
   void SetUp() override {
     VirtualLink::SetUp();
     DetailedDebugOn = false;  // the calls' own lines, without the byte traces
-    PacketTimeout = 1000;     // as a connection leaves it
+    ResetProtocolState();
+    PacketTimeout = LongPacketTimeout;  // as a connection leaves it
     RemoteFile = RemoteFileState{};
-    RelayCapable = false;
     peer().onReceive = [this] { Collect(); };
   }
 

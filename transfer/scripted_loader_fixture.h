@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-#include "protocol/remote_call.h"
+#include "protocol/protocol_test_support.h"
 #include "protocol/scripted_unit_fixture.h"
 #include "protocol/speed_negotiation.h"
 #include "runtime/console_streams.h"
@@ -19,7 +19,7 @@ class ScriptedLoader : public ScriptedUnit {
   void SetUp() override {
     ScriptedUnit::SetUp();
     setenv("VELANTORIMAGEDIR", QUARNET_IMAGE_FOLDER, 1);
-    LoaderAddress = 1;
+    ResetProtocolState();
   }
 
   static bool IsSmallBlock(const Bytes& request) { return Code(request) == 0x1020 || Code(request) == 0x1040; }
@@ -43,9 +43,9 @@ class ScriptedLoader : public ScriptedUnit {
     return codes;
   }
   size_t Count(const std::string& text) const {
-    EndStandardOutput();
+    const std::string& said = console.Text();
     size_t count = 0;
-    for (size_t at = captured.find(text); at != std::string::npos; at = captured.find(text, at + 1)) ++count;
+    for (size_t at = said.find(text); at != std::string::npos; at = said.find(text, at + 1)) ++count;
     return count;
   }
 

@@ -2,14 +2,12 @@
 // virtual time, and the image folder of the placeholder set.
 #pragma once
 
-#include <memory>
 #include <string_view>
 
-#include "link/virtual_link_fixture.h"
+#include "link/simulated_link_fixture.h"
 #include "protocol/connection.h"
 #include "protocol/discovery.h"
-#include "sim/simulator.h"
-#include "transfer/image_folder_fixture.h"
+#include "testing/saved_variable.h"
 
 // A KD6 display and a KT5 transmitter (LPC1768) whose boot loaders take the programmers.
 inline constexpr std::string_view Kd6System =
@@ -19,24 +17,8 @@ inline constexpr std::string_view Kt5System =
     "[unit 7]\nCard = 648\nCircuit = 3\nSoftware = 6.08r12\nBootLoaderVersion = 4\nBootLoaderRelease = 12\n"
     "BufferSize = 8192\n";
 
-class SimulatedUnit : public VirtualLink {
+class SimulatedUnit : public SimulatedLink {
  protected:
-  void SetUp() override {
-    VirtualLink::SetUp();
-    DetailedDebugOn = false;
-    setenv("VELANTORIMAGEDIR", QUARNET_IMAGE_FOLDER, 1);
-  }
-  void TearDown() override {
-    VirtualLink::TearDown();
-    simulator.reset();
-  }
-  void Start(std::string_view systemText) {
-    SystemDescription system;
-    std::string error;
-    ASSERT_TRUE(ReadSystemText(systemText, system, error)) << error;
-    simulator = std::make_unique<Simulator>(clock, system);
-    simulator->Attach(line);
-  }
   // Found, connected and brought into its boot loader, as an update begins.
   UnitInfo ReadyForUpdate() {
     UnitInfo unit{};
@@ -46,9 +28,6 @@ class SimulatedUnit : public VirtualLink {
     EXPECT_EQ(unit.unitmode, ModeBootLoader);
     return unit;
   }
-  // The requests the unit heard, as its traffic log shows them.
-  std::vector<std::string> Heard() const { return simulator->Traffic().Of(TrafficKind::Received); }
 
-  std::unique_ptr<Simulator> simulator;
-  SavedVariable savedFolder{"VELANTORIMAGEDIR"};
+  SavedVariable savedFolder{"VELANTORIMAGEDIR", QUARNET_IMAGE_FOLDER};
 };

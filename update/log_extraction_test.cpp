@@ -125,7 +125,7 @@ TEST_F(LogExtraction, ALogCutShortLeavesTheEarlierCopyAndIsNamed) {
   EXPECT_EQ(std::string(result.unsaved.View()), "ConfigurationLog_02 KQ0 KT7 2320117.txt");
   EXPECT_TRUE(Saved("ConfigurationLog_02 KQ0 KT7 2320117.txt") == "complete earlier copy");
   EXPECT_TRUE(Said("-- not saved: the log could not be read whole; an earlier copy stays as it was\r\n"))
-      << captured;
+      << console.Text();
   for (const std::string& name : folder.Listing()) EXPECT_EQ(name.find("partial"), std::string::npos) << name;
   std::vector<std::string> saved;
   for (const auto& entry : std::filesystem::directory_iterator(folder.Path("VelantorLogFiles"))) {
@@ -150,7 +150,7 @@ TEST_F(LogExtraction, AUnitSilentWhileListingIsNamedAndTheSpeedRestored) {
   simulator->OrderFault({.kind = FaultKind::Mute, .unit = 2});
   LogExtractionResult result = ExtractDebugLogsFromUnits(local);
   EXPECT_EQ(result.silentUnit, 2);
-  EXPECT_TRUE(Said("Velantor Unit 2 did not answer: its logs cannot be saved\r\n")) << captured;
+  EXPECT_TRUE(Said("Velantor Unit 2 did not answer: its logs cannot be saved\r\n")) << console.Text();
   EXPECT_EQ(BaudRate, 19200u);
   simulator->ClearFaults();
   EXPECT_TRUE(Ping(5)) << "the unit on the port still hears the connection's speed";

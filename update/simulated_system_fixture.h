@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "protocol/identification.h"
+#include "runtime/console_streams.h"
 #include "runtime/program_state.h"
 #include "transfer/remote_file.h"
 #include "transfer/simulated_unit_fixture.h"
@@ -19,11 +20,6 @@ class SimulatedSystem : public SimulatedUnit {
   void SetUp() override {
     SimulatedUnit::SetUp();
     RemoteFile = RemoteFileState{};
-    ExitRequested = false;
-  }
-  void TearDown() override {
-    ExitRequested = false;
-    SimulatedUnit::TearDown();
   }
   UnitInfo Connected() {
     UnitInfo unit{};
@@ -47,8 +43,5 @@ class SimulatedSystem : public SimulatedUnit {
     InstallConsoleSink([](uint8_t c) { fputc(c, stderr); });
   }
   // Where `text` first appears in what was said; npos when it was not.
-  size_t Where(const std::string& text) const {
-    EndStandardOutput();
-    return captured.find(text);
-  }
+  size_t Where(const std::string& text) const { return console.Text().find(text); }
 };

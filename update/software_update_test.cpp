@@ -25,7 +25,7 @@ TEST_F(SoftwareUpdate, CurrentSoftwareIsNotWrittenButTheLanguageFilesAre) {
   UnitInfo unit = Connected();
   ASSERT_TRUE(UpdateSoftware(unit, false, false));
 
-  EXPECT_TRUE(Said("Current software is the same as the new software\r\n")) << captured;
+  EXPECT_TRUE(Said("Current software is the same as the new software\r\n")) << console.Text();
   EXPECT_TRUE(Said("-- velantor software is already the correct version\r\n"));
   EXPECT_FALSE(HeardStart("01 45 10 35")) << "no erase";
   EXPECT_FALSE(HeardStart("01 45 10 42")) << "no flash write";
@@ -36,7 +36,7 @@ TEST_F(SoftwareUpdate, CurrentSoftwareIsNotWrittenButTheLanguageFilesAre) {
     EXPECT_EQ(FileOf(7, 1, languages.files[i].fileNumber), std::vector<uint8_t>(bytes.data, bytes.data + bytes.length))
         << languages.files[i].fileNumber;
   }
-  EXPECT_TRUE(Said("-- language file: $01E0(")) << captured;
+  EXPECT_TRUE(Said("-- language file: $01E0(")) << console.Text();
 }
 
 struct GuardCase {
@@ -48,7 +48,7 @@ struct GuardCase {
 TEST_F(SoftwareUpdate, OnlyALaterBuildOfSoftwareSixIsKeptFromADowngrade) {
   for (GuardCase c : {GuardCase{"6.20r02", 2, false}, GuardCase{"6.20r02", 1, true}, GuardCase{"5.90r11", 3, true}}) {
     SCOPED_TRACE(std::string(c.software) + " increment " + std::to_string(c.buildIncrement));
-    captured.clear();
+    console.Clear();
     Start(Kt5(std::string("Software = ") + c.software + "\nBootLoaderRelease = 18\nBuildIncrement = " +
               std::to_string(c.buildIncrement) + "\n"));
     UnitInfo unit = Connected();
@@ -135,10 +135,10 @@ TEST_F(SoftwareUpdate, NoProgrammerFileWhenOnlyTemplatesWereResent) {
   }());
   simulator->PutFile(5, 1, 433, {1, 2, 3});
   simulator->Traffic().Clear();
-  captured.clear();
+  console.Clear();
 
   ASSERT_TRUE(UpdateSoftware(unit, false, true));
-  EXPECT_TRUE(Said("-- file: $01B1(")) << captured;
+  EXPECT_TRUE(Said("-- file: $01B1(")) << console.Text();
   EXPECT_TRUE(FileOf(5, 193, 0).empty()) << "a template is read as it is: nothing to apply";
   EXPECT_TRUE(FileOf(5, 1, 260).empty());
   EXPECT_FALSE(Said("Sending flash programmer to unit..."));

@@ -34,14 +34,14 @@ TEST_F(SystemUpdate, TheUnitsAreListedAndUpdatedInAddressOrder) {
                              {2, 5, 9, 12}},
                         Case{20, {2, 9}, "      2  unit 2\r\n      9  unit 9\r\n     20  unit 20\r\n", {2, 9, 20}}}) {
     SCOPED_TRACE(c.local);
-    captured.clear();
+    console.Clear();
     std::string system = Kr5(c.local, "6.10r57", "Attached = yes\n");
     for (int address : c.remote) system += Kr5(address, "6.10r57");
     Start(system);
     UnitInfo local = Connected();
     DebugOn = false;  // the lines the operator sees, in their order
     EXPECT_TRUE(EveryUnitUpdated(FieldUpdateUnit(local)));
-    EXPECT_TRUE(Said("Velantor Unit(s) found:\r\nAddress  Information\r\n" + c.listing + "\r\n")) << captured;
+    EXPECT_TRUE(Said("Velantor Unit(s) found:\r\nAddress  Information\r\n" + c.listing + "\r\n")) << console.Text();
     size_t last = 0;
     for (int address : c.order) {
       size_t at = Where("Velantor Unit: " + std::to_string(address) + " updated\r\n");
@@ -72,7 +72,7 @@ TEST_F(SystemUpdate, TheRemoteUnitsGetUpdateFilesAndTheSystemRestarts) {
   EXPECT_TRUE(Said("Velantor Unit 9 must be running version 6.00 or later of the Velantor software for remote "
                    "update.\r\n\r\nIMPORTANT: Please connect the serial port to the COM1 RS232 port on the unit and "
                    "run Quarnet again to update unit 9\r\n\r\nUnable to update Velantor Unit: 9\r\n"))
-      << captured;
+      << console.Text();
   // What each unit runs after the restart, in list order, then the verdict.
   size_t last = Where("Checking the software of every unit...\r\n");
   for (const char* line : {"Velantor Unit 2 (KR5): updated, 6.08r12 -> 6.10r57\r\n",
@@ -80,7 +80,7 @@ TEST_F(SystemUpdate, TheRemoteUnitsGetUpdateFilesAndTheSystemRestarts) {
                            "Velantor Unit 9 (KR5): not updated, still on 5.80 (the reason is above)\r\n",
                            "Complete: some units could not be updated\r\n"}) {
     size_t at = Where(line);
-    EXPECT_TRUE(at != std::string::npos && at > last) << line << captured;
+    EXPECT_TRUE(at != std::string::npos && at > last) << line << console.Text();
     last = at;
   }
   EXPECT_TRUE(HeardStart("05 45 ")) << "addressed to the local unit";
@@ -95,7 +95,7 @@ TEST_F(SystemUpdate, ALocalUnitBeforeSoftwareSixIsProgrammedDirectlyAndRestarted
   EXPECT_TRUE(Said("Success: all operations are complete\r\n"));
   EXPECT_EQ(local.unitmode, ModeSoftware);
   const UnitIdentity& identity = simulator->Unit(5)->Identity();
-  EXPECT_EQ(identity.softwareVersion, 610) << captured;
+  EXPECT_EQ(identity.softwareVersion, 610) << console.Text();
   EXPECT_EQ(identity.checksum, 0x46199722u);
   EXPECT_EQ(simulator->Unit(2)->Identity().softwareVersion, 608) << "the network is left alone";
 }
@@ -127,11 +127,11 @@ TEST_F(SystemUpdate, ALostReplyToTheSystemRestartIsJudgedByWhatTheUnitsRun) {
                               [](const std::string& reply) { return reply.starts_with("05 45 10 18"); });
   ASSERT_NE(restart, replies.end());
 
-  captured.clear();
+  console.Clear();
   Start(system);
   simulator->OrderFault({.kind = FaultKind::DropReply, .after = static_cast<int>(restart - replies.begin())});
   local = Connected();
-  EXPECT_TRUE(EveryUnitUpdated(FieldUpdateUnit(local))) << captured;
+  EXPECT_TRUE(EveryUnitUpdated(FieldUpdateUnit(local))) << console.Text();
   EXPECT_TRUE(Said("-- the system restart was not confirmed; checking whether the units restarted\r\n"));
   EXPECT_TRUE(Said("Success: all operations are complete\r\n"));
 }

@@ -22,8 +22,7 @@ class WholeSystemUpdate : public SimulatedSystem {
     SystemDescription system;
     std::string error;
     ASSERT_TRUE(ReadSystemFile(UPDATE_DEMO_SYSTEM, system, error)) << error;
-    simulator = std::make_unique<Simulator>(clock, system);
-    simulator->Attach(line);
+    Start(system);
   }
   // Every unit runs the tool's software and holds the tool's files byte for byte,
   // with no update file left behind.
@@ -65,7 +64,7 @@ TEST_F(WholeSystemUpdate, EveryUnitEndsOnTheToolsSoftwareAndFiles) {
   StartDemo();
   UpdateAll();
   EXPECT_TRUE(Said("This KD5 display unit needs to be updated immediately. It will be restarted\r\n"));
-  EXPECT_TRUE(Said("Success: all operations are complete\r\n")) << captured;
+  EXPECT_TRUE(Said("Success: all operations are complete\r\n")) << console.Text();
   ExpectEveryUnitUpToDate();
 }
 
@@ -105,7 +104,7 @@ TEST_F(WholeSystemUpdate, APowerCutDuringADirectWriteIsRepairedByTheNextUpdate) 
   EXPECT_EQ(simulator->Unit(5)->program, Program::BootLoader);
   EXPECT_EQ(simulator->Unit(5)->Identity().bootFlags, 0x04) << "its flash check failed";
 
-  captured.clear();
+  console.Clear();
   UnitInfo found = Connected();
   EXPECT_EQ(found.unitmode, ModeBootLoader);
   EXPECT_EQ(found.bootflags, 0x04);

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "fieldbus/description_checks_test.h"
+#include "fieldbus/description_checks_test_support.h"
 #include "fieldbus/generate_fieldbus_files.h"
 #include "fieldbus/table_refusal.h"
 #include "runtime/fuzz/fuzz_support.h"

@@ -4,20 +4,28 @@
 # A folder's code is one library, linked to the libraries of the layers below it that
 # it uses (LINKS); its *_test.cpp files form the folder's test program, run by ctest,
 # which links the library and what else its tests use (TEST_LINKS); its *_benchmark.cpp
-# files join the one benchmark program. EXCLUDE names the folder's own programs.
+# files join the one benchmark program. Its *_test_support.cpp files, what other
+# folders' tests use of it too, form <library>_test_support, which its test program
+# links. EXCLUDE names the folder's own programs.
 function(quarnet_folder library)
   cmake_parse_arguments(PARSE_ARGV 1 arg "" "" "LINKS;TEST_LINKS;EXCLUDE")
   file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
   file(GLOB tests CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*_test.cpp)
   file(GLOB benchmarks CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*_benchmark.cpp)
+  file(GLOB support CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*_test_support.cpp)
   list(TRANSFORM arg_EXCLUDE PREPEND ${CMAKE_CURRENT_SOURCE_DIR}/)
-  list(REMOVE_ITEM sources ${tests} ${benchmarks} ${arg_EXCLUDE})
+  list(REMOVE_ITEM sources ${tests} ${benchmarks} ${support} ${arg_EXCLUDE})
   if(sources)
     add_library(${library} STATIC ${sources})
     target_link_libraries(${library} PUBLIC ${arg_LINKS})
   else()
     add_library(${library} INTERFACE)
     target_link_libraries(${library} INTERFACE ${arg_LINKS})
+  endif()
+  if(support)
+    add_library(${library}_test_support STATIC ${support})
+    target_link_libraries(${library}_test_support PUBLIC ${library})
+    list(APPEND arg_TEST_LINKS ${library}_test_support)
   endif()
   set_property(GLOBAL APPEND PROPERTY quarnet_benchmarks ${benchmarks})
   if(tests AND QUARNET_TESTS)

@@ -9,7 +9,7 @@
 #include <functional>
 
 #include "fieldbus/data_table.h"
-#include "fieldbus/description_checks_test.h"
+#include "fieldbus/description_checks_test_support.h"
 #include "ui/tool/tool_window_fixture.h"
 #include "ui/toolkit/core/headless_backend.h"
 

@@ -77,7 +77,7 @@ TEST_F(FileForms, SaveSetupOffersTheUnitsNameInTheDocumentsFolderAndRemembersThe
   EXPECT_EQ(ReadToolSetting("InitialDir"), folder.Path());
   EXPECT_EQ(TakeShownMessageBoxes().back().text, "Settings saved");
   EXPECT_TRUE(PelIsEnabled(Form().window));
-  std::string said = ConsoleSaid();
+  std::string said = console.Text();
   for (const char* trace : {"CreateSaveSetupForm", "SaveSetupFormInitialise", "SaveSetupFormFinalise",
                             "DestroySaveSetupForm"}) {
     EXPECT_NE(said.find(trace), std::string::npos) << trace;
@@ -238,7 +238,7 @@ TEST_F(FileForms, TheConfigurationFormIsAnEmptyTreeUntilClosed) {
   EXPECT_TRUE(items.empty());
   EXPECT_FALSE(ownerEnabled);
   EXPECT_TRUE(PelIsEnabled(Form().window));
-  EXPECT_NE(ConsoleSaid().find("ConfigurationFormFinalise"), std::string::npos);
+  EXPECT_TRUE(console.Said("ConfigurationFormFinalise"));
 }
 
 }  // namespace

@@ -149,7 +149,7 @@ TEST_F(SettingsArea, OnlyEditedRowsWriteButZeroAndSpanSendWhatTheyHold) {
   Enter(Capacity, "7500.4");
   EXPECT_FLOAT_EQ(Held(8060).value, 7500.4f);
   EXPECT_EQ(EditText(Capacity), "7500") << "shown as the unit gives it back, to its count-by";
-  EXPECT_NE(ConsoleSaid().find("Weight capacity set to 7500 kg\r\n"), std::string::npos)
+  EXPECT_TRUE(console.Said("Weight capacity set to 7500 kg\r\n"))
       << "the status line confirms what the unit took";
   Enter(Limit, "4000");
   EXPECT_EQ(Held(8332).value, 4000);
@@ -171,7 +171,7 @@ TEST_F(SettingsArea, AFailedWriteLosesTheUnit) {
   Unlock();
   simulator->OrderFault({.kind = FaultKind::DropReply, .count = 0, .unit = 5});
   Enter(Capacity, "6000");
-  std::string said = ConsoleSaid();
+  std::string said = console.Text();
   EXPECT_NE(said.find("Lost connection to unit\r\n"), std::string::npos) << said;
   EXPECT_EQ(said.find(" set to "), std::string::npos) << "no confirmation of a write that failed";
   Pump(50);

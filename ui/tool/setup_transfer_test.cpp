@@ -10,7 +10,7 @@
 #include <memory>
 
 #include "fieldbus/data_table.h"
-#include "fieldbus/description_checks_test.h"
+#include "fieldbus/description_checks_test_support.h"
 #include "protocol/setup_calls.h"
 #include "ops/pc_files.h"
 #include "ops/unit_transfers.h"
@@ -77,7 +77,7 @@ TEST_F(SetupTransfer, SaveSetupWritesWhatTheUnitRendered) {
   EXPECT_EQ(saved.rfind("Velantor setup,653,2318842\r\nSetting,8044,102,0,1,kg\r\n", 0), 0u) << saved;
   EXPECT_EQ(Heard(0x46, 0x92), 3) << "polled until the unit had finished";
   EXPECT_FALSE(Exists(folder.Path("kd6.csv.partial")));
-  std::string said = ConsoleSaid();
+  std::string said = console.Text();
   EXPECT_NE(said.find("DoSaveSetup\r\n"), std::string::npos) << said;
   // The progress window stood over the form from the first milestone to the last.
   size_t opened = said.find("OpenQuarnetProgress");
@@ -100,10 +100,10 @@ TEST_F(SetupTransfer, ACloneLoadCarriesTheSettingsIntoTheUnit) {
   EXPECT_EQ(Message(), "Information: Settings loaded - please restart the unit and reconnect (64)");
   EXPECT_EQ(Kd6().settings[1].value, 12000);
   EXPECT_EQ(Kd6().settings[1].unitsText, "t");
-  EXPECT_NE(ConsoleSaid().find("RPC: LoadSetup3E\r\n"), std::string::npos);
+  EXPECT_TRUE(console.Said("RPC: LoadSetup3E\r\n"));
   // The eighth type, "load other".
   ASSERT_TRUE(DoLoadSetup(Form().window, Form().SelectedUnit, File("setup.csv"), 8));
-  EXPECT_NE(ConsoleSaid().find("RPC: LoadSetup31\r\n"), std::string::npos);
+  EXPECT_TRUE(console.Said("RPC: LoadSetup31\r\n"));
 }
 
 // A unit that reports "working" for ever: the save waits until a status call fails,

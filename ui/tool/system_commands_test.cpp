@@ -11,7 +11,6 @@
 #include "runtime/console_streams.h"
 #include "runtime/message_box.h"
 #include "runtime/program_state.h"
-#include "sim/system_file.h"
 #include "ui/tool/tool_window_fixture.h"
 #include "ui/toolkit/core/headless_backend.h"
 #include "ui/toolkit/core/operator_actions.h"
@@ -31,10 +30,7 @@ class SystemCommands : public ToolWindow {
     ToolWindow::TearDown();
   }
   void Start(const std::string& text) {
-    SystemDescription description;
-    std::string error;
-    ASSERT_TRUE(ReadSystemText(text, description, error)) << error;
-    AttachSystem(1, description);
+    AttachSystem(1, text);
     setenv("VELANTORPORTLIST", "1", 1);
     OpenMainWindow();
     ASSERT_EQ(Text(Form().connectButton.window), "Disconnect");

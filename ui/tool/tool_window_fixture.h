@@ -8,14 +8,17 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
-#include "link/packet.h"
+#include "link/link_test_support.h"
 #include "link/port_control.h"
 #include "link/virtual_line.h"
+#include "runtime/program_state_test_support.h"
 #include "sim/demo_system.h"
 #include "sim/simulator.h"
 #include "testing/saved_variable.h"
+#include "testing/system_text.h"
 #include "testing/temporary_folder.h"
 #include "ui/tool/main_window.h"
 #include "ui/tool/tool_form.h"
@@ -29,13 +32,9 @@ class ToolWindow : public HeadlessToolkit {
     savedPortList.Unset();
     savedPort.Unset();
     savedLockFolder.Unset();
-    PortNumber = 0;
-    BaudRate = 19200;
-    EvenParity = false;
-    DebugOn = DetailedDebugOn = false;
+    ResetProgramState();
     ReportLevel = 1;
-    ResetPacketCache();
-    ClearReceiveStaging();
+    ResetLinkState();
     TheToolForm = ToolForm{};
   }
 
@@ -44,13 +43,13 @@ class ToolWindow : public HeadlessToolkit {
     ClosePort();
     for (int port : attachedPorts) AttachVirtualLine(port, nullptr);
     simulator.reset();
-    ReportLevel = 0;
+    ResetProgramState();
     HeadlessToolkit::TearDown();
   }
 
   // The simulated system on the PC's port `port`.
-  void AttachSystem(int port, const SystemDescription& description) {
-    system = description;
+  void AttachSystem(int port, std::string_view systemText) { AttachSystem(port, SystemFromText(systemText)); }
+  void AttachSystem(int port, const SystemDescription& system) {
     simulator = std::make_unique<Simulator>(clock, system);
     simulator->Attach(line);
     AttachLine(port, line);
@@ -73,13 +72,8 @@ class ToolWindow : public HeadlessToolkit {
   static ToolForm& Form() { return TheToolForm; }
   static std::vector<std::string> UnitLines() { return ListLines(TheToolForm.unitList.window.hwnd); }
   static std::string Text(PelWindow& window) { return std::string(PelGetText(window).View()); }
-  static std::string ConsoleSaid() {
-    EndStandardOutput();
-    return ConsoleText();
-  }
 
   TemporaryFolder folder{"tool"};
-  SystemDescription system;
   VirtualLine line{clock, true};
   std::unique_ptr<Simulator> simulator;
   std::vector<int> attachedPorts;

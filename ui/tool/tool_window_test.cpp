@@ -6,10 +6,10 @@
 
 #include "protocol/unit_procedures.h"
 #include "runtime/message_box.h"
-#include "sim/system_file.h"
 #include "ui/tool/connection_state.h"
 #include "ui/tool/port_and_speed.h"
 #include "ops/tool_settings.h"
+#include "testing/system_text.h"
 #include "ui/tool/tool_window_fixture.h"
 #include "ui/tool/unit_list.h"
 #include "ui/toolkit/core/headless_backend.h"
@@ -22,22 +22,19 @@ SystemDescription SystemOf(std::initializer_list<int> remoteAddresses) {
   for (int address : remoteAddresses) {
     text += "[unit " + std::to_string(address) + "]\nCard = 659\nSoftware = 6.12r41\n";
   }
-  SystemDescription system;
-  std::string error;
-  EXPECT_TRUE(ReadSystemText(text, system, error)) << error;
-  return system;
+  return SystemFromText(text);
 }
 
 TEST_F(ToolWindow, WithoutPortOrSettingThePortIsNoneAndConnectDoesNothing) {
   OpenMainWindow();
   EXPECT_EQ(Text(Form().portText.window), "none");
   EXPECT_EQ(PortNumber, 0);
-  EXPECT_NE(ConsoleSaid().find("-- cannot find a Velantor unit\r\n"), std::string::npos);
-  ConsoleText().clear();
+  EXPECT_TRUE(console.Said("-- cannot find a Velantor unit\r\n"));
+  console.Clear();
   OperatorClick(Form().connectButton.window.hwnd);
   Pump(50);
   EXPECT_FALSE(IsPortOpen());
-  EXPECT_EQ(ConsoleSaid().find("opened"), std::string::npos) << ConsoleSaid();
+  EXPECT_FALSE(console.Said("opened")) << console.Text();
   EXPECT_EQ(Text(Form().connectButton.window), "Connect");
 }
 
@@ -124,7 +121,7 @@ TEST_F(ToolWindow, AUnitThatDoesNotAnswerIsNotReady) {
 class VanishingLink : public ToolWindow {
  protected:
   void ExpectLostAndDisconnected() {
-    std::string said = ConsoleSaid();
+    std::string said = console.Text();
     EXPECT_NE(said.find("Lost connection to unit\r\n"), std::string::npos) << said;
     EXPECT_NE(said.find("Disconnected\r\n"), std::string::npos) << said;
     EXPECT_TRUE(UnitLines().empty());
@@ -138,7 +135,7 @@ TEST_F(VanishingLink, WhileTheSystemIsListed) {
   simulator->OrderFault({.kind = FaultKind::Vanish, .unit = 9});
   OpenMainWindow();
   ExpectLostAndDisconnected();
-  EXPECT_EQ(ConsoleSaid().find("Connected\r\n"), std::string::npos) << "never shown as connected";
+  EXPECT_FALSE(console.Said("Connected\r\n")) << "never shown as connected";
 }
 
 // A call of the settings view that failed on a vanished link: once its handler has
@@ -161,7 +158,7 @@ TEST_F(ToolWindow, ALostConnectionClearsTheSelectionOnceTheHandlerHasReturned) {
   ASSERT_TRUE(Form().UnitReady);
   LostConnection(Form());
   EXPECT_FALSE(Form().UnitReady);
-  EXPECT_NE(ConsoleSaid().find("Lost connection to unit\r\n"), std::string::npos);
+  EXPECT_TRUE(console.Said("Lost connection to unit\r\n"));
   EXPECT_EQ(Form().SelectedUnit.SlaveAddress, 2);
   Pump(30);
   EXPECT_EQ(Form().SelectedUnit.SlaveAddress, 0);
@@ -181,13 +178,13 @@ TEST_F(ToolWindow, ConnectTogglesTheConnection) {
   EXPECT_FALSE(PelIsEnabled(Form().updateAllButton.window));
   EXPECT_EQ(Form().SelectedUnit.SlaveAddress, 0);
 
-  ConsoleText().clear();
+  console.Clear();
   OperatorClick(Form().connectButton.window.hwnd);
   Pump(20);
   EXPECT_TRUE(IsPortOpen());
   EXPECT_EQ(UnitLines().size(), 3u);
   EXPECT_EQ(Text(Form().connectButton.window), "Disconnect");
-  std::string said = ConsoleSaid();
+  std::string said = console.Text();
   EXPECT_NE(said.find("COM4 opened\r\n"), std::string::npos) << said;
   EXPECT_NE(said.find("Connected\r\n"), std::string::npos) << said;
 }
@@ -197,12 +194,12 @@ TEST_F(ToolWindow, ConnectOnAPortWithoutAUnitStaysDisconnected) {
   AttachLine(3, silent);
   OpenMainWindow();
   SetPort(Form(), 3);
-  ConsoleText().clear();
+  console.Clear();
   OperatorClick(Form().connectButton.window.hwnd);
   Pump(20);
   EXPECT_FALSE(IsPortOpen());
-  EXPECT_NE(ConsoleSaid().find("COM3 opened\r\n"), std::string::npos);
-  EXPECT_NE(ConsoleSaid().find("-- cannot find a Velantor unit\r\n"), std::string::npos);
+  EXPECT_TRUE(console.Said("COM3 opened\r\n"));
+  EXPECT_TRUE(console.Said("-- cannot find a Velantor unit\r\n"));
 }
 
 PortError failure;
@@ -228,10 +225,10 @@ TEST_F(ToolWindow, ConnectSaysWhyThePortDidNotOpen) {
   SerialDeviceOpener before = InstallSerialDeviceOpener(FailingOpen);
   for (const Case& c : cases) {
     failure = c.error;
-    ConsoleText().clear();
+    console.Clear();
     OperatorClick(Form().connectButton.window.hwnd);
     Pump(20);
-    EXPECT_NE(ConsoleSaid().find(c.said), std::string::npos) << ConsoleSaid();
+    EXPECT_TRUE(console.Said(c.said)) << console.Text();
     EXPECT_EQ(Text(Form().connectButton.window), "Connect");
   }
   InstallSerialDeviceOpener(before);
@@ -276,7 +273,7 @@ TEST_F(ToolWindow, APortThatMayNotBeOpenedIsNamedInABox) {
     }
     EXPECT_EQ(Text(Form().connectButton.window), "Connect");
   }
-  EXPECT_NE(ConsoleSaid().find("COM3 ERROR:Permission denied\r\n"), std::string::npos) << ConsoleSaid();
+  EXPECT_TRUE(console.Said("COM3 ERROR:Permission denied\r\n")) << console.Text();
   InstallSerialDeviceOpener(before);
 }
 
@@ -291,7 +288,7 @@ TEST_F(ToolWindow, APortNamedByItsPathIsSearchedFirstAndNotRemembered) {
   EXPECT_EQ(Text(Form().portText.window), PortPath.View());
   EXPECT_EQ(Text(Form().connectButton.window), "Disconnect");
   EXPECT_EQ(UnitLines().size(), 3u);
-  EXPECT_NE(ConsoleSaid().find(std::string(PortPath.View()) + " opened\r\n"), std::string::npos) << ConsoleSaid();
+  EXPECT_TRUE(console.Said(std::string(PortPath.View()) + " opened\r\n")) << console.Text();
 
   // Disconnected, nothing answers on it any more: a search finds no unit and leaves it shown.
   OperatorClick(Form().connectButton.window.hwnd);
@@ -299,7 +296,7 @@ TEST_F(ToolWindow, APortNamedByItsPathIsSearchedFirstAndNotRemembered) {
   AttachVirtualLine(PathPortNumber, nullptr);
   OperatorClick(Form().searchButton.window.hwnd);
   Pump(20);
-  EXPECT_NE(ConsoleSaid().find("-- cannot find a Velantor unit\r\n"), std::string::npos);
+  EXPECT_TRUE(console.Said("-- cannot find a Velantor unit\r\n"));
   EXPECT_EQ(PortNumber, PathPortNumber);
   EXPECT_EQ(Text(Form().portText.window), PortPath.View());
   EXPECT_EQ(ReadToolSetting("CommPort"), "7");
@@ -324,7 +321,7 @@ TEST_F(ToolWindow, ClosingTheWindowEndsTheRun) {
   RunMainWindow();
   EXPECT_TRUE(ExitRequested);
   EXPECT_EQ(TheToolForm.window.hwnd, 0u);
-  std::string said = ConsoleSaid();
+  std::string said = console.Text();
   EXPECT_NE(said.find("ToolFormInitialise"), std::string::npos);
   EXPECT_NE(said.find("ToolFormFinalise"), std::string::npos);
 }

@@ -109,7 +109,7 @@ TEST_F(ModalForm, MessageBoxesAreWrittenAndAnsweredByTheScriptOrTheFirstButton) 
   ASSERT_EQ(shown.size(), 3u);
   EXPECT_EQ(shown[2].caption, "Error");
   EXPECT_EQ(shown[2].text, "No file selected");
-  EXPECT_NE(ConsoleText().find("Error: No file selected"), std::string::npos);
+  EXPECT_TRUE(console.Said("Error: No file selected"));
 }
 
 }  // namespace

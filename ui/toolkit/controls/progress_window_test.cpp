@@ -90,7 +90,7 @@ TEST_F(ProgressWindow, OpensOverTheOwnerAndGivesItBackWhenClosed) {
   EXPECT_EQ(HeadlessMouseCursor(), MouseCursor::Arrow);
   for (const char* trace : {"OpenQuarnetProgress", "CreateProgressForm", "ProgressFormInitialise", "QuarnetProgress",
                             "CloseQuarnetProgress", "ProgressFormFinalise", "DestroyProgressForm"}) {
-    EXPECT_NE(ConsoleText().find(trace), std::string::npos) << trace;
+    EXPECT_TRUE(console.Said(trace)) << trace;
   }
 }
 

@@ -4,12 +4,10 @@
 
 #include <gtest/gtest.h>
 
-#include <string>
-
 #include "runtime/clock.h"
-#include "runtime/console_streams.h"
 #include "runtime/program_state.h"
 #include "runtime/virtual_clock.h"
+#include "testing/console_capture.h"
 #include "ui/toolkit/core/message_pump.h"
 #include "ui/toolkit/core/operator_actions.h"
 #include "ui/toolkit/core/window_system.h"
@@ -24,22 +22,14 @@ class HeadlessWindowSystem : public ::testing::Test {
     clock.AdvanceTo(start);
     InstallClock(&clock);
     StartHeadlessWindowSystem();
-    ConsoleText().clear();
-    InstallConsoleSink([](uint8_t c) { ConsoleText() += static_cast<char>(c); });
-    ResetStandardStreams();
   }
 
   void TearDown() override {
-    InstallConsoleSink(nullptr);
     StopWindowSystem();
     InstallClock(nullptr);
     ExitRequested = false;
   }
 
-  static std::string& ConsoleText() {
-    static std::string text;
-    return text;
-  }
-
+  ConsoleCapture console;
   VirtualClock clock;
 };

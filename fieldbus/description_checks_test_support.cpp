@@ -1,10 +1,10 @@
-#include "fieldbus/description_checks_test.h"
+#include "fieldbus/description_checks_test_support.h"
 
 #include <cstdio>
 #include <map>
 
 #include "fieldbus/data_table.h"
-#include "fieldbus/text_parsing_test.h"
+#include "fieldbus/text_parsing_test_support.h"
 #include "generic/parse_fields.h"
 
 namespace {

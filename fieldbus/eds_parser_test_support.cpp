@@ -1,10 +1,10 @@
-#include "fieldbus/eds_parser_test.h"
+#include "fieldbus/eds_parser_test_support.h"
 
 #include <cmath>
 #include <cstdlib>
 #include <string_view>
 
-#include "fieldbus/text_parsing_test.h"
+#include "fieldbus/text_parsing_test_support.h"
 
 namespace {
 

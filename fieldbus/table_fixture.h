@@ -7,14 +7,9 @@
 #include <string>
 
 #include "fieldbus/data_table.h"
-#include "runtime/console_streams.h"
 #include "runtime/window_hooks.h"
+#include "testing/console_capture.h"
 #include "testing/temporary_folder.h"
-
-inline std::string& CapturedConsole() {
-  static std::string text;
-  return text;
-}
 
 // Steps of the progress window the generator asked for.
 inline int& ProgressTicks() {
@@ -29,15 +24,11 @@ inline constexpr const char* TableHeader =
 class TableFixture : public ::testing::Test {
  protected:
   void SetUp() override {
-    CapturedConsole().clear();
-    ResetStandardStreams();
-    InstallConsoleSink([](uint8_t c) { CapturedConsole() += static_cast<char>(c); });
     ProgressTicks() = 0;
     ProgressTickHook = [] { ++ProgressTicks(); };
   }
   void TearDown() override {
     ProgressTickHook = nullptr;
-    InstallConsoleSink(nullptr);
     ReleaseDataTable();
   }
 
@@ -49,7 +40,7 @@ class TableFixture : public ::testing::Test {
     Write("table.csv", std::string(TableHeader) + rows);
     ASSERT_TRUE(ReadDataTable(String::Copy(Path("table.csv"))));
   }
-  static const std::string& Console() { return CapturedConsole(); }
 
   TemporaryFolder folder{"fieldbus"};
+  ConsoleCapture console;
 };

@@ -1,9 +1,9 @@
-#include "fieldbus/gsdml_parser_test.h"
+#include "fieldbus/gsdml_parser_test_support.h"
 
 #include <set>
 #include <string_view>
 
-#include "fieldbus/text_parsing_test.h"
+#include "fieldbus/text_parsing_test_support.h"
 
 namespace {
 

@@ -1,10 +1,10 @@
-#include "fieldbus/gsd_parser_test.h"
+#include "fieldbus/gsd_parser_test_support.h"
 
 #include <algorithm>
 #include <sstream>
 #include <string_view>
 
-#include "fieldbus/text_parsing_test.h"
+#include "fieldbus/text_parsing_test_support.h"
 
 namespace {
 

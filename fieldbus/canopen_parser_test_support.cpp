@@ -1,9 +1,9 @@
-#include "fieldbus/canopen_parser_test.h"
+#include "fieldbus/canopen_parser_test_support.h"
 
 #include <cstdio>
 #include <set>
 
-#include "fieldbus/text_parsing_test.h"
+#include "fieldbus/text_parsing_test_support.h"
 
 namespace {
 

@@ -12,9 +12,9 @@
 #include <utility>
 #include <vector>
 
-#include "fieldbus/description_checks_test.h"
+#include "fieldbus/description_checks_test_support.h"
 #include "fieldbus/generate_fieldbus_files.h"
-#include "fieldbus/table_fixture_test.h"
+#include "fieldbus/table_fixture.h"
 #include "fieldbus/table_refusal.h"
 #include "testing/program_run.h"
 
