@@ -55,11 +55,11 @@ void PseudoTerminalLine::Leave(uint8_t byte, const LineSettings& sentWith) {
 void PseudoTerminalLine::Vanish() { terminal_.Close(); }
 
 void ServeInRealTime(PseudoTerminalLine& line, VirtualClock& clock, const volatile std::sig_atomic_t& stop,
-                     const std::function<void()>& eachTurn) {
+                     uint32_t speedup, const std::function<void()>& eachTurn) {
   using namespace std::chrono;
   auto start = steady_clock::now();
-  auto elapsed = [start] {
-    return static_cast<uint64_t>(duration_cast<microseconds>(steady_clock::now() - start).count());
+  auto elapsed = [start, speedup] {
+    return speedup * static_cast<uint64_t>(duration_cast<microseconds>(steady_clock::now() - start).count());
   };
   // Signals end the waits early; the longest wait bounds how late a stop is noticed otherwise.
   constexpr uint64_t LongestWait = 50'000;
@@ -68,7 +68,7 @@ void ServeInRealTime(PseudoTerminalLine& line, VirtualClock& clock, const volati
     clock.AdvanceTo(elapsed());
     uint64_t now = clock.Now();
     uint64_t next = clock.NextEventTime();
-    uint64_t wait = std::min(next > now ? next - now : 0, LongestWait);
+    uint64_t wait = std::min(next > now ? (next - now + speedup - 1) / speedup : 0, LongestWait);
     timespec timeout{static_cast<time_t>(wait / 1'000'000), static_cast<long>(wait % 1'000'000 * 1000)};
     pollfd request{line.Descriptor(), POLLIN, 0};
     int ready = ppoll(&request, 1, &timeout, nullptr);

@@ -47,6 +47,7 @@ class PseudoTerminalLine : public SimulatorLine {
 };
 
 // Serves until `stop` is set or the line vanishes; `eachTurn` runs whenever the
-// server wakes (after a signal, too).
+// server wakes (after a signal, too). The simulated time runs `speedup` times as fast
+// as real time: the line and every wait of the units.
 void ServeInRealTime(PseudoTerminalLine& line, VirtualClock& clock, const volatile std::sig_atomic_t& stop,
-                     const std::function<void()>& eachTurn);
+                     uint32_t speedup, const std::function<void()>& eachTurn);

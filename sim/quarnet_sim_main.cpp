@@ -1,6 +1,7 @@
 // quarnet-sim: a simulated weighing system on a pseudo-terminal.
 //
 //   quarnet-sim [--system FILE] --link PATH [--log FILE] [--fault FAULT]... [--dump FOLDER]
+//               [--speedup N]
 //
 // Makes PATH a link to the pseudo-terminal, prints "ready PATH", serves until SIGINT
 // or SIGTERM (or until a vanish fault closes the line) and removes PATH again.
@@ -34,6 +35,7 @@ void RequestDump(int) { dumpRequested = 1; }
 
 constexpr const char* Usage =
     "usage: quarnet-sim [--system FILE] --link PATH [--log FILE] [--fault FAULT]... [--dump FOLDER]\n"
+    "                   [--speedup N]\n"
     "  --system FILE  the units to simulate (default: the built-in demo system)\n"
     "  --link PATH    the link to the pseudo-terminal that Quarnet opens as its COM port\n"
     "  --log FILE     the traffic log: every request heard and reply sent, in hex\n"
@@ -50,6 +52,8 @@ constexpr const char* Usage =
     "                   flash[:RESULT]  the flash fails once (write result, read count 0xFF)\n"
     "                   swap[:COUNT]    read replies sent after the next one (0: every other)\n"
     "  --dump FOLDER  the units' files are written there on SIGHUP and at the end\n"
+    "  --speedup N    the simulated time runs N (1 to 100) times as fast as real time: the\n"
+    "                 line and every wait of the units (default 1)\n"
     "SIGUSR1 switches the unit on the port off and on; SIGUSR2 with its boot button held.\n";
 
 struct Options {
@@ -58,6 +62,7 @@ struct Options {
   std::string logFile;
   std::vector<FaultOrder> faults;
   std::string dumpFolder;
+  uint32_t speedup = 1;
 };
 
 [[noreturn]] void Fail(const std::string& message, int exitCode) {
@@ -97,6 +102,11 @@ Options ReadOptions(int argc, char** argv) {
       options.faults.push_back(order);
     } else if (option == "--dump") {
       options.dumpFolder = value;
+    } else if (option == "--speedup") {
+      char* end = nullptr;
+      unsigned long speedup = std::strtoul(value.c_str(), &end, 10);
+      if (value.empty() || *end != '\0' || speedup < 1 || speedup > 100) Fail("--speedup takes 1 to 100", 2);
+      options.speedup = static_cast<uint32_t>(speedup);
     } else {
       Fail("unknown option " + option, 2);
     }
@@ -158,7 +168,7 @@ int main(int argc, char** argv) {
       std::fprintf(stderr, "quarnet-sim: %s\n", problem.c_str());
     }
   };
-  ServeInRealTime(line, clock, stopRequested, [&simulator, &dump] {
+  ServeInRealTime(line, clock, stopRequested, options.speedup, [&simulator, &dump] {
     if (dumpRequested != 0) {
       dumpRequested = 0;
       dump();

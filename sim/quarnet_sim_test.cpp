@@ -88,6 +88,9 @@ TEST_F(QuarnetSimProgram, BadInputIsNamedAndEndsTheProgram) {
       {"--link x --colour red", "unknown option --colour"},
       {"--link", "--link needs a value"},
       {"--link x --fault explode", "fault 'explode'"},
+      {"--link x --speedup 0", "--speedup takes 1 to 100"},
+      {"--link x --speedup 8x", "--speedup takes 1 to 100"},
+      {"--link x --speedup 101", "--speedup takes 1 to 100"},
       {"--link x --system /nonexistent/system.ini", "cannot read /nonexistent/system.ini"},
       {"--link x --system " + folder.Path("bad.ini"), "line 3: Software: '6' is not a version"},
   };

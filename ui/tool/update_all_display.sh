@@ -8,7 +8,8 @@
 # simulator (vanish@N: the port goes away at the Nth reply) the run ends at the fatal
 # error that follows: the operator acknowledges it and the program's exit code is
 # passed on.
-# With SUMMARY_SHOT set, a picture of the closing message is taken there.
+# With SUMMARY_SHOT set, a picture of the closing message is taken there; with
+# SPEEDUP, the simulated system runs that many times as fast as real time.
 # Usage: update_all_display.sh QUARNET QUARNET-SIM CLOSE-TOOL SYSTEM WORK DUMP SCREENSHOT.png [FAULT]
 set -euo pipefail
 source "$(dirname "$0")/../../tools/lib.sh"
@@ -38,7 +39,8 @@ wait_for_display
 cp "$quarnet" "$work/quarnet"
 mkdir -p "$work/dev" "$dump"
 start_simulator "$work/sim.out" "$simulator" --system "$system" --link "$work/dev/com4" --dump "$dump" \
-  --log "$work/traffic.log" ${fault:+--fault "$fault"} || fail "the simulator did not start"
+  --log "$work/traffic.log" ${fault:+--fault "$fault"} ${SPEEDUP:+--speedup "$SPEEDUP"} ||
+  fail "the simulator did not start"
 mkdir -p "$work/locks"
 (cd "$work" && exec env VELANTORDEVDIR=dev VELANTORPORTLIST=COM4 VELANTORLOCKDIR=locks XDG_CONFIG_HOME="$work/config" \
   ./quarnet) \
