@@ -1,8 +1,5 @@
 #include "app/command_answers.h"
 
-#include <sys/ioctl.h>
-#include <unistd.h>
-
 #include <string>
 #include <string_view>
 
@@ -11,6 +8,7 @@
 #include "runtime/log.h"
 #include "runtime/message_box.h"
 #include "runtime/operation_progress.h"
+#include "runtime/process.h"
 #include "runtime/program_state.h"
 #include "runtime/stream.h"
 #include "ui/toolkit/console/console_thread.h"
@@ -75,7 +73,7 @@ int TerminalResponder(const String& text, const String& caption, int style) {
   bool proceed = answerYes;
   if (answerYes) {
     PutText(StandardOutput, "-- answered OK (--yes)\r\n");
-  } else if (isatty(0)) {
+  } else if (IsTerminal(0)) {
     proceed = TerminalSaysYes();
   } else {
     PutText(StandardOutput, "-- no terminal to ask on: refused (--yes answers OK)\r\n");
@@ -85,17 +83,16 @@ int TerminalResponder(const String& text, const String& caption, int style) {
 }
 
 // The terminal's width in columns, 80 when it does not say.
-size_t TerminalColumns() {
-  winsize size{};
-  if (ioctl(errorDescriptor, TIOCGWINSZ, &size) != 0 || size.ws_col == 0) return 80;
-  return size.ws_col;
+size_t TerminalWidth() {
+  int columns = TerminalColumns(errorDescriptor);
+  return columns > 0 ? static_cast<size_t>(columns) : 80;
 }
 
 // Within the terminal's width less one column: a line that reached the last column
 // would wrap, and the next rewrite would start a line too low. Never cut inside a
 // character's bytes.
 std::string_view FitToTerminal(std::string_view text) {
-  size_t room = TerminalColumns() - 1;
+  size_t room = TerminalWidth() - 1;
   if (text.size() <= room) return text;
   while (room > 0 && (static_cast<unsigned char>(text[room]) & 0xC0) == 0x80) --room;
   return text.substr(0, room);
@@ -131,7 +128,7 @@ void ShowProgressLines(const ProgressState& state, bool newActivity) {
 }  // namespace
 
 void ShowProgressOnTerminal() {
-  bool terminal = !quiet && isatty(errorDescriptor) == 1;
+  bool terminal = !quiet && IsTerminal(errorDescriptor);
   // The dots would break the line that shows the progress.
   ShowProgressDots(!terminal);
   // Quiet leaves results and errors alone.

@@ -6,7 +6,6 @@
 #include <string>
 #include <string_view>
 #include <vector>
-#include <unistd.h>
 
 #include "app/command_answers.h"
 #include "app/command_mode.h"
@@ -17,9 +16,10 @@
 #include "platform/tty_device.h"
 #include "runtime/clock.h"
 #include "runtime/command_line.h"
+#include "runtime/process.h"
 #include "runtime/program_state.h"
 #include "runtime/trace.h"
-#include "ui/toolkit/backends/fltk_backend.h"
+#include "ui/toolkit/backends/display_backend.h"
 #include "ui/toolkit/console/console_thread.h"
 
 namespace {
@@ -27,15 +27,6 @@ namespace {
 // A mistake in the command line, as sysexits.h numbers it: a script can tell it from
 // an operation that failed.
 constexpr int UsageExitCode = 64;
-
-// Item 0 is the program file itself, so that the log folder sits beside it however
-// the program was started.
-std::string ProgramPath(const char* argv0) {
-  char path[PATH_MAX];
-  ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
-  if (length <= 0) return argv0;
-  return std::string(path, static_cast<size_t>(length));
-}
 
 constexpr const char* UsageText =
     "Usage: quarnet [-d | -dd] [job file] [[COM]<port>]\n"
@@ -101,7 +92,7 @@ bool AnswerAtOnce(const CommandRequest& request, int& exitCode) {
     std::printf("Quarnet %d.%02dr%02d\n", MajorVersion, MinorVersion, Release);
   } else if (request.operation == Operation::Ports) {
     std::fputs(PortListText(request.json).c_str(), stdout);
-  } else if (OperationAsks(request.operation) && !request.yes && !isatty(0)) {
+  } else if (OperationAsks(request.operation) && !request.yes && !IsTerminal(0)) {
     // Refused before any port is opened: nobody could answer the question.
     std::fprintf(stderr,
                  "quarnet: %s asks before it changes the units, and there is no terminal to ask on; "
@@ -121,7 +112,7 @@ bool AnswerAtOnce(const CommandRequest& request, int& exitCode) {
 // An operation run from a shell opens no window.
 void InstallLinuxServices(bool windows) {
   InstallSerialDeviceOpener(OpenTtyDevice);
-  if (windows) InstallDisplayBackend(StartFltkBackend);
+  if (windows) InstallDisplayBackend(StartDisplayBackend);
 }
 
 }  // namespace
@@ -139,7 +130,9 @@ int main(int argc, char** argv) {
   InstallLinuxServices(window);
   std::vector<const char*> items;
   for (const std::string& item : request.rest) items.push_back(item.c_str());
-  std::string programPath = ProgramPath(argv[0]);
+  // Item 0 is the program file itself, so that the log folder sits beside it however
+  // the program was started.
+  std::string programPath = ProgramFile(argv[0]);
   SplitCommandLine(BuildCommandLine(programPath.c_str(), static_cast<int>(items.size()), items.data()).c_str());
   // Before the console, the log or a port: a port that is none must not become a search
   // of every port, nor a device the job file that the run would put in its place.

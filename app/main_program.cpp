@@ -1,10 +1,10 @@
 #include "app/main_program.h"
 
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 
 #include "app/command_mode.h"
+#include "app/stop_signals.h"
 #include "link/port_control.h"
 #include "platform/port_names.h"
 #include "runtime/clock.h"
@@ -56,7 +56,7 @@ void NumberThePathPort() {
   }
 }
 
-void RequestExit(int) {
+void RequestExit() {
   AnswerMessagesUnseen(true);
   ExitRequested = true;
 }
@@ -75,13 +75,7 @@ void InitialiseModules() {
   InitialiseWindowToolkit();
 }
 
-void InstallSignalHandlers() {
-  struct sigaction action = {};
-  action.sa_handler = RequestExit;
-  sigemptyset(&action.sa_mask);
-  sigaction(SIGINT, &action, nullptr);
-  sigaction(SIGTERM, &action, nullptr);
-}
+void InstallSignalHandlers() { InstallStopSignals(RequestExit); }
 
 void MainStopHandler() {
   PutText(StandardError, "\r\n-- stopped");

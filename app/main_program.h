@@ -24,5 +24,6 @@ void MainStopHandler();
 // Registered with atexit.
 void ExitHook();
 
-// SIGINT and SIGTERM set ExitRequested; every long loop polls it.
+// The operator's stops from outside (stop_signals.h) set ExitRequested; every long
+// loop polls it.
 void InstallSignalHandlers();

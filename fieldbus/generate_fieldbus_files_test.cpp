@@ -16,6 +16,7 @@
 #include "fieldbus/gsd_parser_test_support.h"
 #include "fieldbus/table_refusal.h"
 #include "fieldbus/table_fixture.h"
+#include "testing/special_files.h"
 
 namespace {
 
@@ -287,7 +288,7 @@ TEST_F(GenerateFieldbusFilesTest, ALinkOrAFifoInTheWayIsLeftAsItIs) {
   EXPECT_EQ(Read("victim.txt"), "keep");
   EXPECT_FALSE(Canopen().sections.empty());
 
-  ASSERT_EQ(mkfifo(Path(std::string(Stem) + " Profinet.xml.fifo").c_str(), 0600), 0);
+  if (!MakeFifo(Path(std::string(Stem) + " Profinet.xml.fifo"))) GTEST_SKIP() << "no FIFOs on this system";
   std::filesystem::remove(Path(std::string(Stem) + " Profinet.xml"));
   std::filesystem::rename(Path(std::string(Stem) + " Profinet.xml.fifo"), Path(std::string(Stem) + " Profinet.xml"));
   std::string before = Output(" Profibus.gsd");

@@ -69,7 +69,7 @@ TEST_F(UnitTransfers, EachSaysWhatItDidAndNamesTheFilesItWrote) {
     EXPECT_EQ(result.done, c.done);
     EXPECT_EQ(std::string(result.message.View()).rfind(c.message, 0), 0u) << result.message.View();
     std::vector<std::string> files;
-    for (const String& name : result.files) files.push_back(fs::path(std::string(name.View())).filename());
+    for (const String& name : result.files) files.push_back(fs::path(std::string(name.View())).filename().string());
     EXPECT_EQ(files, c.files);
     for (const String& name : result.files) EXPECT_GT(fs::file_size(std::string(name.View())), 0u) << name.View();
     // The unit and the activity first, the milestones in between, the end last.

@@ -1,9 +1,6 @@
 #include "runtime/buffered_file.h"
 
-#include <cerrno>
 #include <cstring>
-#include <fcntl.h>
-#include <unistd.h>
 
 #include "runtime/console_streams.h"
 #include "runtime/files.h"
@@ -31,12 +28,12 @@ void WriteBuffer(BufferedFile* file) {
 }
 
 // failureText nullptr: a quiet opener. Owner-only unless a mode is given.
-int OpenBuffered(BufferedFile*& file, const String& name, int flags, const char* failureText, mode_t mode = 0600) {
+int OpenBuffered(BufferedFile*& file, const String& name, FileOpening opening, const char* failureText,
+                 int mode = 0600) {
   file = nullptr;
-  int descriptor = open(NativeName(name).Data(), flags | O_CLOEXEC, mode);
+  int descriptor = OpenDescriptor(name, opening, mode);
   if (descriptor < 0) {
-    int error = errno;
-    SetLastOsError(error);
+    int error = LastOsErrorNumber();
     if (failureText != nullptr) {
       PutText(StandardError, "\r\n");
       PutText(StandardError, failureText);
@@ -50,41 +47,40 @@ int OpenBuffered(BufferedFile*& file, const String& name, int flags, const char*
   file->descriptor = descriptor;
   std::string_view kept = name.View().substr(0, sizeof file->name - 1);
   std::memcpy(file->name, kept.data(), kept.size());
-  file->writing = (flags & O_ACCMODE) != O_RDONLY;
+  file->writing = opening != FileOpening::Read;
   if (!file->writing) FillBuffer(file);
   return 0;
 }
 
-constexpr int CreateFlags = O_WRONLY | O_CREAT | O_TRUNC;
 
 }  // namespace
 
 int FileCreate(BufferedFile*& file, const String& name) {
-  return OpenBuffered(file, name, CreateFlags, "Cannot create file: ");
+  return OpenBuffered(file, name, FileOpening::CreateOrTruncate, "Cannot create file: ");
 }
 
 int FileAppend(BufferedFile*& file, const String& name) {
-  return OpenBuffered(file, name, O_WRONLY | O_CREAT | O_APPEND, "Cannot open file for append: ");
+  return OpenBuffered(file, name, FileOpening::Append, "Cannot open file for append: ");
 }
 
 int FileOpen(BufferedFile*& file, const String& name) {
-  return OpenBuffered(file, name, O_RDONLY, "Cannot open file: ");
+  return OpenBuffered(file, name, FileOpening::Read, "Cannot open file: ");
 }
 
 int FileCreateQuietly(BufferedFile*& file, const String& name) {
-  return OpenBuffered(file, name, CreateFlags, nullptr);
+  return OpenBuffered(file, name, FileOpening::CreateOrTruncate, nullptr);
 }
 
 int FileCreateDocument(BufferedFile*& file, const String& name) {
-  return OpenBuffered(file, name, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW, nullptr, 0666);
+  return OpenBuffered(file, name, FileOpening::CreateHere, nullptr, 0666);
 }
 
 int FileCreateNew(BufferedFile*& file, const String& name) {
-  return OpenBuffered(file, name, O_WRONLY | O_CREAT | O_EXCL, nullptr);
+  return OpenBuffered(file, name, FileOpening::CreateNew, nullptr);
 }
 
 int FileOpenQuietly(BufferedFile*& file, const String& name) {
-  return OpenBuffered(file, name, O_RDONLY, nullptr);
+  return OpenBuffered(file, name, FileOpening::Read, nullptr);
 }
 
 void FilePutByte(BufferedFile* file, uint8_t c) {
@@ -112,10 +108,8 @@ bool FileClose(BufferedFile*& file) {
   if (file->writing) WriteBuffer(file);
   bool good = !file->failed;
   // A file system may report a write error only at the close.
-  if (close(file->descriptor) != 0 && file->writing) {
-    SetLastOsError(errno);
-    good = false;
-  }
+  if (file->writing) good = CloseWritten(file->descriptor) && good;
+  else CloseDescriptor(file->descriptor);
   FreeRecord(file);
   file = nullptr;
   return good;

@@ -1,13 +1,13 @@
 #include "runtime/console_pipes.h"
 
-#include <cerrno>
 #include <cstdint>
 #include <system_error>
 #include <thread>
-#include <unistd.h>
 
 #include "runtime/console_streams.h"
+#include "runtime/files.h"
 #include "runtime/message_box.h"
+#include "runtime/process.h"
 #include "runtime/trace.h"
 
 namespace {
@@ -22,20 +22,19 @@ void ReadPipe(int readEnd, const char* name) {
   Trace("%s Started", name);
   uint8_t buffer[ReadSize];
   for (;;) {
-    ssize_t length = read(readEnd, buffer, sizeof buffer);
+    int length = ReadBytes(readEnd, buffer, sizeof buffer);
     if (length == 0) {
       Trace("%s EOF", name);
       break;
     }
     if (length < 0) {
-      if (errno == EINTR) continue;
       Trace("%s read error", name);
-      close(readEnd);
+      CloseDescriptor(readEnd);
       return;
     }
-    for (ssize_t i = 0; i < length; ++i) PipeCharFilter(buffer[i]);
+    for (int i = 0; i < length; ++i) PipeCharFilter(buffer[i]);
   }
-  close(readEnd);
+  CloseDescriptor(readEnd);
   Trace("%s Stopped", name);
 }
 
@@ -46,17 +45,17 @@ bool Fail(const String& text) {
 
 bool StartPipe(int descriptor, std::thread& reader, const char* name) {
   int ends[2];
-  if (pipe(ends) != 0) return Fail("Create pipe failed!");
-  if (dup2(ends[1], descriptor) < 0) {
-    close(ends[0]);
-    close(ends[1]);
+  if (!MakePipe(ends)) return Fail("Create pipe failed!");
+  if (!RedirectDescriptor(ends[1], descriptor)) {
+    CloseDescriptor(ends[0]);
+    CloseDescriptor(ends[1]);
     return Fail("Create pipe failed!");
   }
-  close(ends[1]);
+  CloseDescriptor(ends[1]);
   try {
     reader = std::thread(ReadPipe, ends[0], name);
   } catch (const std::system_error&) {
-    close(ends[0]);
+    CloseDescriptor(ends[0]);
     return Fail(descriptor == 1 ? String("Create StdOut thread failed!") : String("Create StdErr thread failed!"));
   }
   return true;

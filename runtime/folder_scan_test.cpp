@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "runtime/files.h"
+#include "testing/special_files.h"
 #include "testing/temporary_folder.h"
 
 namespace {
@@ -36,7 +37,7 @@ class FolderScanTest : public ::testing::Test {
     folder.Write("cc.txt", "");
     folder.Write("README", "");
     std::filesystem::create_directory(folder.Path("sub.log"));
-    mkfifo(folder.Path("pipe.log").c_str(), 0600);
+    MakeFifo(folder.Path("pipe.log"));
   }
 
   // Every entry of a scan, sorted by name (the system gives no order). Folder sizes

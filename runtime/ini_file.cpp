@@ -1,6 +1,5 @@
 #include "runtime/ini_file.h"
 
-#include <sys/stat.h>
 
 #include <cerrno>
 #include <cstdlib>
@@ -77,11 +76,12 @@ struct RewriteResult {
 // replaced by a file.
 enum class Standing { Missing, Regular, Other };
 
-Standing StandingOf(const String& fileName, mode_t& mode) {
-  struct stat status {};
-  if (stat(NativeName(fileName).Data(), &status) != 0) return Standing::Missing;
-  mode = status.st_mode & 07777;
-  return S_ISREG(status.st_mode) ? Standing::Regular : Standing::Other;
+Standing StandingOf(const String& fileName, int& mode) {
+  FileKind kind = KindOfFile(fileName);
+  if (kind == FileKind::Missing) return Standing::Missing;
+  if (kind != FileKind::Regular) return Standing::Other;
+  mode = FileMode(fileName);
+  return Standing::Regular;
 }
 
 RewriteResult NotAFile(const String& fileName) {
@@ -92,7 +92,7 @@ RewriteResult NotAFile(const String& fileName) {
 }
 
 RewriteResult Rewrite(const String& fileName, const String& key, const String* value, bool quiet) {
-  mode_t mode = PrivateMode;
+  int mode = PrivateMode;
   Standing standing = StandingOf(fileName, mode);
   if (standing == Standing::Other) return NotAFile(fileName);
   if (standing == Standing::Missing && value == nullptr) return {0, false, String()};
@@ -115,10 +115,10 @@ RewriteResult Rewrite(const String& fileName, const String& key, const String* v
   // readable to it.
   FileReplacement replacement;
   String fault;
-  if (!BeginReplacement(fileName, static_cast<int>(mode), replacement, fault)) {
+  if (!BeginReplacement(fileName, mode, replacement, fault)) {
     return {LastOsErrorNumber() != 0 ? LastOsErrorNumber() : EINVAL, false, fault};
   }
-  fchmod(replacement.descriptor, mode);
+  SetFileMode(replacement.descriptor, mode);
   if (!WriteReplacement(replacement, content.text.data(), content.text.size(), fault)) {
     AbandonReplacement(replacement);
     return {EIO, false, fault};
@@ -138,7 +138,7 @@ String Text(int64_t value) {
 
 String ReadIni(const String& fileName, const String& key) {
   String value;
-  mode_t mode = 0;
+  int mode = 0;
   Standing standing = StandingOf(fileName, mode);
   if (standing == Standing::Missing) return value;
   if (standing == Standing::Other) FatalError(NotAFile(fileName).fault);
@@ -213,7 +213,7 @@ void WriteIniBytes(const String& fileName, const String& key, const String& byte
 String ReadIniQuietly(const String& fileName, const String& key) {
   String value;
   BufferedFile* file = nullptr;
-  mode_t mode = 0;
+  int mode = 0;
   if (StandingOf(fileName, mode) != Standing::Regular || FileOpenQuietly(file, fileName) != 0) return value;
   FindValue(file, key, value);
   FileClose(file);

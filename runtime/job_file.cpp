@@ -1,25 +1,14 @@
 #include "runtime/job_file.h"
 
 #include <cerrno>
-#include <cstring>
-#include <fcntl.h>
 #include <string_view>
-#include <sys/stat.h>
-#include <unistd.h>
+
+#include "runtime/files.h"
 
 namespace {
 
 // A job file holds a few lines; a larger file is some other program's data.
 constexpr size_t LargestJobFile = size_t{1} << 20;
-
-const char* KindOf(mode_t mode) {
-  if (S_ISCHR(mode)) return "a character device";
-  if (S_ISBLK(mode)) return "a block device";
-  if (S_ISFIFO(mode)) return "a FIFO";
-  if (S_ISSOCK(mode)) return "a socket";
-  if (S_ISDIR(mode)) return "a folder";
-  return "no plain file";
-}
 
 bool Refuse(const std::string& name, const std::string& why, std::string& refusal) {
   refusal = "job file " + name + " " + why + "; it is left as it is";
@@ -66,17 +55,15 @@ int FirstForeignLine(std::string_view text) {
 
 // O_NONBLOCK: should the name have become a FIFO since it was looked at, the open does
 // not wait for a writer.
-bool ReadWhole(const std::string& name, std::string& text) {
-  int descriptor = open(name.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+bool ReadWhole(const String& name, std::string& text) {
+  int descriptor = OpenDescriptor(name, FileOpening::ReadNoWait);
   if (descriptor < 0) return false;
   char buffer[65536];
-  ssize_t got;
-  while ((got = read(descriptor, buffer, sizeof buffer)) > 0 && text.size() <= LargestJobFile) {
+  int got;
+  while ((got = ReadBytes(descriptor, buffer, sizeof buffer)) > 0 && text.size() <= LargestJobFile) {
     text.append(buffer, static_cast<size_t>(got));
   }
-  int error = errno;
-  close(descriptor);
-  errno = error;
+  CloseDescriptor(descriptor);
   return got == 0 || text.size() > LargestJobFile;
 }
 
@@ -84,23 +71,22 @@ bool ReadWhole(const std::string& name, std::string& text) {
 
 bool CheckJobFile(const std::string& name, std::string& refusal) {
   if (name.empty()) return true;
-  struct stat status;
-  if (stat(name.c_str(), &status) != 0) {
+  String path = String::Copy(name);
+  FileKind kind = KindOfFile(path);
+  if (kind == FileKind::Missing) {
     // A link to nothing is as good as missing: the write puts the file where the link is.
-    if (errno == ENOENT) return true;
-    return Refuse(name, std::string("cannot be examined: ") + std::strerror(errno), refusal);
+    if (LastOsErrorNumber() == ENOENT) return true;
+    return Refuse(name, std::string("cannot be examined: ") + std::string(LastOsError().View()), refusal);
   }
-  if (!S_ISREG(status.st_mode)) {
-    struct stat link;
-    bool linked = lstat(name.c_str(), &link) == 0 && S_ISLNK(link.st_mode);
-    return Refuse(name, std::string(linked ? "is a link to " : "is ") + KindOf(status.st_mode) + ", not an INI file",
+  if (kind != FileKind::Regular) {
+    bool linked = KindOfFile(path, false) == FileKind::Link;
+    return Refuse(name, std::string(linked ? "is a link to " : "is ") + FileKindText(kind) + ", not an INI file",
                   refusal);
   }
-  if (static_cast<size_t>(status.st_size) > LargestJobFile) {
-    return Refuse(name, "is not an INI file (larger than 1 MiB)", refusal);
-  }
   std::string text;
-  if (!ReadWhole(name, text)) return Refuse(name, std::string("cannot be read: ") + std::strerror(errno), refusal);
+  if (!ReadWhole(path, text)) {
+    return Refuse(name, std::string("cannot be read: ") + std::string(LastOsError().View()), refusal);
+  }
   if (text.size() > LargestJobFile) return Refuse(name, "is not an INI file (larger than 1 MiB)", refusal);
   if (!IsText(text)) return Refuse(name, "is not an INI file (it holds binary bytes)", refusal);
   if (int line = FirstForeignLine(text); line != 0) {

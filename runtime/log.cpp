@@ -2,10 +2,8 @@
 
 #include <cerrno>
 #include <cstdlib>
-#include <pwd.h>
 #include <set>
 #include <string>
-#include <unistd.h>
 
 #include "runtime/buffered_file.h"
 #include "runtime/check.h"
@@ -18,6 +16,7 @@
 #include "runtime/operation_progress.h"
 #include "runtime/operator_stop.h"
 #include "runtime/path.h"
+#include "runtime/process.h"
 #include "runtime/program_state.h"
 #include "runtime/user_folders.h"
 
@@ -72,16 +71,13 @@ String UserName() {
     String value = GetEnvironment(String::Constant(variable));
     if (!value.Empty()) return value;
   }
-  passwd* account = getpwuid(geteuid());
-  return account != nullptr ? String::Copy(account->pw_name) : String();
+  return AccountName();
 }
 
 String HostName() {
   String value = GetEnvironment("COMPUTERNAME");
   if (!value.Empty()) return value;
-  char name[256] = {};
-  if (gethostname(name, sizeof name - 1) != 0) return String();
-  return String::Copy(name);
+  return ComputerName();
 }
 
 // Whole on one line, however long: an operator copies it from the terminal, and a path

@@ -1,43 +1,19 @@
 #include "runtime/log.h"
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <string>
 
 #include "runtime/console_streams.h"
 #include "runtime/ini_file.h"
+#include "runtime/log_folder_fixture.h"
 #include "runtime/program_state.h"
-#include "runtime/virtual_clock.h"
-#include "testing/console_capture.h"
 #include "testing/saved_variable.h"
-#include "testing/temporary_folder.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-
-LocalDateTime Date(int year, int month, int day) {
-  return LocalDateTime{static_cast<int8_t>(year - 2000), static_cast<int8_t>(month),
-                       static_cast<int8_t>(day), 12, 0, 0};
-}
-
-class LogFolder : public ::testing::Test {
- protected:
-  void SetUp() override { InstallClock(&clock); }
-  void TearDown() override {
-    CloseLog();
-    InstallClock(nullptr);
-  }
-  void Touch(const std::string& name) { folder.Write(name, "x"); }
-  bool Exists(const std::string& name) { return fs::exists(folder.Path(name)); }
-
-  TemporaryFolder folder{"log"};
-  VirtualClock clock;
-  ConsoleCapture console;
-};
 
 TEST(LogNames, OldFilesByMonthRule) {
   struct Case {
@@ -106,27 +82,6 @@ TEST_F(LogFolder, CleanUpOnlyFromDay22AndNotUnderAnotherCopysLock) {
   EXPECT_TRUE(Exists("2026-02-01 00-00-00.log"));
   EXPECT_FALSE(Exists("Cleanup.lck"));
   EXPECT_TRUE(console.Said("Deleting old log file: " + folder.Path("2026-01-10 10-00-00.log") + "\r\n"));
-}
-
-// A file the clean-up may not delete used to make it scan for ever.
-TEST_F(LogFolder, CleanUpPassesOverFilesItCannotDelete) {
-  if (geteuid() != 0) GTEST_SKIP() << "needs root to act as another user";
-  Touch("2026-01-10 10-00-00.log");
-  Touch("2026-01-11 10-00-00.log");
-  chmod(folder.Path().c_str(), 01777);  // sticky: another user may add files but not delete ours
-  std::string name = folder.Path();
-  EXPECT_EXIT(
-      {
-        dup2(2, 1);
-        InstallConsoleSink(nullptr);
-        if (setuid(65534) != 0) std::exit(3);
-        CleanUpLogs(String::Copy(name), Date(2026, 5, 25));
-        FlushStandardStreams();
-        std::exit(fs::exists(name + "/Cleanup.lck") ? 4 : 0);
-      },
-      ::testing::ExitedWithCode(0),
-      "Cannot delete old log file: .*Operation not permitted.*"
-      "Cannot delete old log file: .*Operation not permitted");
 }
 
 TEST_F(LogFolder, HeaderAndLineStamps) {

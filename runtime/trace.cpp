@@ -4,12 +4,11 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
-#include <fcntl.h>
 #include <mutex>
-#include <sys/syscall.h>
-#include <unistd.h>
 
 #include "runtime/clock.h"
+#include "runtime/files.h"
+#include "runtime/process.h"
 
 namespace {
 
@@ -22,10 +21,10 @@ void SendToDebugger(const char* text, size_t length) {
   static int descriptor = [] {
     const char* name = std::getenv("QUARNET_TRACE");
     if (name == nullptr || *name == '\0') return -1;
-    return open(name, O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0600);
+    return OpenDescriptor(String::Copy(name), FileOpening::Append);
   }();
   if (descriptor < 0) return;
-  [[maybe_unused]] ssize_t written = write(descriptor, text, length);
+  WriteBytes(descriptor, text, static_cast<int>(length));
 }
 
 void FlushDebugLine() {
@@ -51,7 +50,7 @@ void Trace(const char* format, ...) {
   char line[512];
   int head = std::snprintf(line, sizeof line, "%.6d TID=%d ",
                            static_cast<int>(AccumulatedClock() % 1'000'000),
-                           static_cast<int>(syscall(SYS_gettid)));
+                           ThreadId());
   va_list arguments;
   va_start(arguments, format);
   int body = std::vsnprintf(line + head, sizeof line - head - 2, format, arguments);

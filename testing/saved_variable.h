@@ -7,6 +7,8 @@
 #include <string>
 #include <utility>
 
+#include "testing/environment.h"
+
 class SavedVariable {
  public:
   explicit SavedVariable(std::string name) : name_(std::move(name)) {
@@ -15,14 +17,14 @@ class SavedVariable {
   // Saved, then set to `value` for the test.
   SavedVariable(std::string name, const std::string& value) : SavedVariable(std::move(name)) { Set(value); }
   ~SavedVariable() {
-    if (saved_) setenv(name_.c_str(), saved_->c_str(), 1);
-    else unsetenv(name_.c_str());
+    if (saved_) SetVariable(name_, *saved_);
+    else UnsetVariable(name_);
   }
   SavedVariable(const SavedVariable&) = delete;
   SavedVariable& operator=(const SavedVariable&) = delete;
 
-  void Set(const std::string& value) const { setenv(name_.c_str(), value.c_str(), 1); }
-  void Unset() const { unsetenv(name_.c_str()); }
+  void Set(const std::string& value) const { SetVariable(name_, value); }
+  void Unset() const { UnsetVariable(name_); }
 
  private:
   std::string name_;

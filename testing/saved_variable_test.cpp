@@ -17,9 +17,9 @@ std::optional<std::string> Value() {
 
 void Put(const std::optional<std::string>& value) {
   if (value)
-    setenv(Name, value->c_str(), 1);
+    SetVariable(Name, value->c_str());
   else
-    unsetenv(Name);
+    UnsetVariable(Name);
 }
 
 // Whatever the test did with the variable, it is as it was before: set (an empty
@@ -49,7 +49,7 @@ TEST(SavedVariable, PutsBackWhatWasThere) {
       {"set by hand",
        [] {
          SavedVariable saved(Name);
-         setenv(Name, "by hand", 1);
+         SetVariable(Name, "by hand");
        }},
   };
   for (const std::optional<std::string>& before :
@@ -60,7 +60,7 @@ TEST(SavedVariable, PutsBackWhatWasThere) {
       EXPECT_EQ(Value(), before) << before.value_or("(not set)") << ", " << change.what;
     }
   }
-  unsetenv(Name);
+  UnsetVariable(Name);
 }
 
 }  // namespace

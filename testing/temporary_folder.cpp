@@ -1,21 +1,28 @@
 #include "testing/temporary_folder.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <sstream>
 #include <system_error>
 
 namespace fs = std::filesystem;
 
 TemporaryFolder::TemporaryFolder(const std::string& purpose) {
-  std::string pattern = "/tmp/quarnet-" + purpose + "-XXXXXX";
-  if (mkdtemp(pattern.data()) == nullptr) {
-    throw std::system_error(errno, std::generic_category(), "cannot make " + pattern);
+  // A name nobody else holds: made afresh, never one that exists already.
+  std::random_device random;
+  std::error_code error;
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    fs::path folder = fs::temp_directory_path() / ("quarnet-" + purpose + "-" + std::to_string(random() % 1000000000));
+    if (fs::create_directory(folder, error)) {
+      fs::permissions(folder, fs::perms::owner_all, fs::perm_options::replace, error);
+      path_ = folder.generic_string();
+      return;
+    }
   }
-  path_ = pattern;
+  throw std::system_error(error ? error : std::make_error_code(std::errc::file_exists),
+                          "cannot make a temporary folder for " + purpose);
 }
 
 TemporaryFolder::~TemporaryFolder() {

@@ -107,7 +107,7 @@ TEST_F(DownloadImages, PlaceholdersHaveTheLayoutOfTheDeliveredImages) {
 
 TEST_F(DownloadImages, TheFolderIsNamedByTheEnvironmentElseItIsThePackagesOrBesideTheProgram) {
   EXPECT_EQ(ImageFolder().View(), QUARNET_IMAGE_FOLDER);
-  unsetenv("VELANTORIMAGEDIR");
+  UnsetVariable("VELANTORIMAGEDIR");
   TemporaryFolder prefix("prefix");
   fs::create_directories(prefix.Path("build"));
   fs::create_directories(prefix.Path("usr/share/quarnet"));

@@ -3,7 +3,6 @@
 #pragma once
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <string>
 #include <string_view>
@@ -16,7 +15,7 @@
 class PlaceholderImages : public ::testing::Test {
  protected:
   void SetUp() override {
-    setenv("VELANTORIMAGEDIR", QUARNET_IMAGE_FOLDER, 1);
+    SetVariable("VELANTORIMAGEDIR", QUARNET_IMAGE_FOLDER);
     DebugOn = true;
   }
   void TearDown() override { DebugOn = false; }

@@ -18,7 +18,7 @@ class ScriptedLoader : public ScriptedUnit {
  protected:
   void SetUp() override {
     ScriptedUnit::SetUp();
-    setenv("VELANTORIMAGEDIR", QUARNET_IMAGE_FOLDER, 1);
+    SetVariable("VELANTORIMAGEDIR", QUARNET_IMAGE_FOLDER);
     ResetProtocolState();
   }
 

@@ -1,5 +1,6 @@
 // Whole systems updated against the simulator in virtual time: which units are listed
 // and in what order, what each gets, and how the run ends.
+#include "testing/environment.h"
 #include "update/system_update.h"
 
 #include <gtest/gtest.h>
@@ -176,7 +177,7 @@ TEST_F(SystemUpdateDeathTest, AMissingOrDamagedFileStopsTheRunBeforeAnyUnitIsCha
     } else {
       fs::remove(images.Path(c.file));
     }
-    setenv("VELANTORIMAGEDIR", images.Path().c_str(), 1);
+    SetVariable("VELANTORIMAGEDIR", images.Path().c_str());
     Start(Kr5(5, "6.08r12", "Attached = yes\n") +
           "[unit 12]\nCard = 653\nSoftware = 6.08r12\nBootLoaderVersion = 3\nBootLoaderRelease = 18\n"
           "UnitFlags = 0x01\n");

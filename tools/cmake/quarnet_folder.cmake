@@ -6,7 +6,8 @@
 # which links the library and what else its tests use (TEST_LINKS); its *_benchmark.cpp
 # files join the one benchmark program. Its *_test_support.cpp files, what other
 # folders' tests use of it too, form <library>_test_support, which its test program
-# links. EXCLUDE names the folder's own programs.
+# links. EXCLUDE names the folder's own programs. A file whose name ends in _linux or
+# _win32 (before _test, if it is a test) is built for that system only.
 function(quarnet_folder library)
   cmake_parse_arguments(PARSE_ARGV 1 arg "" "" "LINKS;TEST_LINKS;EXCLUDE")
   file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
@@ -14,6 +15,14 @@ function(quarnet_folder library)
   file(GLOB benchmarks CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*_benchmark.cpp)
   file(GLOB support CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*_test_support.cpp)
   list(TRANSFORM arg_EXCLUDE PREPEND ${CMAKE_CURRENT_SOURCE_DIR}/)
+  if(WIN32)
+    set(other_system _linux)
+  else()
+    set(other_system _win32)
+  endif()
+  foreach(list sources tests benchmarks support)
+    list(FILTER ${list} EXCLUDE REGEX "${other_system}(_test|_benchmark|_test_support)?\\.cpp$")
+  endforeach()
   list(REMOVE_ITEM sources ${tests} ${benchmarks} ${support} ${arg_EXCLUDE})
   if(sources)
     add_library(${library} STATIC ${sources})

@@ -1,5 +1,6 @@
 // Update All and Save System Logs as the operator uses them, against the simulated
 // system in virtual time.
+#include "testing/environment.h"
 #include "ui/tool/system_commands.h"
 
 #include <gtest/gtest.h>
@@ -31,7 +32,7 @@ class SystemCommands : public ToolWindow {
   }
   void Start(const std::string& text) {
     AttachSystem(1, text);
-    setenv("VELANTORPORTLIST", "1", 1);
+    SetVariable("VELANTORPORTLIST", "1");
     OpenMainWindow();
     ASSERT_EQ(Text(Form().connectButton.window), "Disconnect");
     TakeShownMessageBoxes();

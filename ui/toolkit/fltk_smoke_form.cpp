@@ -11,7 +11,7 @@
 #include "runtime/clock.h"
 #include "runtime/console_streams.h"
 #include "runtime/program_state.h"
-#include "ui/toolkit/backends/fltk_backend.h"
+#include "ui/toolkit/backends/display_backend.h"
 #include "ui/toolkit/console/console_thread.h"
 #include "ui/toolkit/console/console_window.h"
 #include "ui/toolkit/controls/std_controls.h"
@@ -84,7 +84,7 @@ int main() {
   std::signal(SIGTERM, [](int) { ExitRequested = true; });
   StartTraceClock();
   scriptOutput = dup(1);
-  InstallDisplayBackend(StartFltkBackend);
+  InstallDisplayBackend(StartDisplayBackend);
   if (!StartConsole(ConsoleTitle)) return ExitCode;
   ShowConsole(SW_SHOWNORMAL);
   WriteColouredLog();

@@ -1,4 +1,4 @@
-#include "ui/toolkit/backends/fltk_backend.h"
+#include "ui/toolkit/backends/display_backend.h"
 
 #include <FL/Fl.H>
 #include <FL/Fl_Window.H>
@@ -302,7 +302,7 @@ extern "C" const char* __lsan_default_suppressions() {
   return "leak:libfontconfig.so\nleak:libX11.so\nleak:libXft.so\nleak:libfltk.so\n";
 }
 
-std::unique_ptr<WindowBackend> StartFltkBackend() {
+std::unique_ptr<WindowBackend> StartDisplayBackend() {
   auto backend = std::make_unique<FltkBackend>();
   if (!backend->Start()) return nullptr;
   return backend;

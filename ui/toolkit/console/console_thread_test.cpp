@@ -10,6 +10,7 @@
 #include "runtime/console_buffer.h"
 #include "runtime/console_pipes.h"
 #include "runtime/console_streams.h"
+#include "runtime/process.h"
 #include "runtime/program_state.h"
 #include "ui/toolkit/console/console_window.h"
 
@@ -21,7 +22,7 @@ TEST(ConsoleThread, TakesTheConsoleCharactersAndThePipesAndEchoesThemOnTheHeadle
   ResetConsole();
   // The echo goes to the standard output the console found at its start: a pipe here.
   int echoEnds[2];
-  ASSERT_EQ(pipe(echoEnds), 0);
+  ASSERT_TRUE(MakePipe(echoEnds));
   int savedOutput = dup(1), savedError = dup(2);
   dup2(echoEnds[1], 1);
   close(echoEnds[1]);

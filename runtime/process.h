@@ -1,0 +1,28 @@
+// What the program asks of the system about itself: its file, its process and
+// thread numbers, the account and computer it runs on, and the pipes its console
+// reads. process_linux.cpp and process_win32.cpp stand behind it.
+#pragma once
+
+#include <string>
+
+#include "runtime/string.h"
+
+int ProcessId();
+// The system's number for the calling thread, as a debugger shows it.
+int ThreadId();
+// Who runs the program and where; empty when the system does not say.
+String AccountName();
+String ComputerName();
+// The program file, absolute, however the program was started; `argv0` when the
+// system cannot tell.
+std::string ProgramFile(const char* argv0);
+
+// The descriptor is a terminal (a console window on Windows) a person types at.
+bool IsTerminal(int descriptor);
+// The width of the terminal behind the descriptor in columns; 0 when it does not say.
+int TerminalColumns(int descriptor);
+
+// A pipe: ends[0] reads what ends[1] writes. False when none can be made.
+bool MakePipe(int ends[2]);
+// Makes `descriptor` a second name for `from` (standard output into a pipe).
+bool RedirectDescriptor(int from, int descriptor);

@@ -1,0 +1,43 @@
+#include <fcntl.h>
+#include <io.h>
+
+#include "runtime/process.h"
+#include "runtime/windows_api.h"
+#include "runtime/windows_text.h"
+
+int ProcessId() { return static_cast<int>(GetCurrentProcessId()); }
+
+int ThreadId() { return static_cast<int>(GetCurrentThreadId()); }
+
+String AccountName() {
+  wchar_t name[257];
+  DWORD length = sizeof name / sizeof name[0];
+  return GetUserNameW(name, &length) && length > 0 ? Utf8Text(std::wstring_view(name, length - 1)) : String();
+}
+
+String ComputerName() {
+  wchar_t name[MAX_COMPUTERNAME_LENGTH + 1];
+  DWORD length = sizeof name / sizeof name[0];
+  return GetComputerNameW(name, &length) ? Utf8Text(std::wstring_view(name, length)) : String();
+}
+
+std::string ProgramFile(const char* argv0) {
+  std::wstring path(32768, L'\0');
+  DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+  if (length == 0 || length >= path.size()) return argv0;
+  return std::string(Utf8Text(std::wstring_view(path.data(), length)).View());
+}
+
+bool IsTerminal(int descriptor) { return _isatty(descriptor) != 0; }
+
+int TerminalColumns(int descriptor) {
+  CONSOLE_SCREEN_BUFFER_INFO console;
+  auto handle = reinterpret_cast<HANDLE>(_get_osfhandle(descriptor));
+  if (!GetConsoleScreenBufferInfo(handle, &console)) return 0;
+  return console.srWindow.Right - console.srWindow.Left + 1;
+}
+
+// The size the console's reader was written for.
+bool MakePipe(int ends[2]) { return _pipe(ends, 4096, _O_BINARY | _O_NOINHERIT) == 0; }
+
+bool RedirectDescriptor(int from, int descriptor) { return _dup2(from, descriptor) == 0; }

@@ -1,0 +1,3 @@
+#include "testing/special_files.h"
+
+bool MakeFifo(const std::string&) { return false; }
