@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string_view>
 
 #include "runtime/string.h"
 
@@ -64,6 +65,9 @@ enum PortError : int {
 PortError LastPortError();
 int LastPortErrorNumber();  // the system's own error number
 void SetLastPortError(PortError error, int systemErrorNumber);
+// As above, with the system's own wording of the failure taken where it happened:
+// Windows numbers its errors apart from the C library, whose strerror cannot word them.
+void SetLastPortError(PortError error, int systemErrorNumber, std::string_view systemText);
 // "Error: " and the system's text for LastPortErrorNumber().
 String PortErrorText();
 
