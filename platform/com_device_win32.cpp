@@ -31,6 +31,8 @@ constexpr size_t WriteSlots = 4;
 // Where the driver's character events do not come (Wine emulates them by polling, and
 // may not), the wait for input still looks at the input queue this often.
 constexpr DWORD InputPollMs = 10;
+// A read of bytes already queued ends at once; this bounds it where it does not.
+constexpr DWORD ReadCompletionMs = 100;
 
 // "\\.\COM3" -> "The system cannot find the file specified": the system's own text, as
 // the operator's messages quote it after "Error: ", without its closing full stop.
@@ -251,9 +253,13 @@ bool ComDevice::Configure(const LineSettings& line) {
 }
 
 // Writes under way end aborted; they are retired at once, their bytes dropped with the
-// driver's queue.
+// driver's queue. Wine's purge leaves them pending until the line takes their bytes,
+// which a peer holding the line never does; cancelling them ends them there too.
 void ComDevice::Purge() {
   PurgeComm(handle_, PURGE_TXABORT | PURGE_RXABORT | PURGE_TXCLEAR | PURGE_RXCLEAR);
+  for (size_t i = 0; i < writesInUse_; ++i) {
+    CancelIoEx(handle_, &writes_[(oldestWrite_ + i) % WriteSlots].overlapped);
+  }
   for (; writesInUse_ > 0; --writesInUse_) {
     AwaitCancelled(OldestWrite().overlapped);
     bytesInFlight_ -= static_cast<DWORD>(OldestWrite().bytes.size());
@@ -274,20 +280,24 @@ uint32_t ComDevice::TakeLineErrors() {
   return LineErrorBits(std::exchange(lineErrors_, 0));
 }
 
+// Reads only what the input queue holds: Wine leaves even a read of these time-outs
+// pending until a byte comes. Should a read stay pending all the same, it is cancelled;
+// what it took by then is still its result.
 int ComDevice::Read(uint8_t* buffer, int count) {
+  COMSTAT status{};
+  if (!ReadStatus(status)) return FailedTransfer(GetLastError());
+  DWORD wanted = std::min(static_cast<DWORD>(std::max(count, 0)), status.cbInQue);
+  if (wanted == 0) return 0;
   OVERLAPPED overlapped{};
   overlapped.hEvent = readEvent_;
   ResetEvent(readEvent_);
-  DWORD got = 0;
-  // With the time-outs of Prepare even a read reported pending completes at once.
-  if (!ReadFile(handle_, buffer, static_cast<DWORD>(count), nullptr, &overlapped) &&
-      GetLastError() != ERROR_IO_PENDING) {
-    DWORD error = GetLastError();
-    return error == ERROR_HANDLE_EOF ? 0 : FailedTransfer(error);
+  if (!ReadFile(handle_, buffer, wanted, nullptr, &overlapped) && GetLastError() != ERROR_IO_PENDING) {
+    return FailedTransfer(GetLastError());
   }
-  if (!GetOverlappedResult(handle_, &overlapped, &got, TRUE)) {
-    DWORD error = GetLastError();
-    return error == ERROR_HANDLE_EOF ? 0 : FailedTransfer(error);
+  if (WaitForSingleObject(readEvent_, ReadCompletionMs) != WAIT_OBJECT_0) CancelIoEx(handle_, &overlapped);
+  DWORD got = 0;
+  if (!GetOverlappedResult(handle_, &overlapped, &got, TRUE) && GetLastError() != ERROR_OPERATION_ABORTED) {
+    return FailedTransfer(GetLastError());
   }
   return static_cast<int>(got);
 }
