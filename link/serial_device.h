@@ -78,7 +78,7 @@ String PortName(int port);
 // Opens COM port `port`. nullptr and LastPortError() on failure.
 using SerialDeviceOpener = std::unique_ptr<SerialDevice> (*)(int port);
 std::unique_ptr<SerialDevice> OpenSerialDevice(int port);
-// The program installs the ttys (platform/tty_device.h); tests and the demo put the
-// virtual line in their place. Without an opener every port is not present. Returns
-// the opener it replaces, so that a test can put it back.
+// The program installs its COM ports (OpenComPort, platform/serial_port.h); tests and
+// the demo put the virtual line in their place. Without an opener every port is not
+// present. Returns the opener it replaces, so that a test can put it back.
 SerialDeviceOpener InstallSerialDeviceOpener(SerialDeviceOpener opener);

@@ -361,11 +361,11 @@ bool ComDevice::WaitForOutputRoom(uint32_t milliseconds) {
 // does not wait for events at all.
 bool ComDevice::ArmCharacterEvent() {
   if (characterWaitPending_ || !characterEventsWork_) return characterEventsWork_;
-  ResetEvent(characterWait_.hEvent);
-  if (WaitCommEvent(handle_, &eventsSeen_, &characterWait_)) {
-    SetEvent(characterWait_.hEvent);
-    return true;
-  }
+  HANDLE event = characterWait_.hEvent;
+  characterWait_ = OVERLAPPED{};
+  characterWait_.hEvent = event;
+  ResetEvent(event);
+  if (WaitCommEvent(handle_, &eventsSeen_, &characterWait_)) return true;
   characterWaitPending_ = GetLastError() == ERROR_IO_PENDING;
   characterEventsWork_ = characterWaitPending_;
   return characterEventsWork_;
