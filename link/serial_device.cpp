@@ -12,6 +12,7 @@ namespace {
 // Per thread, like the system's own last error: it belongs to the call that failed.
 thread_local PortError lastError = PortOk;
 thread_local int lastErrorNumber = 0;
+thread_local std::string lastErrorText;  // empty: strerror words the number
 
 SerialDeviceOpener installedOpener = nullptr;
 
@@ -24,8 +25,14 @@ int LastPortErrorNumber() { return lastErrorNumber; }
 void SetLastPortError(PortError error, int systemErrorNumber) {
   lastError = error;
   lastErrorNumber = systemErrorNumber;
+  lastErrorText.clear();
   // SystemErrorText() reads errno: left at this number, it words this failure.
   errno = systemErrorNumber;
+}
+
+void SetLastPortError(PortError error, int systemErrorNumber, std::string_view systemText) {
+  SetLastPortError(error, systemErrorNumber);
+  lastErrorText = systemText;
 }
 
 String PortName(int port) {
@@ -45,6 +52,6 @@ SerialDeviceOpener InstallSerialDeviceOpener(SerialDeviceOpener opener) {
 
 String PortErrorText() {
   String text = "Error: ";
-  text.Append(std::strerror(lastErrorNumber));
+  text.Append(lastErrorText.empty() ? std::string_view(std::strerror(lastErrorNumber)) : lastErrorText);
   return text;
 }

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string_view>
 
 #include "runtime/string.h"
 
@@ -64,6 +65,9 @@ enum PortError : int {
 PortError LastPortError();
 int LastPortErrorNumber();  // the system's own error number
 void SetLastPortError(PortError error, int systemErrorNumber);
+// As above, with the system's own wording of the failure taken where it happened:
+// Windows numbers its errors apart from the C library, whose strerror cannot word them.
+void SetLastPortError(PortError error, int systemErrorNumber, std::string_view systemText);
 // "Error: " and the system's text for LastPortErrorNumber().
 String PortErrorText();
 
@@ -74,7 +78,7 @@ String PortName(int port);
 // Opens COM port `port`. nullptr and LastPortError() on failure.
 using SerialDeviceOpener = std::unique_ptr<SerialDevice> (*)(int port);
 std::unique_ptr<SerialDevice> OpenSerialDevice(int port);
-// The program installs the ttys (platform/tty_device.h); tests and the demo put the
-// virtual line in their place. Without an opener every port is not present. Returns
-// the opener it replaces, so that a test can put it back.
+// The program installs its COM ports (OpenComPort, platform/serial_port.h); tests and
+// the demo put the virtual line in their place. Without an opener every port is not
+// present. Returns the opener it replaces, so that a test can put it back.
 SerialDeviceOpener InstallSerialDeviceOpener(SerialDeviceOpener opener);

@@ -7,6 +7,7 @@
 //   3. the built-in numbering: COM1..COM32 are /dev/ttyS0..ttyS31 (on-board UARTs),
 //      COM33..COM64 /dev/ttyUSB0..ttyUSB31 (USB serial adapters), COM65..COM96
 //      /dev/ttyACM0..ttyACM31 (USB modem-class devices).
+// On Windows (port_names_win32.cpp) the system numbers the ports: port n is \\.\com<n>.
 #pragma once
 
 #include "runtime/string.h"
@@ -18,5 +19,6 @@ String DevicePathForPort(int port);
 // The COM port whose device `path` is, so that a device named by its path is named
 // and locked as that COM port always was: a link com<n> of the port folders, or a
 // device of the built-in numbering, that is `path` or leads to the same device
-// (/dev/serial/by-id/... to /dev/ttyUSB0: COM33). 0 when it is none of them.
+// (/dev/serial/by-id/... to /dev/ttyUSB0: COM33). On Windows: COM<n> or \\.\COM<n>, in
+// any case. 0 when it is none of them.
 int PortForDevicePath(const String& path);

@@ -2,6 +2,8 @@
 // an operator needs to pick the right one: its device, the stable name udev gives a
 // USB adapter, its driver, whether another program holds it and how long its driver
 // holds received bytes. Nothing is opened: looking must not toggle a unit's lines.
+// On Windows (port_survey_win32.cpp) the system's list of ports gives the port and its
+// driver only: no stable name, use or latency shows there without opening the port.
 #pragma once
 
 #include <vector>
