@@ -8,7 +8,6 @@
 
 #include <condition_variable>
 #include <deque>
-#include <filesystem>
 #include <functional>
 #include <future>
 #include <map>
@@ -16,11 +15,10 @@
 #include <set>
 #include <thread>
 
-#include "runtime/message_box.h"
+#include "ui/toolkit/backends/backend_dialogs.h"
 #include "ui/toolkit/backends/fltk_dialogs.h"
 #include "ui/toolkit/backends/fltk_drawing.h"
 #include "ui/toolkit/backends/fltk_window.h"
-#include "ui/toolkit/core/window_core.h"
 
 namespace {
 
@@ -40,30 +38,6 @@ class PasteReceiver : public Fl_Widget {
   std::string text;
   bool received = false;
 };
-
-// Windows of the calling thread that a dialog takes the input from, as a modal box does.
-std::vector<WindowHandle> DisableThreadWindows() {
-  std::vector<WindowHandle> disabled;
-  {
-    WindowGuard guard(WindowLock);
-    for (WindowRecord* record : AllWindows()) {
-      if (IsTopLevel(*record) && OwnedByCurrentThread(*record) && (record->style & WS_VISIBLE) &&
-          !(record->style & WS_DISABLED)) {
-        disabled.push_back(record->handle);
-      }
-    }
-  }
-  for (WindowHandle window : disabled) EnableWindow(window, false);
-  return disabled;
-}
-
-void EnableAgain(const std::vector<WindowHandle>& windows) {
-  for (WindowHandle window : windows) EnableWindow(window, true);
-}
-
-bool HasExtension(const std::string& name) {
-  return std::filesystem::path(name).has_extension();
-}
 
 class FltkBackend : public WindowBackend {
  public:
@@ -178,29 +152,14 @@ class FltkBackend : public WindowBackend {
   }
 
   std::optional<std::string> ChooseFile(const FileDialogRequest& request, const std::string& offered) override {
-    std::string name = offered;
-    while (true) {
+    return ChooseCheckedFile(request, offered, [this, &request](const std::string& name) {
       auto answer = std::make_shared<DialogAnswer>();
       std::vector<WindowHandle> disabled = DisableThreadWindows();
       Carry([request, name, answer] { OpenFileChooser(request, name, answer); });
       WaitForAnswer([&] { return answer->given.load(); });
       EnableAgain(disabled);
-      if (!answer->file) return std::nullopt;
-      name = *answer->file;
-      if (!request.defaultExtension.empty() && !HasExtension(name)) name += "." + request.defaultExtension;
-      bool exists = std::filesystem::exists(name);
-      if (request.mustExist && !exists) {
-        ShowMessage(String::Copy(name + "\nFile not found.\nCheck the file name and try again."), "Open",
-                    MessageOk | MessageIconWarning);
-        continue;
-      }
-      if (request.confirmReplace && exists &&
-          ShowMessage(String::Copy(name + " already exists.\nDo you want to replace it?"), "Confirm Save As",
-                      MessageYesNo | MessageIconWarning) != ButtonYes) {
-        continue;
-      }
-      return name;
-    }
+      return answer->file;
+    });
   }
 
  private:

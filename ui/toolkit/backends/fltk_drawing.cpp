@@ -3,22 +3,17 @@
 #include <FL/fl_draw.H>
 #include <FL/x.H>
 
-#include <cctype>
 #include <cmath>
 #include <numbers>
 #include <string>
 #include <vector>
 
 #include "runtime/utf8.h"
+#include "ui/toolkit/backends/font_kinds.h"
 
 namespace {
 
 void Colour(::Colour colour) { fl_color(RedOf(colour), GreenOf(colour), BlueOf(colour)); }
-
-std::string Lower(std::string text) {
-  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return text;
-}
 
 void UseFont(FontHandle handle) {
   FontDescription font = DescribeFont(handle);
@@ -142,12 +137,8 @@ void Draw(const DrawCommand& command, bool caretOn) {
 }  // namespace
 
 Fl_Font FltkFont(const FontDescription& font) {
-  std::string face = Lower(font.face);
-  bool mono = face.find("mono") != std::string::npos || face.find("courier") != std::string::npos ||
-              face.find("console") != std::string::npos || face.find("fixed") != std::string::npos;
-  bool serif = !mono && (face.find("times") != std::string::npos ||
-                         (face.find("serif") != std::string::npos && face.find("sans") == std::string::npos));
-  Fl_Font family = mono ? FL_COURIER : serif ? FL_TIMES : FL_HELVETICA;
+  FaceKind kind = KindOfFace(font.face);
+  Fl_Font family = kind == FaceKind::Monospace ? FL_COURIER : kind == FaceKind::Serif ? FL_TIMES : FL_HELVETICA;
   return family + (font.bold ? FL_BOLD : 0) + (font.italic ? FL_ITALIC : 0);
 }
 

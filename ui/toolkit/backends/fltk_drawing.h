@@ -5,8 +5,8 @@
 
 #include "ui/toolkit/core/drawing.h"
 
-// Monospace faces ("Lucida Console", "Courier New", ...) become FLTK's Courier, serif
-// faces its Times, every other face its Helvetica; bold and italic choose the variant.
+// The face's kind (font_kinds.h) chooses FLTK's Courier, Times or Helvetica; bold and
+// italic choose the variant.
 Fl_Font FltkFont(const FontDescription& font);
 // caretOn: the blinking caret is in its visible phase.
 void PlayBack(const DrawingList& picture, bool caretOn);
