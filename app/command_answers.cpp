@@ -5,6 +5,7 @@
 
 #include "generic/string_utility.h"
 #include "runtime/console_streams.h"
+#include "runtime/files.h"
 #include "runtime/log.h"
 #include "runtime/message_box.h"
 #include "runtime/operation_progress.h"
@@ -25,7 +26,7 @@ std::string toldError;  // the last error box written to standard error
 void Tell(std::string_view text) {
   size_t done = 0;
   while (errorDescriptor >= 0 && done < text.size()) {
-    ssize_t written = write(errorDescriptor, text.data() + done, text.size() - done);
+    int written = WriteBytes(errorDescriptor, text.data() + done, static_cast<int>(text.size() - done));
     if (written <= 0) return;
     done += static_cast<size_t>(written);
   }
@@ -40,7 +41,7 @@ bool ReadTerminalLine(std::string& line) {
   line.clear();
   char c = 0;
   while (!ExitRequested) {
-    ssize_t got = read(0, &c, 1);
+    int got = ReadBytes(0, &c, 1);
     if (got <= 0) return false;
     if (c == '\n') return true;
     line += c;

@@ -13,7 +13,7 @@
 #include "app/main_program.h"
 #include "app/port_list.h"
 #include "link/serial_device.h"
-#include "platform/tty_device.h"
+#include "platform/serial_port.h"
 #include "runtime/clock.h"
 #include "runtime/command_line.h"
 #include "runtime/process.h"
@@ -111,7 +111,7 @@ bool AnswerAtOnce(const CommandRequest& request, int& exitCode) {
 // console starts: it opens the first window.
 // An operation run from a shell opens no window.
 void InstallLinuxServices(bool windows) {
-  InstallSerialDeviceOpener(OpenTtyDevice);
+  InstallSerialDeviceOpener(OpenComPort);
   if (windows) InstallDisplayBackend(StartDisplayBackend);
 }
 
@@ -143,8 +143,8 @@ int main(int argc, char** argv) {
   }
   if (!window) {
     // Standard output carries the results alone; the console goes to standard error.
-    SetCommandResults(dup(1));
-    KeepStandardError(dup(2));
+    SetCommandResults(DuplicateDescriptor(1));
+    KeepStandardError(DuplicateDescriptor(2));
     EchoConsoleTo(request.quiet ? -1 : 2);
   }
   if (!StartConsole(ArgList[0])) return ExitCode;

@@ -68,7 +68,7 @@ std::vector<EdgeRow> OutputsOf(const std::vector<int>& sizes) {
 }
 
 TEST_F(GenerateEdgesTest, JustWithinEveryEdgeTheFilesCarryTheTable) {
-  ASSERT_EQ(RunCommand("xmllint --version").second, 0) << "xmllint missing: tools/install-packages installs it";
+  REQUIRE_XMLLINT();
   std::vector<int> fullAssembly(511, 128);
   fullAssembly.insert(fullAssembly.end(), {64, 63});
   struct Case {

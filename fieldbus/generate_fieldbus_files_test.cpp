@@ -344,7 +344,7 @@ class GsdmlSchemaTest : public GenerateFieldbusFilesTest {
   void SetUp() override {
     GenerateFieldbusFilesTest::SetUp();
     ASSERT_TRUE(std::filesystem::exists(SchemaPath())) << SchemaPath();
-    ASSERT_EQ(RunCommand("xmllint --version").second, 0) << "xmllint missing: tools/install-packages installs it";
+    REQUIRE_XMLLINT();
   }
 
   void ExpectValid() {

@@ -7,6 +7,7 @@
 #include "runtime/clock.h"
 #include "runtime/console_buffer.h"
 #include "runtime/log.h"
+#include "runtime/process.h"
 #include "runtime/program_state.h"
 #include "runtime/trace.h"
 
@@ -19,6 +20,8 @@ size_t outputFill = 0;
 std::atomic<void (*)(uint8_t)> consoleSink{nullptr};
 
 void WriteBuffer() {
+  static std::once_flag binary;
+  std::call_once(binary, UseBinaryStandardStreams);
   size_t done = 0;
   while (done < outputFill) {
     ssize_t written = write(1, outputBuffer + done, outputFill - done);

@@ -45,7 +45,7 @@ bool ScanNext(FolderScan* scan, ScanEntry& entry) {
     scan->haveFound = FindNextFileW(scan->search, &scan->found) != 0;
     std::wstring_view name = found.cFileName;
     if (name == L"." || name == L"..") continue;
-    entry.name = Utf8Text(name);
+    entry.name = String::Copy(Utf8Text(name));
     entry.sizeHigh = found.nFileSizeHigh;
     entry.sizeLow = found.nFileSizeLow;
     entry.attributes = AttributesOf(found.dwFileAttributes);

@@ -22,7 +22,13 @@ bool IsTerminal(int descriptor);
 // The width of the terminal behind the descriptor in columns; 0 when it does not say.
 int TerminalColumns(int descriptor);
 
+// Standard input, output and error carry bytes as written: the program writes its own
+// line ends, which Windows' text mode would double.
+void UseBinaryStandardStreams();
+
 // A pipe: ends[0] reads what ends[1] writes. False when none can be made.
 bool MakePipe(int ends[2]);
+// A second descriptor for the same file; -1 on failure.
+int DuplicateDescriptor(int descriptor);
 // Makes `descriptor` a second name for `from` (standard output into a pipe).
 bool RedirectDescriptor(int from, int descriptor);

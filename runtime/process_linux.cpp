@@ -35,6 +35,10 @@ int TerminalColumns(int descriptor) {
   return ioctl(descriptor, TIOCGWINSZ, &size) == 0 ? size.ws_col : 0;
 }
 
+void UseBinaryStandardStreams() {}
+
 bool MakePipe(int ends[2]) { return pipe(ends) == 0; }
+
+int DuplicateDescriptor(int descriptor) { return dup(descriptor); }
 
 bool RedirectDescriptor(int from, int descriptor) { return dup2(from, descriptor) >= 0; }

@@ -11,7 +11,7 @@ namespace {
 String KnownFolder(REFKNOWNFOLDERID id) {
   wchar_t* path = nullptr;
   String folder;
-  if (SHGetKnownFolderPath(id, 0, nullptr, &path) == S_OK) folder = Utf8Text(path);
+  if (SHGetKnownFolderPath(id, 0, nullptr, &path) == S_OK) folder = String::Copy(Utf8Text(path));
   CoTaskMemFree(path);
   return folder;
 }

@@ -32,7 +32,7 @@ String ReadUserSetting(const String& path) {
   if (result != ERROR_SUCCESS || type != REG_SZ) return {};
   std::wstring_view read(text, size / sizeof text[0]);
   while (!read.empty() && read.back() == L'\0') read.remove_suffix(1);
-  return Utf8Text(read);
+  return String::Copy(Utf8Text(read));
 }
 
 void WriteUserSetting(const String& path, const String& text) {

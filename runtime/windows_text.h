@@ -3,13 +3,16 @@
 // the C library's numbers the callers test. Built for Windows only.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
 #include "runtime/string.h"
 
 std::wstring WideText(std::string_view utf8);
-String Utf8Text(std::wstring_view wide);
+std::string Utf8Text(std::wstring_view wide);
+// One code point, two UTF-16 units beyond U+FFFF.
+void AppendUtf16(std::wstring& text, uint32_t code);
 // FormatMessage's text for a GetLastError() number, without its line end.
 String WindowsErrorText(unsigned long error);
 // The C library's error number for a GetLastError() number (EIO for the rest).

@@ -11,12 +11,22 @@ std::wstring WideText(std::string_view utf8) {
   return wide;
 }
 
-String Utf8Text(std::wstring_view wide) {
+std::string Utf8Text(std::wstring_view wide) {
   if (wide.empty()) return {};
   int length = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
   std::string utf8(static_cast<size_t>(length), '\0');
   WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), utf8.data(), length, nullptr, nullptr);
-  return String::Copy(utf8);
+  return utf8;
+}
+
+void AppendUtf16(std::wstring& text, uint32_t code) {
+  if (code < 0x10000) {
+    text += static_cast<wchar_t>(code);
+    return;
+  }
+  code -= 0x10000;
+  text += static_cast<wchar_t>(0xD800 + (code >> 10));
+  text += static_cast<wchar_t>(0xDC00 + (code & 0x3FF));
 }
 
 String WindowsErrorText(unsigned long error) {
@@ -25,7 +35,7 @@ String WindowsErrorText(unsigned long error) {
                                 sizeof text / sizeof text[0], nullptr);
   while (length > 0 && (text[length - 1] == L'\r' || text[length - 1] == L'\n' || text[length - 1] == L' ')) --length;
   if (length == 0) return String::Copy("system error " + std::to_string(error));
-  return Utf8Text(std::wstring_view(text, length));
+  return String::Copy(Utf8Text(std::wstring_view(text, length)));
 }
 
 int ErrorNumberOfWindowsError(unsigned long error) {

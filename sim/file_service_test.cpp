@@ -10,6 +10,7 @@
 
 #include "sim/file_dump.h"
 #include "sim/test_client.h"
+#include "testing/temporary_folder.h"
 
 namespace {
 
@@ -240,8 +241,8 @@ TEST_F(FileServiceTest, BlockFaultsRefuseFailAndSwap) {
 }
 
 TEST_F(FileServiceTest, FilesArePreloadedAndDumped) {
-  char pattern[] = "/tmp/quarnet-sim-files-XXXXXX";
-  std::filesystem::path folder = mkdtemp(pattern);
+  TemporaryFolder temporary("sim-files");
+  std::filesystem::path folder = temporary.Path();
   std::ofstream(folder / "image.bin", std::ios::binary) << "Velantor";
   std::ofstream(folder / "system.ini") << "[unit 5]\nCard = 659\nSoftware = 6.12\nDrives = 1, 7\n"
                                           "File = 7:0x0001, image.bin\nFileProperties = 7:1, crc\n"
@@ -272,7 +273,6 @@ TEST_F(FileServiceTest, FilesArePreloadedAndDumped) {
   EXPECT_EQ(read(folder / "dump/unit5-drive1-file0002.properties"), "01 02\n");
   EXPECT_EQ(read(folder / "dump/unit5-drive1-file0003.bin"), std::string("\0\xFF", 2));
   EXPECT_FALSE(std::filesystem::exists(folder / "dump/unit5-drive1-file0003.properties"));
-  std::filesystem::remove_all(folder);
 }
 
 }  // namespace

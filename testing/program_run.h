@@ -19,5 +19,9 @@ ProgramRun RunProgram(const std::string& directory, const std::string& command, 
                       std::chrono::seconds limit = std::chrono::seconds(30),
                       std::chrono::milliseconds stopAfter = std::chrono::milliseconds(0));
 
+// Whether programs run under /bin/sh at all: not on Windows, where the tests that
+// need one skip.
+bool ShellAvailable();
+
 // Whether the shell finds `program`: tests that need a tool from outside skip without it.
 bool ProgramInstalled(const std::string& program);

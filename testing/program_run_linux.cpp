@@ -67,6 +67,8 @@ ProgramRun RunProgram(const std::string& directory, const std::string& command, 
   return run;
 }
 
+bool ShellAvailable() { return true; }
+
 bool ProgramInstalled(const std::string& program) {
   return std::system(("command -v " + program + " >/dev/null 2>&1").c_str()) == 0;
 }

@@ -1,4 +1,4 @@
-#include "ui/toolkit/backends/win32_backend.h"
+#include "ui/toolkit/backends/display_backend.h"
 
 #include <atomic>
 #include <functional>
@@ -78,7 +78,7 @@ class Win32Backend : public WindowBackend {
 
 }  // namespace
 
-std::unique_ptr<WindowBackend> StartWin32Backend() {
+std::unique_ptr<WindowBackend> StartDisplayBackend() {
   std::unique_ptr<Win32Desktop> desktop = Win32Desktop::Start();
   if (desktop == nullptr) return nullptr;
   return std::make_unique<Win32Backend>(std::move(desktop));

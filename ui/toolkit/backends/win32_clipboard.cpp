@@ -16,7 +16,7 @@ bool OpenClipboardOf(HWND owner) {
 }  // namespace
 
 void PutClipboardText(HWND owner, const std::string& text) {
-  std::wstring wide = Utf16(text);
+  std::wstring wide = WideText(text);
   size_t bytes = (wide.size() + 1) * sizeof(wchar_t);
   HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes);
   if (memory == nullptr) return;
@@ -37,7 +37,7 @@ std::string TakeClipboardText(HWND owner) {
   std::string text;
   if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
     if (const auto* wide = static_cast<const wchar_t*>(GlobalLock(data))) {
-      text = Utf8(wide);
+      text = Utf8Text(wide);
       GlobalUnlock(data);
     }
   }

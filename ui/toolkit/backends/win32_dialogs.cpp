@@ -28,9 +28,9 @@ UINT BoxStyle(int style) {
 std::wstring Filter(const FileChoice& choice) {
   std::wstring filter;
   for (const auto& [description, pattern] : choice.filter) {
-    filter += Utf16(description);
+    filter += WideText(description);
     filter += L'\0';
-    filter += Utf16(pattern);
+    filter += WideText(pattern);
     filter += L'\0';
   }
   filter += L'\0';
@@ -40,14 +40,14 @@ std::wstring Filter(const FileChoice& choice) {
 }  // namespace
 
 int RunMessageBox(const std::string& text, const std::string& caption, int style, HWND owner) {
-  return MessageBoxW(owner, Utf16(text).c_str(), Utf16(caption).c_str(), BoxStyle(style));
+  return MessageBoxW(owner, WideText(text).c_str(), WideText(caption).c_str(), BoxStyle(style));
 }
 
 std::optional<std::string> RunFileDialog(const FileChoice& choice, HWND owner) {
   // The dialog hosts the desktop's shell extensions, which want the thread's COM.
   HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
   std::filesystem::path offered(std::u8string(choice.offered.begin(), choice.offered.end()));
-  std::wstring folder = offered.has_parent_path() ? offered.parent_path().wstring() : Utf16(choice.folder);
+  std::wstring folder = offered.has_parent_path() ? offered.parent_path().wstring() : WideText(choice.folder);
   std::wstring name = offered.filename().wstring();
   std::vector<wchar_t> file(32768, L'\0');
   name.copy(file.data(), file.size() - 1);
@@ -66,5 +66,5 @@ std::optional<std::string> RunFileDialog(const FileChoice& choice, HWND owner) {
   bool chosen = choice.save ? GetSaveFileNameW(&dialog) : GetOpenFileNameW(&dialog);
   if (SUCCEEDED(com)) CoUninitialize();
   if (!chosen || file[0] == L'\0') return std::nullopt;
-  return Utf8(file.data());
+  return Utf8Text(file.data());
 }

@@ -49,7 +49,7 @@ NativeWindow::NativeWindow(WindowHandle window, const NativeWindowState& state, 
     : window_(window), look_(look), state_(state), placed_(state.rect) {
   RECT outer = Outer(state.rect);
   applying_ = true;
-  CreateWindowExW(0, ClassName, Utf16(state.title).c_str(), Style(state), outer.left, outer.top,
+  CreateWindowExW(0, ClassName, WideText(state.title).c_str(), Style(state), outer.left, outer.top,
                   outer.right - outer.left, outer.bottom - outer.top, owner, nullptr, GetModuleHandleW(nullptr), this);
   applying_ = false;
   Apply(state);
@@ -65,7 +65,7 @@ NativeWindow::~NativeWindow() {
 void NativeWindow::Apply(const NativeWindowState& state) {
   if (hwnd_ == nullptr) return;
   applying_ = true;
-  if (state.title != state_.title) SetWindowTextW(hwnd_, Utf16(state.title).c_str());
+  if (state.title != state_.title) SetWindowTextW(hwnd_, WideText(state.title).c_str());
   state_ = state;
   LONG_PTR style = GetWindowLongPtrW(hwnd_, GWL_STYLE);
   LONG_PTR wanted = static_cast<LONG_PTR>(Style(state)) | (style & WS_VISIBLE);

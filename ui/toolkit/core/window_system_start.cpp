@@ -18,8 +18,7 @@ DisplayBackendStarter displayStarter = nullptr;
 
 bool HeadlessWanted() {
   const char* choice = std::getenv("QUARNET_UI");
-  const char* display = std::getenv("DISPLAY");
-  return (choice != nullptr && std::string_view(choice) == "headless") || display == nullptr || *display == '\0';
+  return choice != nullptr && std::string_view(choice) == "headless";
 }
 
 int MessageBoxResponder(const String& text, const String& caption, int style) {
