@@ -13,9 +13,9 @@ bool IsIndexSection(const std::string& name) {
   return name.size() == 4 && name.find_first_not_of("0123456789ABCDEF") == std::string::npos;
 }
 
-std::string IndexName(long index) {
+std::string IndexName(long long index) {
   char name[8];
-  std::snprintf(name, sizeof name, "%04lX", index);
+  std::snprintf(name, sizeof name, "%04llX", static_cast<unsigned long long>(index));
   return name;
 }
 
@@ -26,7 +26,7 @@ bool CheckVariable(const IniSection& section, const std::string& name, std::stri
   }
   if (section.at("PARAMETERNAME").empty()) return error = "[" + name + "] has an empty ParameterName", false;
   if (!access.count(Upper(section.at("ACCESSTYPE")))) return error = "[" + name + "] has a bad AccessType", false;
-  long value;
+  long long value = 0;
   if (!Number(section.at("DATATYPE"), value)) return error = "[" + name + "] has a bad DataType", false;
   if (section.count("PDOMAPPING") && (!Number(section.at("PDOMAPPING"), value) || value < 0 || value > 1)) {
     return error = "[" + name + "] has a bad PDOMapping", false;
@@ -36,16 +36,16 @@ bool CheckVariable(const IniSection& section, const std::string& name, std::stri
 
 bool CheckObject(const CanopenFile& file, const std::string& name, std::string& error) {
   const IniSection& section = file.sections.at(name);
-  long type;
+  long long type;
   if (!section.count("OBJECTTYPE") || !Number(section.at("OBJECTTYPE"), type)) {
     return error = "[" + name + "] lacks ObjectType", false;
   }
   if (type == 0x7) return CheckVariable(section, name, error);
-  long subNumber;
+  long long subNumber;
   if (!section.count("SUBNUMBER") || !Number(section.at("SUBNUMBER"), subNumber)) {
     return error = "[" + name + "] lacks SubNumber", false;
   }
-  long found = 0;
+  long long found = 0;
   for (const auto& [other, entries] : file.sections) {
     if (other.rfind(name + "SUB", 0) != 0) continue;
     ++found;
@@ -93,15 +93,15 @@ bool CheckCanopenObjects(const CanopenFile& file, std::string& error) {
   for (const std::string& list : ObjectLists) {
     if (!file.sections.count(list)) continue;
     const IniSection& entries = file.sections.at(list);
-    long count = 0;
+    long long count = 0;
     if (!entries.count("SUPPORTEDOBJECTS") || !Number(entries.at("SUPPORTEDOBJECTS"), count)) {
       return error = "[" + list + "] lacks SupportedObjects", false;
     }
-    if (static_cast<long>(entries.size()) != count + 1) {
+    if (static_cast<long long>(entries.size()) != count + 1) {
       return error = "[" + list + "] lists another number of objects than SupportedObjects", false;
     }
-    for (long i = 1; i <= count; ++i) {
-      long index = 0;
+    for (long long i = 1; i <= count; ++i) {
+      long long index = 0;
       std::string key = std::to_string(i);
       if (!entries.count(key) || !Number(entries.at(key), index)) return error = "[" + list + "] lacks " + key, false;
       std::string name = IndexName(index);

@@ -317,7 +317,7 @@ TEST_F(DataTableTest, HeadersThatCannotBeReadAreRefused) {
   EXPECT_NE(LastFieldbusRefusal().View().find("line 1: the header lacks"), std::string_view::npos);
 }
 
-// A row is read whole however long its line; the old limit of a line cut it and
+// A row is read whole however long long its line; the old limit of a line cut it and
 // made its rest another row.
 TEST_F(DataTableTest, LongLinesAreReadWhole) {
   std::string name(30000, 'N');

@@ -40,7 +40,7 @@ bool CheckEthernetIp(const EdsFile& eds, const std::vector<RowFacts>& rows, std:
   const EdsSection* assemblies = Find(eds.sections, "Assembly");
   if (params == nullptr || assemblies == nullptr) return Fail(error, "EDS without [Params] or [Assembly]");
   std::vector<std::string> members[2];
-  long bytes[2] = {0, 0};
+  long long bytes[2] = {0, 0};
   for (size_t i = 0; i < rows.size(); ++i) {
     const RowFacts& row = rows[i];
     std::string name = "Param" + std::to_string(i + 1);
@@ -97,7 +97,7 @@ bool CheckProfinet(const GsdmlFile& gsdml, const std::vector<RowFacts>& rows, st
         (*module)->dataType != Pick(row.type, "Unsigned8", "Integer32", "Unsigned16", "Float32")) {
       return Fail(error, id + " does not say what its row says");
     }
-    std::vector<long> bits(row.namedBits.begin(), row.namedBits.end());
+    std::vector<long long> bits(row.namedBits.begin(), row.namedBits.end());
     if ((*module)->bitOffsets != bits) return Fail(error, id + ": bit items differ");
     const std::string* name = Find(gsdml.texts, "T_MODULE_" + Upper(direction) + "_ADI" + std::to_string(row.address));
     if (name == nullptr) return Fail(error, id + " has no name");
@@ -125,7 +125,7 @@ bool CheckProfibus(const GsdFile& gsd, const std::vector<RowFacts>& rows, std::s
       expected.push_back(module.identifier[1]);
     }
     expected.insert(expected.end(), {0x00, row.address & 0xFF, row.address >> 8});
-    if (module.identifier != expected || module.reference != static_cast<long>(i) + 1) {
+    if (module.identifier != expected || module.reference != static_cast<long long>(i) + 1) {
       return Fail(error, where + " does not say what its row says");
     }
   }

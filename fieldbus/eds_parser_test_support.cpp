@@ -134,7 +134,7 @@ bool Fail(std::string& error, const std::string& message) {
 }
 
 // The bits of the CIP types the parameters use; 0 for a type the check does not know.
-int TypeBits(long type) {
+int TypeBits(long long type) {
   switch (type) {
     case 0xC1: return 8;   // BOOL, one byte
     case 0xC4: return 32;  // DINT
@@ -146,14 +146,14 @@ int TypeBits(long type) {
 }
 
 // A limit as the parameter's type holds it; empty means none.
-bool LimitFits(const std::string& text, long type) {
+bool LimitFits(const std::string& text, long long type) {
   if (text.empty()) return true;
   if (type == 0xCA) {
     char* end = nullptr;
     double value = std::strtod(text.c_str(), &end);
     return *end == '\0' && std::isfinite(value) && std::fabs(value) <= 3.4028235e38;
   }
-  long value;
+  long long value = 0;
   if (!Number(text, value)) return false;
   switch (type) {
     case 0xC1: return value == 0 || value == 1;
@@ -164,14 +164,14 @@ bool LimitFits(const std::string& text, long type) {
   return false;
 }
 
-bool InRange(const std::string& text, long low, long high) {
-  long value;
+bool InRange(const std::string& text, long long low, long long high) {
+  long long value = 0;
   return Number(text, value) && value >= low && value <= high;
 }
 
 bool CheckParameter(const std::string& name, const EdsEntry& entry, std::string& error) {
   if (entry.fields.size() != 21) return Fail(error, name + " has " + std::to_string(entry.fields.size()) + " fields");
-  long type;
+  long long type;
   if (!Number(entry.fields[4], type) || TypeBits(type) == 0) return Fail(error, name + " has an unknown data type");
   if (!InRange(entry.fields[5], 1, 255)) return Fail(error, name + " has a data size beyond a USINT");
   for (size_t limit : {9, 10, 11}) {
@@ -189,7 +189,7 @@ bool CheckParameter(const std::string& name, const EdsEntry& entry, std::string&
 bool CheckBitList(const EdsSection& params, const std::string& name, const EdsEntry& entry, std::string& error) {
   std::string number = name.substr(name[0] == 'E' ? 4 : 5);
   auto parameter = params.find("Param" + number);
-  long type;
+  long long type;
   if (parameter == params.end() || parameter->second.fields.size() < 5 || !Number(parameter->second.fields[4], type)) {
     return Fail(error, name + " names no parameter");
   }
@@ -205,16 +205,16 @@ bool CheckBitList(const EdsSection& params, const std::string& name, const EdsEn
 bool CheckAssembly(const EdsSection& params, const std::string& name, const EdsEntry& entry, std::string& error) {
   if (entry.fields.size() < 6 || entry.fields.size() % 2 != 0) return Fail(error, name + " has a broken member list");
   if (!entry.fields[2].empty() && !InRange(entry.fields[2], 0, 65535)) return Fail(error, name + " size beyond a UINT");
-  long bits = 0;
+  long long bits = 0;
   for (size_t i = 6; i < entry.fields.size(); i += 2) {
-    long memberBits;
+    long long memberBits;
     if (!Number(entry.fields[i], memberBits) || memberBits < 0 || memberBits > 65535) {
       return Fail(error, name + " has a bad member size");
     }
     if (!params.count(entry.fields[i + 1])) return Fail(error, name + " names a missing " + entry.fields[i + 1]);
     bits += memberBits;
   }
-  long bytes;
+  long long bytes;
   if (entry.fields.size() > 6 && (!Number(entry.fields[2], bytes) || bytes * 8 != bits)) {
     return Fail(error, name + " size does not match its members");
   }

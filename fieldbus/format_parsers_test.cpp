@@ -184,7 +184,7 @@ TEST(GsdmlParserTest, ReadsAValidFileAndFindsFaults) {
   EXPECT_EQ(file.texts["T_E"], "a & \xC2\xB0" "C \xE2\x82\xAC \xE2\x82\xAC");
   ASSERT_EQ(file.modules.size(), 1u);
   EXPECT_EQ(file.modules[0].direction, "Input");
-  EXPECT_EQ(file.modules[0].bitOffsets, std::vector<long>{15});
+  EXPECT_EQ(file.modules[0].bitOffsets, std::vector<long long>{15});
   for (const std::string& broken : {
            gsdml("0x00000000", bit, texts),
            gsdml("0x1234", bit, texts),

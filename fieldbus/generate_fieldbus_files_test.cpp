@@ -186,7 +186,7 @@ TEST_F(GenerateFieldbusFilesTest, AThousandRowsThroughAllFourFiles) {
   ASSERT_EQ(gsd.modules.size(), rows.size());
   for (size_t i = 0; i < rows.size(); ++i) {
     EXPECT_EQ(gsd.modules[i].name, rows[i].name);
-    EXPECT_EQ(gsd.modules[i].reference, static_cast<long>(i) + 1);
+    EXPECT_EQ(gsd.modules[i].reference, static_cast<long long>(i) + 1);
     int format = rows[i].scope == "OUTPUT" ? 0x43 : rows[i].scope == "INPUT" ? 0x83 : 0x03;
     EXPECT_EQ(gsd.modules[i].identifier.front(), format) << i;
     EXPECT_EQ(gsd.modules[i].identifier.back(), (rows[i].address >> 8) & 0xFF) << i;
@@ -242,7 +242,7 @@ TEST_F(GenerateFieldbusFilesTest, SerialNumbersTheProfibusModulesFromOneInEveryC
     ASSERT_TRUE(Generate(rows));
     GsdFile gsd = Profibus();
     ASSERT_EQ(gsd.modules.size(), 3u);
-    for (long i = 0; i < 3; ++i) EXPECT_EQ(gsd.modules[i].reference, i + 1) << "call " << call;
+    for (long long i = 0; i < 3; ++i) EXPECT_EQ(gsd.modules[i].reference, i + 1) << "call " << call;
   }
 }
 

@@ -19,7 +19,7 @@ std::string WithoutComment(const std::string& line) {
 }
 
 bool ReadByte(const std::string& token, int& value) {
-  long number;
+  long long number;
   if (!Number(token, number) || number < 0 || number > 255) return false;
   value = static_cast<int>(number);
   return true;

@@ -11,7 +11,7 @@
 struct GsdModule {
   std::string name;
   std::vector<int> identifier;
-  long reference;
+  long long reference;
 };
 struct GsdFile {
   std::map<std::string, std::string> keywords;  // values as written, strings unquoted

@@ -252,10 +252,10 @@ bool ReadDataItem(const std::vector<Element>& elements, const Element& item, Gsd
   if (type == nullptr || DataTypeBits(*type) == 0) return Fail(error, module.id + ": unknown data type");
   module.dataType = *type;
   if (const std::string* textId = Attribute(item, "TextId")) module.textId = *textId;
-  std::set<long> offsets;
+  std::set<long long> offsets;
   for (size_t child : item.children) {
     const Element& bit = elements[child];
-    long offset;
+    long long offset;
     const std::string* text = Attribute(bit, "BitOffset");
     if (bit.name != "BitDataItem" || text == nullptr || !Number(*text, offset)) {
       return Fail(error, module.id + ": bad bit item");

@@ -15,7 +15,7 @@ struct GsdmlModule {
   std::string direction;  // "Input" or "Output", as the controller sees it
   std::string dataType;
   std::string textId;  // of the data item
-  std::vector<long> bitOffsets;
+  std::vector<long long> bitOffsets;
 };
 struct GsdmlFile {
   std::map<std::string, std::string> texts;  // TextId to Value, as UTF-8

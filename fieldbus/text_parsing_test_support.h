@@ -42,10 +42,10 @@ inline std::vector<std::string> Lines(const std::string& text) {
 }
 
 // Decimal, or hexadecimal after "0x"; nothing else on the line.
-inline bool Number(const std::string& text, long& value) {
+inline bool Number(const std::string& text, long long& value) {
   std::string trimmed = Trim(text);
   if (trimmed.empty()) return false;
   char* end = nullptr;
-  value = std::strtol(trimmed.c_str(), &end, 0);
+  value = std::strtoll(trimmed.c_str(), &end, 0);
   return *end == '\0';
 }

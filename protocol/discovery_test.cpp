@@ -11,6 +11,7 @@
 #include "protocol/scripted_unit_fixture.h"
 #include "runtime/user_settings.h"
 #include "testing/saved_variable.h"
+#include "testing/settings_sandbox.h"
 #include "testing/temporary_folder.h"
 
 namespace {
@@ -27,7 +28,7 @@ class Discovery : public ScriptedUnit {
     };
   }
   TemporaryFolder config{"discovery"};
-  SavedVariable configHome{"XDG_CONFIG_HOME", config.Path()};
+  SettingsSandbox settings{config.Path()};
   SavedVariable portList{"VELANTORPORTLIST"};
   SavedVariable port{"VELANTORPORT"};
 };

@@ -1,7 +1,8 @@
 // Per-user settings, kept where each system keeps them. A setting is named by its
 // path, a key path and the value name after the last '\', such as
 // "SOFTWARE\Corvane Instruments Ltd\Velantor\Quarnet\CommPort": on Windows a string
-// value under HKEY_CURRENT_USER (user_settings_win32.cpp); on Linux a line of one INI
+// value under HKEY_CURRENT_USER (user_settings_win32.cpp; under the key
+// QUARNET_SETTINGS_KEY names, when set, as the tests keep theirs); on Linux a line of one INI
 // file, $XDG_CONFIG_HOME/quarnet/settings.ini (default ~/.config/quarnet/), whose keys
 // are the whole paths (user_settings_linux.cpp).
 #pragma once

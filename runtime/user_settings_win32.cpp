@@ -1,3 +1,4 @@
+#include <cstdlib>
 #include <string>
 
 #include "runtime/user_settings.h"
@@ -9,11 +10,16 @@ namespace {
 // The registry held at most 256 characters in the buffer its readers used.
 constexpr DWORD MaxSettingLength = 256;
 
-// The key path and the value name: the path split at its last '\'.
+// The key path and the value name: the path split at its last '\'. Under
+// QUARNET_SETTINGS_KEY when it is set: tests keep their settings apart from each
+// other's and from the operator's.
 void Split(const String& path, std::wstring& key, std::wstring& value) {
   std::string_view text = path.View();
   size_t separator = text.rfind('\\');
-  key = WideText(separator == std::string_view::npos ? std::string_view() : text.substr(0, separator));
+  std::string keyPath(separator == std::string_view::npos ? std::string_view() : text.substr(0, separator));
+  const char* root = std::getenv("QUARNET_SETTINGS_KEY");
+  if (root != nullptr && *root != '\0') keyPath = std::string(root) + "\\" + keyPath;
+  key = WideText(keyPath);
   value = WideText(separator == std::string_view::npos ? text : text.substr(separator + 1));
 }
 

@@ -18,6 +18,7 @@
 #include "sim/demo_system.h"
 #include "sim/simulator.h"
 #include "testing/saved_variable.h"
+#include "testing/settings_sandbox.h"
 #include "testing/system_text.h"
 #include "testing/temporary_folder.h"
 #include "ui/tool/main_window.h"
@@ -77,7 +78,7 @@ class ToolWindow : public HeadlessToolkit {
   VirtualLine line{clock, true};
   std::unique_ptr<Simulator> simulator;
   std::vector<int> attachedPorts;
-  SavedVariable savedConfig{"XDG_CONFIG_HOME", folder.Path("config")};
+  SettingsSandbox settings{folder.Path("config")};
   // No device exists but the virtual lines the test attaches.
   SavedVariable savedDevices{"VELANTORDEVDIR", folder.Path("dev")};
   SavedVariable savedPortList{"VELANTORPORTLIST"};

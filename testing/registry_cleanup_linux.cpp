@@ -1,0 +1,3 @@
+#include "testing/registry_cleanup.h"
+
+void RemoveSettingsKey() {}
