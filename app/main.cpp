@@ -1,4 +1,4 @@
-// The program entry: the Linux services put behind the seams, one command-line text
+// The program entry: the system's services put behind the seams, one command-line text
 // split by the program's own rules, the console log window around the main program,
 // and the exit code.
 #include <climits>
@@ -107,12 +107,15 @@ bool AnswerAtOnce(const CommandRequest& request, int& exitCode) {
   return true;
 }
 
-// COM ports are ttys and windows go to the display, unless there is none. Before the
-// console starts: it opens the first window.
+// COM ports are the system's serial ports and windows go to its display, unless there
+// is none. Before the console starts: it opens the first window.
 // An operation run from a shell opens no window.
-void InstallLinuxServices(bool windows) {
+void InstallSystemServices(bool windows) {
   InstallSerialDeviceOpener(OpenComPort);
-  if (windows) InstallDisplayBackend(StartDisplayBackend);
+  if (!windows) return;
+  InstallDisplayBackend(StartDisplayBackend);
+  // Started from the desktop, the program's log shows in its own console window.
+  LeaveOwnConsole();
 }
 
 }  // namespace
@@ -127,7 +130,7 @@ int main(int argc, char** argv) {
   StartTraceClock();
   Trace("Main Program Started");
   bool window = request.operation == Operation::Window;
-  InstallLinuxServices(window);
+  InstallSystemServices(window);
   std::vector<const char*> items;
   for (const std::string& item : request.rest) items.push_back(item.c_str());
   // Item 0 is the program file itself, so that the log folder sits beside it however

@@ -60,7 +60,10 @@ class GenerateFixture : public TableFixture {
   }
   std::vector<std::string> Listing() const { return folder.Listing(); }
 
+  // Under Wine there is no xmllint to ask (REQUIRE_XMLLINT): the file's own readers
+  // still check it.
   void ExpectSchemaValid() const {
+    if (!ShellAvailable()) return;
     auto [output, status] = RunCommand("xmllint --noout --nonet --schema '" + SchemaPath() + "' '" +
                                        Path(std::string(Stem) + " Profinet.xml") + "'");
     EXPECT_EQ(status, 0) << output;

@@ -82,6 +82,7 @@ TEST_F(GenerateTextsTest, EachFileHoldsTheTextsAsItsReadersTakeThem) {
     EXPECT_EQ(files.profinet.texts["T_BIT_ADI" + number + "_1"], XmlForm(text.name));
   }
   // An XML reader of its own agrees.
+  if (!ShellAvailable()) return;
   EXPECT_EQ(XmllintText("T_MODULE_INPUT_ADI4"), Cases()[3].name);
   EXPECT_EQ(XmllintText("T_MODULE_INPUT_ADI5"), Cases()[4].name);
 }

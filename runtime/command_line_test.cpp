@@ -114,8 +114,8 @@ TEST_F(OptionsDeathTest, BadLetterPrintsUsageAndEnds) {
         Read("prog -x");
       },
       ::testing::ExitedWithCode(1),
-      "Usage: Quarnet \\[options\\] \\[Filename\\] \\[\\[COM\\]<port>\\]\r\n\r\n"
-      "-d           Debug on\r\n-dd          Detailed Debug on \\(shows com data\\)\r\n"
+      "Usage: Quarnet \\[options\\] \\[Filename\\] \\[\\[COM\\]<port>\\]\r?\n\r?\n"
+      "-d           Debug on\r?\n-dd          Detailed Debug on \\(shows com data\\)\r?\n"
       "Fatal Error: Incorrect arguments");
 
   TemporaryFolder folder("options");
@@ -138,7 +138,7 @@ TEST_F(OptionsDeathTest, APortThatIsNoneEndsAsAUsageError) {
         dup2(2, 1);
         Read("prog COM65543");
       },
-      ::testing::ExitedWithCode(1), "COM65543 is not a port: .*\r\nUsage: Quarnet .*Fatal Error: Incorrect arguments");
+      ::testing::ExitedWithCode(1), "COM65543 is not a port: .*\r?\nUsage: Quarnet .*Fatal Error: Incorrect arguments");
 }
 
 }  // namespace

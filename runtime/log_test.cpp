@@ -202,7 +202,7 @@ TEST_F(LogDeathTest, FatalErrorExitCodesAndJobFile) {
         InstallConsoleSink(nullptr);
         FatalError("No unit found");
       },
-      ::testing::ExitedWithCode(1), "Fatal Error: No unit found\r\n");
+      ::testing::ExitedWithCode(1), "Fatal Error: No unit found\r?\n");
 
   std::string job = folder.Path("job.ini");
   EXPECT_EXIT(

@@ -26,6 +26,10 @@ int TerminalColumns(int descriptor);
 // line ends, which Windows' text mode would double.
 void UseBinaryStandardStreams();
 
+// A console window the system opened for this program alone (Windows, started from
+// the desktop rather than a command prompt) closes; a shared one stays.
+void LeaveOwnConsole();
+
 // A pipe: ends[0] reads what ends[1] writes. False when none can be made.
 bool MakePipe(int ends[2]);
 // A second descriptor for the same file; -1 on failure.

@@ -37,6 +37,8 @@ int TerminalColumns(int descriptor) {
 
 void UseBinaryStandardStreams() {}
 
+void LeaveOwnConsole() {}
+
 bool MakePipe(int ends[2]) { return pipe(ends) == 0; }
 
 int DuplicateDescriptor(int descriptor) { return dup(descriptor); }

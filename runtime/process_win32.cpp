@@ -41,6 +41,11 @@ void UseBinaryStandardStreams() {
   for (int descriptor : {0, 1, 2}) _setmode(descriptor, _O_BINARY);
 }
 
+void LeaveOwnConsole() {
+  DWORD processes[2];
+  if (GetConsoleProcessList(processes, 2) == 1) FreeConsole();
+}
+
 // The size the console's reader was written for.
 bool MakePipe(int ends[2]) { return _pipe(ends, 4096, _O_BINARY | _O_NOINHERIT) == 0; }
 

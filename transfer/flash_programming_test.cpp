@@ -109,8 +109,8 @@ TEST_F(FlashWrite, WhatCannotBeWrittenWholeIsNotStarted) {
   Bytes image = DownloadImageOf(0x4000, {{0x4000, 128}, {0x4080, 129}});
   EXPECT_EXIT((ConsoleToStandardError(), MarkBytesSent(), WriteSoftware(unit, SlotOf(image))),
               ::testing::ExitedWithCode(1),
-              "Writing to MCU flash\r\nFatal Error: Unable to program unit: internal error \\(buffer size is too "
-              "small\\)\r\n\\[bytes sent: 0\\]");
+              "Writing to MCU flash\r?\nFatal Error: Unable to program unit: internal error \\(buffer size is too "
+              "small\\)\r?\n\\[bytes sent: 0\\]");
 }
 
 }  // namespace

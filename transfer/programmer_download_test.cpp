@@ -235,7 +235,7 @@ TEST_F(Download, WhatCannotBeDownloadedStopsTheProgramBeforeAnyBlock) {
   ASSERT_TRUE(SelectFlashProgrammer(kt5));
   EXPECT_EXIT((ConsoleToStandardError(), MarkBytesSent(), DownloadProgrammer(kt5, kt5.ProgrammerImage, "")),
               ::testing::ExitedWithCode(1),
-              "Downloading \\$10000200\\(8192\\)\r\nFatal Error: Unable to update unit: buffer size is too small\r\n"
+              "Downloading \\$10000200\\(8192\\)\r?\nFatal Error: Unable to update unit: buffer size is too small\r?\n"
               "\\[bytes sent: 0\\]");
 }
 

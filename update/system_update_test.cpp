@@ -191,7 +191,7 @@ TEST_F(SystemUpdateDeathTest, AMissingOrDamagedFileStopsTheRunBeforeAnyUnitIsCha
         },
         testing::ExitedWithCode(1),
         std::string(c.message) + ". The image folders searched: " + images.Path() +
-            ". Put the unit maker's image files into one of them, or name their folder in VELANTORIMAGEDIR.\r\n"
+            ". Put the unit maker's image files into one of them, or name their folder in VELANTORIMAGEDIR.\r?\n"
             "(.|\n)*every unit untouched");
   }
 }

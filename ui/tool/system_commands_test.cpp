@@ -165,8 +165,8 @@ TEST_F(SystemCommandsDeathTest, YesToTheCloseBoxStopsTheUpdateAndSaysWhatIsLeftT
         Click(Form().updateAllButton);
       },
       testing::ExitedWithCode(1),
-      "-- stop requested by the operator\r\n(.|\n)*Stopped by the operator. Velantor Unit .+ was being sent its "
-      "update files; it still runs its old software. Run Update All again, which completes the update.\r\n");
+      "-- stop requested by the operator\r?\n(.|\n)*Stopped by the operator. Velantor Unit .+ was being sent its "
+      "update files; it still runs its old software. Run Update All again, which completes the update.\r?\n");
 }
 
 TEST_F(SystemCommands, ANewerUnitIsOnlyReplacedWhenTheOperatorSaysSo) {
