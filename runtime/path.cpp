@@ -1,18 +1,8 @@
 #include "runtime/path.h"
 
-#include <climits>
 #include <string>
-#include <unistd.h>
 
 namespace {
-
-// Windows ends a drive's name with ':' ("C:"); on Linux ':' is an ordinary character
-// of a file name ("10:30 setup.csv").
-#ifdef _WIN32
-constexpr bool ColonEndsDrive = true;
-#else
-constexpr bool ColonEndsDrive = false;
-#endif
 
 bool IsDriveColon(char c) { return ColonEndsDrive && c == ':'; }
 
@@ -76,12 +66,6 @@ String AddSeparator(const String& path) {
   String result = path;
   result.Append('/');
   return result;
-}
-
-String CurrentDirectory() {
-  char folder[PATH_MAX];
-  if (getcwd(folder, sizeof folder) == nullptr) return {};
-  return String::Copy(folder);
 }
 
 namespace {

@@ -5,6 +5,10 @@
 
 #include "runtime/string.h"
 
+// Windows ends a drive's name with ':' ("C:"); on Linux ':' is an ordinary character
+// of a file name ("10:30 setup.csv"). path_linux.cpp and path_win32.cpp say which.
+extern const bool ColonEndsDrive;
+
 bool IsPathSeparator(char c);
 // Index of the last separator, or -1.
 int LastSeparator(const String& path);

@@ -249,7 +249,7 @@ TEST_F(FileServiceTest, FilesArePreloadedAndDumped) {
                                           "File = 1:2, 5, DE AD\nFileProperties = 1:2, 01 02\n";
   SystemDescription system;
   std::string error;
-  ASSERT_TRUE(ReadSystemFile((folder / "system.ini").string(), system, error)) << error;
+  ASSERT_TRUE(ReadSystemFile((folder / "system.ini").generic_string(), system, error)) << error;
   const SimFiles& files = system.units[0].files;
   ASSERT_EQ(files.size(), 2u);
   EXPECT_EQ(files.at({7, 1}).data, Body({'V', 'e', 'l', 'a', 'n', 't', 'o', 'r'}));
@@ -262,7 +262,7 @@ TEST_F(FileServiceTest, FilesArePreloadedAndDumped) {
 
   StartSystem(system);
   simulator->PutFile(5, 1, 3, Hex("00 FF"));
-  ASSERT_TRUE(DumpUnitFiles(*simulator, (folder / "dump").string(), error)) << error;
+  ASSERT_TRUE(DumpUnitFiles(*simulator, (folder / "dump").generic_string(), error)) << error;
   auto read = [](const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
     std::stringstream text;
