@@ -63,7 +63,7 @@ String LockFileLeaf() {
 // not open serial ports at all.
 void ReportOtherOpenError() {
   PutLine(DebugStream, PortName(PortNumber), ":", LastPortErrorNumber(), ":", PortErrorText());
-  if (LastPortErrorNumber() == EACCES || LastPortErrorNumber() == EPERM) {
+  if (LastPortError() == PortPermissionDenied) {
     PutText(ReportStream,
         "Serial ports need membership of the dialout group: sudo usermod -aG dialout $USER, then log in "
         "again\r\n");
